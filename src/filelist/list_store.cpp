@@ -1,0 +1,148 @@
+#include "filelist/list_store.h"
+
+#include <algorithm>
+
+namespace tagwright {
+
+std::string TagKindText(std::int16_t flags) {
+    std::string text;
+    // Bit 2 alone decides v1.1; bit 1 counts only when bit 2 is clear.
+    if ((flags & 2) == 2) {
+        text = "v1.1";
+    } else if ((flags & 1) == 1) {
+        text = "v1.0";
+    }
+    if ((flags & 8) == 8)
+        text += text.empty() ? "v2" : "&v2";
+    return text;
+}
+
+const ListStore::Row& ListStore::HeaderTexts() {
+    static const Row header = {"R", "M", "FileName", "TagType", "NewName", "Path"};
+    return header;
+}
+
+ListStore::ListStore() : m_rows(1), m_widths{300, 300, 2000, 800, 2000, 20000} {
+    WriteHeader();
+}
+
+void ListStore::WriteHeader() {
+    m_rows[0] = HeaderTexts();
+    m_alignments.fill(0);
+}
+
+void ListStore::SetRowCount(int count) {
+    count = std::max(count, 1);
+    const int old = RowCount();
+    if (count == old)
+        return;
+    if (count < old) {
+        Notify().ListAboutToReset();
+        m_rows.resize(static_cast<std::size_t>(count));
+        m_currentRow = std::min(m_currentRow, count - 1);
+        Notify().ListReset();
+    } else {
+        Notify().RowsAboutToBeAppended(old, count - 1);
+        m_rows.resize(static_cast<std::size_t>(count));
+        Notify().RowsAppended(old, count - 1);
+    }
+}
+
+void ListStore::SetCell(int row, int column, std::string text) {
+    m_rows[Index(row)][Col(column)] = std::move(text);
+    Notify().CellsChanged(row, row);
+}
+
+void ListStore::SetCurrentRow(int row) {
+    m_currentRow = std::clamp(row, 0, RowCount() - 1);
+}
+
+bool ListStore::RemoveRow(int row) {
+    if (row < 1 || row >= RowCount() || RowCount() <= 2)
+        return false;
+    Notify().RowsAboutToBeRemoved(row, row);
+    m_rows.erase(m_rows.begin() + row);
+    m_currentRow = std::min(m_currentRow, RowCount() - 1);
+    Notify().RowsRemoved(row, row);
+    return true;
+}
+
+int ListStore::RemoveRowsIf(const std::function<bool(const Row&)>& pred) {
+    const auto keep = [&](const Row& r) { return !pred(r); };
+    if (std::all_of(m_rows.begin() + 1, m_rows.end(), keep))
+        return 0;
+    Notify().ListAboutToReset();
+    const auto end = std::remove_if(m_rows.begin() + 1, m_rows.end(), pred);
+    const int removed = static_cast<int>(m_rows.end() - end);
+    m_rows.erase(end, m_rows.end());
+    m_currentRow = std::min(m_currentRow, RowCount() - 1);
+    Notify().ListReset();
+    return removed;
+}
+
+void ListStore::SortRows(int first, int last,
+                         const std::function<bool(const Row&, const Row&)>& less) {
+    first = std::max(first, 1);
+    last = std::min(last, RowCount() - 1);
+    if (first >= last)
+        return;
+    Notify().LayoutAboutToChange();
+    std::stable_sort(m_rows.begin() + first, m_rows.begin() + last + 1, less);
+    Notify().LayoutChanged();
+}
+
+void ListStore::AppendFileRow(std::string fileName, std::string tagKindText, std::string fullPath) {
+    Row row;
+    row[kFileName] = std::move(fileName);
+    row[kTagType] = std::move(tagKindText);
+    row[kPath] = std::move(fullPath);
+    if (HasPlaceholder()) {
+        m_rows[1] = std::move(row);
+        Notify().CellsChanged(1, 1);
+        return;
+    }
+    const int index = RowCount();
+    Notify().RowsAboutToBeAppended(index, index);
+    m_rows.push_back(std::move(row));
+    if (m_currentRow == 0)
+        m_currentRow = 1;
+    Notify().RowsAppended(index, index);
+}
+
+void ListStore::AppendFileRows(std::vector<Row> rows) {
+    auto it = rows.begin();
+    if (it != rows.end() && HasPlaceholder()) {
+        m_rows[1] = std::move(*it++);
+        Notify().CellsChanged(1, 1);
+    }
+    if (it == rows.end())
+        return;
+    const int first = RowCount();
+    const int last = first + static_cast<int>(rows.end() - it) - 1;
+    Notify().RowsAboutToBeAppended(first, last);
+    m_rows.insert(m_rows.end(), std::make_move_iterator(it), std::make_move_iterator(rows.end()));
+    if (m_currentRow == 0)
+        m_currentRow = 1;
+    Notify().RowsAppended(first, last);
+}
+
+void ListStore::UpdateFileCount() {
+    m_fileCountText = std::to_string(RowCount() - 1);
+    Notify().FileCountChanged(m_fileCountText);
+}
+
+void ListStore::ResetFileList() {
+    Notify().ListAboutToReset();
+    m_rows.resize(1);
+    WriteHeader();
+    m_widths[0] = 300;
+    m_widths[1] = 300;
+    m_widths[2] = 2000;
+    m_widths[3] = 1000;
+    m_widths[4] = 2000;
+    m_currentRow = 0;
+    Notify().ListReset();
+    UpdateFileCount();
+}
+
+}  // namespace tagwright

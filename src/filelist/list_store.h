@@ -1,0 +1,113 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tagwright {
+
+/// The Tag kind text of Tag kind flags: "", "v1.0", "v1.1", "v2", "v1.0&v2", "v1.1&v2".
+std::string TagKindText(std::int16_t flags);
+
+/// What changed in a ListStore, for a view that mirrors it. Rows are store rows (0 = header).
+class ListObserver {
+  public:
+    virtual ~ListObserver() = default;
+    virtual void RowsAboutToBeAppended(int /*first*/, int /*last*/) {}
+    virtual void RowsAppended(int /*first*/, int /*last*/) {}
+    virtual void CellsChanged(int /*firstRow*/, int /*lastRow*/) {}
+    virtual void RowsAboutToBeRemoved(int /*first*/, int /*last*/) {}
+    virtual void RowsRemoved(int /*first*/, int /*last*/) {}
+    virtual void LayoutAboutToChange() {}
+    virtual void LayoutChanged() {}
+    virtual void ListAboutToReset() {}
+    virtual void ListReset() {}
+    virtual void FileCountChanged(const std::string& /*text*/) {}
+};
+
+/// The file list: the only copy of the listed files. Row 0 is the header; each file row holds
+/// six texts (R, M, FileName, TagType, NewName, Path). A single file row whose Path is empty is
+/// the placeholder row and stands for an empty list.
+class ListStore {
+  public:
+    enum Column { kR = 0, kM = 1, kFileName = 2, kTagType = 3, kNewName = 4, kPath = 5 };
+    static constexpr int kColumnCount = 6;
+    using Row = std::array<std::string, kColumnCount>;
+
+    /// The outcome marks of R and M.
+    static constexpr const char* kDone = "\u25CB";     // ○
+    static constexpr const char* kRefused = "\u00D7";  // ×
+
+    /// A new list: the header row only, column widths 300, 300, 2000, 800, 2000, 20000 twips,
+    /// every column aligned left-top (code 0), the count text "0".
+    ListStore();
+
+    /// Rows including the header; an empty list has 1.
+    int RowCount() const { return static_cast<int>(m_rows.size()); }
+    /// Shrinks the list to `count` rows (at least 1, the header) or grows it with empty rows.
+    void SetRowCount(int count);
+
+    const std::string& Cell(int row, int column) const { return m_rows[Index(row)][Col(column)]; }
+    void SetCell(int row, int column, std::string text);
+    const Row& RowAt(int row) const { return m_rows[Index(row)]; }
+
+    int ColumnWidth(int column) const { return m_widths[Col(column)]; }
+    void SetColumnWidth(int column, int twips) { m_widths[Col(column)] = twips; }
+    int ColumnAlignment(int column) const { return m_alignments[Col(column)]; }
+    void SetColumnAlignment(int column, int code) { m_alignments[Col(column)] = code; }
+
+    /// The row of the grid's cell cursor (1 when the list has file rows, else 0).
+    int CurrentRow() const { return m_currentRow; }
+    void SetCurrentRow(int row);
+
+    /// True when the list holds only the placeholder row.
+    bool HasPlaceholder() const { return m_rows.size() > 1 && m_rows[1][kPath].empty(); }
+    /// True when there is no file to work on: no file row, or only the placeholder.
+    bool IsEmptyForBatch() const { return m_rows.size() <= 1 || m_rows[1][kPath].empty(); }
+
+    /// Removes one file row. The last file row cannot be removed this way: returns false and
+    /// changes nothing (the Delete key then empties its cells instead).
+    bool RemoveRow(int row);
+    /// Removes every file row for which `pred` is true in one pass (the view is told once, as a
+    /// reset); returns how many went.
+    /// Removing the last file row this way leaves the list empty (row count 1).
+    int RemoveRowsIf(const std::function<bool(const Row&)>& pred);
+    /// Reorders file rows first..last (inclusive) stably by `less`. The header never moves.
+    void SortRows(int first, int last, const std::function<bool(const Row&, const Row&)>& less);
+
+    /// Puts one file into the list: fills the placeholder row, or appends a row. Does not
+    /// refresh the count.
+    void AppendFileRow(std::string fileName, std::string tagKindText, std::string fullPath);
+    /// Appends many files at once (one notification for the whole batch).
+    void AppendFileRows(std::vector<Row> rows);
+
+    /// The count text (row count - 1 in decimal) after the last UpdateFileCount.
+    const std::string& FileCountText() const { return m_fileCountText; }
+    void UpdateFileCount();
+    /// Empties the list and restores the header; TagType becomes 1000 twips wide, Path keeps
+    /// its width. Refreshes the count.
+    void ResetFileList();
+
+    /// One observer (the view's adapter) at a time; nullptr detaches.
+    void SetObserver(ListObserver* observer) { m_observer = observer; }
+
+    static const Row& HeaderTexts();
+
+  private:
+    static std::size_t Col(int column) { return static_cast<std::size_t>(column); }
+    static std::size_t Index(int row) { return static_cast<std::size_t>(row); }
+    void WriteHeader();
+
+    std::vector<Row> m_rows;
+    std::array<int, kColumnCount> m_widths{};
+    std::array<int, kColumnCount> m_alignments{};
+    int m_currentRow = 0;
+    std::string m_fileCountText = "0";
+    ListObserver* m_observer = nullptr;
+    ListObserver m_null;
+    ListObserver& Notify() { return m_observer != nullptr ? *m_observer : m_null; }
+};
+
+}  // namespace tagwright

@@ -1,0 +1,1 @@
+# Sources of src/naming (none yet).

@@ -1,0 +1,131 @@
+#include "platform/cp932.h"
+
+#include <cerrno>
+#include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <iconv.h>
+#endif
+
+namespace tagwright {
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        cp = 0xFFFD;
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+namespace {
+
+bool IsLeadByte(std::uint8_t b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+#ifdef _WIN32
+
+// One character (one or two bytes) through the ANSI code page, which is 932 on the systems the
+// program is made for. MB_ERR_INVALID_CHARS makes an undecodable character an error instead of
+// a silent default character.
+bool DecodeOne(const std::uint8_t* p, int len, std::string& out) {
+    wchar_t w[2];
+    const int n = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS,
+                                        reinterpret_cast<const char*>(p), len, w, 2);
+    if (n <= 0)
+        return false;
+    for (int i = 0; i < n; ++i)
+        AppendUtf8(out, static_cast<char32_t>(w[i]));
+    return true;
+}
+
+#else
+
+// iconv descriptors are expensive to open and not shareable between threads.
+class Cp932Converter {
+  public:
+    Cp932Converter() : m_cd(::iconv_open("UTF-8", "CP932")) {}
+    ~Cp932Converter() {
+        if (m_cd != reinterpret_cast<iconv_t>(-1))
+            ::iconv_close(m_cd);
+    }
+    Cp932Converter(const Cp932Converter&) = delete;
+    Cp932Converter& operator=(const Cp932Converter&) = delete;
+
+    bool DecodeOne(const std::uint8_t* p, int len, std::string& out) {
+        if (m_cd == reinterpret_cast<iconv_t>(-1))
+            return false;
+        char in[2];
+        std::memcpy(in, p, static_cast<std::size_t>(len));
+        char buf[16];
+        char* inPtr = in;
+        std::size_t inLeft = static_cast<std::size_t>(len);
+        char* outPtr = buf;
+        std::size_t outLeft = sizeof buf;
+        ::iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        if (::iconv(m_cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) ||
+            inLeft != 0) {
+            return false;
+        }
+        out.append(buf, static_cast<std::size_t>(outPtr - buf));
+        return true;
+    }
+
+  private:
+    iconv_t m_cd;
+};
+
+bool DecodeOne(const std::uint8_t* p, int len, std::string& out) {
+    thread_local Cp932Converter converter;
+    return converter.DecodeOne(p, len, out);
+}
+
+#endif
+
+}  // namespace
+
+std::string DecodeCp932(std::span<const std::uint8_t> bytes) {
+    std::string out;
+    out.reserve(bytes.size() * 3 / 2);
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const std::uint8_t b = bytes[i];
+        // ASCII is the same in code page 932 (0x5C and 0x7E included), so most tag text never
+        // reaches the converter.
+        if (b < 0x80) {
+            out += static_cast<char>(b);
+            ++i;
+            continue;
+        }
+        if (IsLeadByte(b) && i + 1 < n && DecodeOne(&bytes[i], 2, out)) {
+            i += 2;
+            continue;
+        }
+        if (!IsLeadByte(b) && DecodeOne(&bytes[i], 1, out)) {
+            ++i;
+            continue;
+        }
+        // Undecodable: one replacement for this byte, then carry on with the next byte, so a
+        // bad lead byte never swallows a good character after it.
+        AppendUtf8(out, U'\uFFFD');
+        ++i;
+    }
+    return out;
+}
+
+}  // namespace tagwright

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace tagwright {
+
+/// Decodes a whole byte buffer as code page 932 (Windows Shift_JIS) into UTF-8.
+///
+/// Warning: code page 932 is not strict Shift_JIS. 0x5C is "\" (U+005C), not the yen sign,
+/// and 0x81 0x60 is U+FF5E, not U+301C; NEC and IBM extensions such as 0x87 0x40 "①" decode.
+/// A 0 byte gives U+0000. A byte or pair that cannot be decoded gives U+FFFD and decoding goes
+/// on with the next byte, so the rest of the text is never lost.
+std::string DecodeCp932(std::span<const std::uint8_t> bytes);
+
+/// Appends one code point to UTF-8 text. Code points that UTF-8 cannot hold (surrogates,
+/// values past U+10FFFF) become U+FFFD.
+void AppendUtf8(std::string& out, char32_t cp);
+
+}  // namespace tagwright

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+/// Path texts of the platform, as UTF-8. On Windows the separator is "\" and a path may begin
+/// with a drive ("C:\") or a UNC share ("\\server\share\"); elsewhere it is "/".
+namespace tagwright::path {
+
+#ifdef _WIN32
+inline constexpr char kSeparator = '\\';
+#else
+inline constexpr char kSeparator = '/';
+#endif
+
+bool IsSeparator(char c);
+
+/// The last name of the path: "a/b/c.mp3" -> "c.mp3".
+std::string FileName(std::string_view path);
+/// The last name without its extension: "a/b/c.mp3" -> "c"; ".mp3" -> "" (the text before the
+/// last dot).
+std::string BaseName(std::string_view path);
+/// The folder part without a final separator, except a root, which keeps its own ("C:\", "/").
+std::string ParentFolder(std::string_view path);
+/// folder + separator + name, with exactly one separator between them.
+std::string Join(std::string_view folder, std::string_view name);
+/// The length of the root part: "C:\" -> 3, "\\server\share\" -> its length, "/" -> 1, else 0.
+std::size_t RootLength(std::string_view path);
+/// The text with exactly one trailing separator.
+std::string WithTrailingSeparator(std::string_view folder);
+
+}  // namespace tagwright::path

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace tagwright {
+
+/// What kind of refusal an operation met, so that callers can react without parsing texts.
+enum class ErrorKind {
+    kNotFound,
+    kAlreadyExists,
+    kPermissionDenied,
+    kCrossDevice,
+    kNotSupported,
+    kInvalidName,
+    kIsFolder,
+    kInUse,
+    kNoSpace,
+    kOther,
+};
+
+/// A refusal by the operating system: the operation, the path it concerned and the OS's own
+/// reason ("Permission denied"). `code` is errno on POSIX and GetLastError() on Windows.
+struct Error {
+    std::string op;
+    std::string path;
+    std::string reason;
+    int code = 0;
+    ErrorKind kind = ErrorKind::kOther;
+
+    /// "cannot rename 'a.mp3': Permission denied"
+    std::string Message() const;
+    bool operator==(const Error&) const = default;
+};
+
+/// Thrown where the tag reader passes a file error on to its caller.
+class FileError : public std::runtime_error {
+  public:
+    explicit FileError(Error error)
+        : std::runtime_error(error.Message()), m_error(std::move(error)) {}
+    const Error& error() const noexcept { return m_error; }
+
+  private:
+    Error m_error;
+};
+
+/// A value or the error that prevented it. C++20 has no std::expected.
+template <class T>
+class [[nodiscard]] Result {
+  public:
+    Result(T value) : m_data(std::move(value)) {}      // NOLINT(google-explicit-constructor)
+    Result(Error error) : m_data(std::move(error)) {}  // NOLINT(google-explicit-constructor)
+
+    bool ok() const noexcept { return m_data.index() == 0; }
+    explicit operator bool() const noexcept { return ok(); }
+
+    T& value() & { return Get(); }
+    const T& value() const& { return const_cast<Result*>(this)->Get(); }
+    T&& value() && { return std::move(Get()); }
+    T* operator->() { return &Get(); }
+    const T* operator->() const { return &const_cast<Result*>(this)->Get(); }
+    T& operator*() & { return Get(); }
+    const T& operator*() const& { return const_cast<Result*>(this)->Get(); }
+
+    /// Only valid when !ok().
+    const Error& error() const { return std::get<1>(m_data); }
+
+    /// The value, or FileError thrown with the error. value() does the same.
+    T& ValueOrThrow() & { return Get(); }
+    T ValueOrThrow() && { return std::move(Get()); }
+
+  private:
+    T& Get() {
+        if (!ok())
+            throw FileError(error());
+        return std::get<0>(m_data);
+    }
+    std::variant<T, Error> m_data;
+};
+
+template <>
+class [[nodiscard]] Result<void> {
+  public:
+    Result() = default;
+    Result(Error error) : m_error(std::move(error)), m_ok(false) {}  // NOLINT
+
+    bool ok() const noexcept { return m_ok; }
+    explicit operator bool() const noexcept { return m_ok; }
+    const Error& error() const { return m_error; }
+    void ThrowIfError() const {
+        if (!m_ok)
+            throw FileError(m_error);
+    }
+
+  private:
+    Error m_error;
+    bool m_ok = true;
+};
+
+/// An Error from an errno-style code, with the OS's text for it.
+Error MakeSystemError(std::string op, std::string path, int code);
+
+}  // namespace tagwright

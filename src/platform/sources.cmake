@@ -1,0 +1,11 @@
+target_sources(tagwright_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/result.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/path.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/cp932.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/special_folders.cpp
+)
+if(WIN32)
+  target_sources(tagwright_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/file_system_win.cpp)
+else()
+  target_sources(tagwright_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/file_system_posix.cpp)
+endif()

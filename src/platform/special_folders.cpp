@@ -1,0 +1,135 @@
+#include "platform/special_folders.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#ifdef _WIN32
+#include <knownfolders.h>
+#include <shlobj.h>
+#include <windows.h>
+#else
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
+namespace tagwright {
+
+namespace {
+
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+#ifdef _WIN32
+
+std::string Utf8FromWide(const wchar_t* w) {
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, w, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1)
+        return {};
+    std::string out(static_cast<std::size_t>(n - 1), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, w, -1, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+#else
+
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != 0)
+        return home;
+    if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
+        return pw->pw_dir;
+    }
+    return "/";
+}
+
+// Reads XDG_<key>_DIR from user-dirs.dirs: lines such as XDG_DESKTOP_DIR="$HOME/Desktop".
+std::string XdgUserDir(const std::string& key, const std::string& home) {
+    std::string config;
+    if (const char* c = std::getenv("XDG_CONFIG_HOME"); c != nullptr && *c == '/') {
+        config = c;
+    } else {
+        config = home + "/.config";
+    }
+    std::ifstream in(config + "/user-dirs.dirs");
+    const std::string wanted = "XDG_" + key + "_DIR=";
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind(wanted, 0) != 0)
+            continue;
+        std::string value = line.substr(wanted.size());
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+            value = value.substr(1, value.size() - 2);
+        }
+        if (value.rfind("$HOME", 0) == 0)
+            value = home + value.substr(5);
+        if (!value.empty() && value[0] == '/')
+            return value;
+    }
+    return {};
+}
+
+#endif
+
+}  // namespace
+
+Result<std::string> SpecialFolderPath(const std::string& name) {
+    const std::string key = Lower(name);
+    if (key != "desktop" && key != "mydocuments") {
+        return Error{"find special folder", name, "Unknown special folder", 0,
+                     ErrorKind::kNotFound};
+    }
+#ifdef _WIN32
+    PWSTR wide = nullptr;
+    const KNOWNFOLDERID& id = key == "desktop" ? FOLDERID_Desktop : FOLDERID_Documents;
+    const HRESULT hr = ::SHGetKnownFolderPath(id, 0, nullptr, &wide);
+    if (FAILED(hr)) {
+        ::CoTaskMemFree(wide);
+        return Error{"find special folder", name, "The shell has no such folder",
+                     static_cast<int>(hr), ErrorKind::kNotFound};
+    }
+    std::string out = Utf8FromWide(wide);
+    ::CoTaskMemFree(wide);
+    return out;
+#else
+    const std::string home = HomeFolder();
+    const bool desktop = key == "desktop";
+    std::string dir = XdgUserDir(desktop ? "DESKTOP" : "DOCUMENTS", home);
+    if (dir.empty())
+        dir = home + (desktop ? "/Desktop" : "/Documents");
+    return dir;
+#endif
+}
+
+std::vector<std::string> FileSystemRoots() {
+    std::vector<std::string> roots;
+#ifdef _WIN32
+    const DWORD mask = ::GetLogicalDrives();
+    for (int i = 0; i < 26; ++i) {
+        if (mask & (1u << i))
+            roots.push_back(std::string(1, static_cast<char>('A' + i)) + ":\\");
+    }
+#else
+    roots.push_back("/");
+    std::ifstream mounts("/proc/self/mounts");
+    std::string device, point, type, rest;
+    while (mounts >> device >> point >> type && std::getline(mounts, rest)) {
+        // Only volumes a user keeps files on; pseudo file systems are not offered.
+        if (point == "/" || device.rfind("/dev/", 0) != 0)
+            continue;
+        if (point.rfind("/proc", 0) == 0 || point.rfind("/sys", 0) == 0 ||
+            point.rfind("/dev", 0) == 0 || point.rfind("/boot", 0) == 0) {
+            continue;
+        }
+        if (std::find(roots.begin(), roots.end(), point) == roots.end())
+            roots.push_back(point);
+    }
+#endif
+    return roots;
+}
+
+}  // namespace tagwright

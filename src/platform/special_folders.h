@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/result.h"
+
+namespace tagwright {
+
+/// The user's special folder by its shell name, "Desktop" or "mydocuments" (any letter case).
+/// Windows asks the shell; elsewhere the XDG user dirs are read, falling back to ~/Desktop
+/// and ~/Documents.
+Result<std::string> SpecialFolderPath(const std::string& name);
+
+/// The roots a folder chooser offers in place of drives: the drive letters on Windows, "/"
+/// and the mounted volumes elsewhere.
+std::vector<std::string> FileSystemRoots();
+
+}  // namespace tagwright

@@ -1,0 +1,95 @@
+#include "ui/list_table_model.h"
+
+#include "ui/qt_text.h"
+
+namespace tagwright {
+
+ListTableModel::ListTableModel(ListStore& store, QObject* parent)
+    : QAbstractTableModel(parent), m_store(store) {
+    m_store.SetObserver(this);
+}
+
+ListTableModel::~ListTableModel() {
+    m_store.SetObserver(nullptr);
+}
+
+int ListTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_store.RowCount() - 1;
+}
+
+int ListTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ListStore::kColumnCount;
+}
+
+QVariant ListTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() + 1 >= m_store.RowCount() ||
+        index.column() >= ListStore::kColumnCount) {
+        return {};
+    }
+    switch (role) {
+        case Qt::DisplayRole:
+            return ToQt(m_store.Cell(index.row() + 1, index.column()));
+        case Qt::TextAlignmentRole:
+            // Alignment code 0: left and top of the cell.
+            return QVariant::fromValue(Qt::AlignLeft | Qt::AlignTop);
+        default:
+            return {};
+    }
+}
+
+QVariant ListTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= ListStore::kColumnCount) {
+        return {};
+    }
+    if (role == Qt::DisplayRole)
+        return ToQt(m_store.Cell(0, section));
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignTop);
+    return {};
+}
+
+void ListTableModel::RowsAboutToBeAppended(int first, int last) {
+    beginInsertRows({}, first - 1, last - 1);
+}
+
+void ListTableModel::RowsAppended(int, int) {
+    endInsertRows();
+}
+
+void ListTableModel::CellsChanged(int firstRow, int lastRow) {
+    if (firstRow < 1)
+        firstRow = 1;
+    if (lastRow < firstRow)
+        return;
+    emit dataChanged(index(firstRow - 1, 0), index(lastRow - 1, ListStore::kColumnCount - 1));
+}
+
+void ListTableModel::LayoutAboutToChange() {
+    emit layoutAboutToBeChanged();
+}
+
+void ListTableModel::LayoutChanged() {
+    emit layoutChanged();
+}
+
+void ListTableModel::RowsAboutToBeRemoved(int first, int last) {
+    beginRemoveRows({}, first - 1, last - 1);
+}
+
+void ListTableModel::RowsRemoved(int, int) {
+    endRemoveRows();
+}
+
+void ListTableModel::ListAboutToReset() {
+    beginResetModel();
+}
+
+void ListTableModel::ListReset() {
+    endResetModel();
+}
+
+void ListTableModel::FileCountChanged(const std::string& text) {
+    emit fileCountChanged(ToQt(text));
+}
+
+}  // namespace tagwright

@@ -1,0 +1,198 @@
+#include "platform/file_system.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/special_folders.h"
+#include "support/fault_file_system.h"
+#include "support/mp3_bytes.h"
+#include "support/temp_dir.h"
+
+namespace tagwright {
+namespace {
+
+using test::FaultFileSystem;
+using test::FsOp;
+using test::TempDir;
+
+std::vector<std::string> Names(const std::vector<DirEntry>& entries) {
+    std::vector<std::string> out;
+    for (const DirEntry& e : entries)
+        out.push_back(e.name);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+TEST(RealFileSystem, ListsFilesFoldersAndLinksApart) {
+    TempDir dir;
+    dir.Write("a.mp3", "x");
+    dir.Write("sub/b.mp3", "y");
+    std::filesystem::create_directory_symlink(dir / "sub", dir / "loop");
+    std::filesystem::create_symlink(dir / "a.mp3", dir / "alias.mp3");
+    auto listing = RealFileSystem().ListFolder(dir.path());
+    ASSERT_TRUE(listing.ok()) << listing.error().Message();
+    EXPECT_EQ(Names(listing->files), (std::vector<std::string>{"a.mp3", "alias.mp3"}));
+    EXPECT_EQ(Names(listing->folders), std::vector<std::string>{"sub"});
+    EXPECT_EQ(Names(listing->links), std::vector<std::string>{"loop"});
+    for (const DirEntry& e : listing->files)
+        EXPECT_EQ(e.path, dir / e.name);
+}
+
+TEST(RealFileSystem, RenameAndMoveNeverReplace) {
+    TempDir dir;
+    const std::string a = dir.Write("a.mp3", "AAA");
+    const std::string b = dir.Write("b.mp3", "BBB");
+    const std::string dest = dir.MakeFolder("dest");
+    dir.Write("dest/a.mp3", "OLD");
+    FileSystem& fs = RealFileSystem();
+
+    auto renamed = fs.RenameFile(a, "b.mp3");
+    ASSERT_FALSE(renamed.ok());
+    EXPECT_EQ(renamed.error().kind, ErrorKind::kAlreadyExists);
+    EXPECT_EQ(test::ReadAll(b), test::B("BBB"));
+
+    auto moved = fs.MoveFile(a, dest, "a.mp3");
+    ASSERT_FALSE(moved.ok());
+    EXPECT_EQ(moved.error().kind, ErrorKind::kAlreadyExists);
+    EXPECT_EQ(test::ReadAll(dir / "dest/a.mp3"), test::B("OLD"));
+    EXPECT_EQ(test::ReadAll(a), test::B("AAA"));
+
+    ASSERT_TRUE(fs.RenameFile(a, "c.mp3").ok());
+    EXPECT_FALSE(fs.FileExists(a));
+    ASSERT_TRUE(fs.MoveFile(dir / "c.mp3", dest, "c.mp3").ok());
+    EXPECT_EQ(test::ReadAll(dir / "dest/c.mp3"), test::B("AAA"));
+}
+
+TEST(RealFileSystem, RefusalsCarryPathAndOsReason) {
+    TempDir dir;
+    FileSystem& fs = RealFileSystem();
+    const std::string missing = dir / "missing.mp3";
+    auto opened = fs.OpenRead(missing);
+    ASSERT_FALSE(opened.ok());
+    EXPECT_EQ(opened.error().kind, ErrorKind::kNotFound);
+    EXPECT_EQ(opened.error().Message(), "cannot open '" + missing + "': No such file or directory");
+
+    auto created = fs.CreateFolder(dir / "no/such/parent");
+    ASSERT_FALSE(created.ok());
+    EXPECT_EQ(created.error().kind, ErrorKind::kNotFound);
+    EXPECT_FALSE(fs.GetFilePath(missing).ok());
+    EXPECT_FALSE(fs.ListFolder(missing).ok());
+}
+
+TEST(RealFileSystem, ReadOnlyFolderRefusesRename) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root ignores permissions";
+    TempDir dir;
+    const std::string a = dir.Write("ro/a.mp3", "A");
+    ::chmod((dir / "ro").c_str(), 0555);
+    auto r = RealFileSystem().RenameFile(a, "b.mp3");
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.error().kind, ErrorKind::kPermissionDenied);
+    EXPECT_EQ(r.error().reason, "Permission denied");
+}
+
+TEST(RealFileSystem, ExistenceDistinguishesFilesAndFolders) {
+    TempDir dir;
+    const std::string f = dir.Write("f.mp3", "x");
+    const std::string d = dir.MakeFolder("d.mp3");
+    FileSystem& fs = RealFileSystem();
+    EXPECT_TRUE(fs.FileExists(f));
+    EXPECT_FALSE(fs.FolderExists(f));
+    EXPECT_TRUE(fs.FolderExists(d));
+    EXPECT_FALSE(fs.FileExists(d));
+    EXPECT_FALSE(fs.FileExists(""));
+    EXPECT_TRUE(fs.IsSameFile(f, dir.path() + "/./f.mp3"));
+    EXPECT_FALSE(fs.IsSameFile(f, d));
+    // A folder opened for reading is refused when measured, not read as an empty file.
+    auto reader = fs.OpenRead(d);
+    if (reader.ok()) {
+        auto size = (*reader)->Size();
+        ASSERT_FALSE(size.ok());
+        EXPECT_EQ(size.error().kind, ErrorKind::kIsFolder);
+    }
+}
+
+TEST(RealFileSystem, WriteFileReplacesAndReadsBack) {
+    TempDir dir;
+    const std::string p = dir.Write("pic.jpg", "a much longer old content");
+    const test::Bytes bytes = {1, 2, 3};
+    ASSERT_TRUE(RealFileSystem().WriteFile(p, bytes).ok());
+    EXPECT_EQ(test::ReadAll(p), bytes);
+    auto reader = RealFileSystem().OpenRead(p);
+    ASSERT_TRUE(reader.ok());
+    std::uint8_t buf[8] = {};
+    EXPECT_EQ((*reader)->ReadAt(1, buf).value(), 2u);
+    EXPECT_EQ((*reader)->ReadAt(10, buf).value(), 0u);
+    EXPECT_EQ((*reader)->Size().value(), 3u);
+}
+
+TEST(RealFileSystem, FifoNamedMp3DoesNotHang) {
+    TempDir dir;
+    const std::string fifo = dir / "pipe.mp3";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto reader = RealFileSystem().OpenRead(fifo);
+    ASSERT_TRUE(reader.ok());
+    EXPECT_FALSE((*reader)->Size().ok());
+}
+
+TEST(SpecialFolders, ReadXdgUserDirsWithFallback) {
+    TempDir home;
+    home.Write(".config/user-dirs.dirs",
+               "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/デスクトップ\"\n");
+    const char* oldHome = std::getenv("HOME");
+    const std::string saved = oldHome ? oldHome : "";
+    const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedConfig = oldConfig ? oldConfig : "";
+    ::setenv("HOME", home.path().c_str(), 1);
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(SpecialFolderPath("Desktop").value(), home.path() + "/デスクトップ");
+    EXPECT_EQ(SpecialFolderPath("mydocuments").value(), home.path() + "/Documents");
+    EXPECT_FALSE(SpecialFolderPath("Startup").ok());
+    ::setenv("HOME", saved.c_str(), 1);
+    if (oldConfig)
+        ::setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+}
+
+TEST(FaultFileSystem, RefusesChosenCallsOnly) {
+    TempDir dir;
+    const std::string a = dir.Write("a.mp3", "A");
+    const std::string b = dir.Write("b.mp3", "B");
+    FaultFileSystem fs;
+    fs.Refuse(FsOp::kOpenRead, "a.mp3", ENOENT);
+    fs.Refuse(FsOp::kRenameFile, "", EACCES, 2);
+
+    auto ra = fs.OpenRead(a);
+    ASSERT_FALSE(ra.ok());
+    EXPECT_EQ(ra.error().reason, "No such file or directory");
+    EXPECT_TRUE(fs.OpenRead(b).ok());
+
+    EXPECT_TRUE(fs.RenameFile(b, "c.mp3").ok());          // first rename passes
+    auto second = fs.RenameFile(dir / "c.mp3", "d.mp3");  // second is refused
+    ASSERT_FALSE(second.ok());
+    EXPECT_EQ(second.error().kind, ErrorKind::kPermissionDenied);
+    EXPECT_TRUE(fs.FileExists(dir / "c.mp3"));
+    EXPECT_TRUE(fs.RenameFile(dir / "c.mp3", "d.mp3").ok());  // third passes
+    EXPECT_EQ(fs.Calls(FsOp::kRenameFile), 3);
+    EXPECT_EQ(fs.Refusals(), 2);
+}
+
+TEST(FaultFileSystem, RefusesReadsThroughItsReaders) {
+    TempDir dir;
+    const std::string a = dir.Write("a.mp3", "A");
+    FaultFileSystem fs;
+    fs.Refuse(FsOp::kRead, "a.mp3", EIO);
+    auto reader = fs.OpenRead(a);
+    ASSERT_TRUE(reader.ok());
+    std::uint8_t buf[1];
+    auto read = (*reader)->ReadAt(0, buf);
+    ASSERT_FALSE(read.ok());
+    EXPECT_EQ(read.error().reason, "Input/output error");
+}
+
+}  // namespace
+}  // namespace tagwright

@@ -1,0 +1,44 @@
+#include "platform/path.h"
+
+#include <gtest/gtest.h>
+
+namespace tagwright {
+namespace {
+
+struct PathCase {
+    const char* path;
+    const char* fileName;
+    const char* baseName;
+    const char* parent;
+};
+
+TEST(Path, SplitsPosixPaths) {
+    const PathCase cases[] = {
+        {"/music/a/song.mp3", "song.mp3", "song", "/music/a"},
+        {"/song.mp3", "song.mp3", "song", "/"},
+        {"song.mp3", "song.mp3", "song", ""},
+        {"/m/archive.tar.mp3", "archive.tar.mp3", "archive.tar", "/m"},
+        {"/m/.mp3", ".mp3", "", "/m"},
+        {"/m/noext", "noext", "noext", "/m"},
+        {"/m//x.mp3", "x.mp3", "x", "/m"},
+    };
+    for (const PathCase& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(path::FileName(c.path), c.fileName);
+        EXPECT_EQ(path::BaseName(c.path), c.baseName);
+        EXPECT_EQ(path::ParentFolder(c.path), c.parent);
+    }
+}
+
+TEST(Path, JoinsWithOneSeparator) {
+    EXPECT_EQ(path::Join("/a", "b"), "/a/b");
+    EXPECT_EQ(path::Join("/a/", "b"), "/a/b");
+    EXPECT_EQ(path::Join("/", "b"), "/b");
+    EXPECT_EQ(path::WithTrailingSeparator("/a//"), "/a/");
+    EXPECT_EQ(path::WithTrailingSeparator("/"), "/");
+    EXPECT_EQ(path::RootLength("/x"), 1u);
+    EXPECT_EQ(path::RootLength("x"), 0u);
+}
+
+}  // namespace
+}  // namespace tagwright

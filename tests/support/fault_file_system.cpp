@@ -1,0 +1,161 @@
+#include "support/fault_file_system.h"
+
+#include <algorithm>
+
+namespace tagwright::test {
+
+namespace {
+
+const char* OpName(FsOp op) {
+    switch (op) {
+        case FsOp::kFolderExists:
+        case FsOp::kFileExists:
+        case FsOp::kIsSameFile:
+            return "check";
+        case FsOp::kGetFilePath:
+            return "open file";
+        case FsOp::kListFolder:
+            return "open folder";
+        case FsOp::kRenameFile:
+            return "rename";
+        case FsOp::kMoveFile:
+            return "move";
+        case FsOp::kCreateFolder:
+            return "create folder";
+        case FsOp::kWriteFile:
+            return "write";
+        case FsOp::kOpenRead:
+            return "open";
+        case FsOp::kRead:
+            return "read";
+        case FsOp::kSpecialFolder:
+            return "find special folder";
+        case FsOp::kCount_:
+            break;
+    }
+    return "use";
+}
+
+class FaultByteReader final : public ByteReader {
+  public:
+    FaultByteReader(FaultFileSystem& fs, std::unique_ptr<ByteReader> inner, std::string path)
+        : m_fs(fs), m_inner(std::move(inner)), m_path(std::move(path)) {}
+    Result<std::uint64_t> Size() override {
+        if (const Error* e = m_fs.Check(FsOp::kRead, m_path))
+            return *e;
+        return m_inner->Size();
+    }
+    Result<std::size_t> ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+        if (const Error* e = m_fs.Check(FsOp::kRead, m_path))
+            return *e;
+        return m_inner->ReadAt(offset, out);
+    }
+
+  private:
+    FaultFileSystem& m_fs;
+    std::unique_ptr<ByteReader> m_inner;
+    std::string m_path;
+};
+
+}  // namespace
+
+void FaultFileSystem::RefuseRandomly(std::vector<FsOp> ops, double p, std::uint32_t seed,
+                                     int code) {
+    m_randomOps = std::move(ops);
+    m_randomShare = p;
+    m_randomCode = code;
+    m_rng.seed(seed);
+}
+
+const Error* FaultFileSystem::Check(FsOp op, const std::string& path) {
+    ++m_calls[static_cast<std::size_t>(op)];
+    for (FaultRule& rule : m_rules) {
+        if (rule.op != op)
+            continue;
+        if (!rule.pathContains.empty() && path.find(rule.pathContains) == std::string::npos) {
+            continue;
+        }
+        ++rule.seen;
+        if (rule.nth == 0 || rule.nth == rule.seen) {
+            m_last = MakeSystemError(OpName(op), path, rule.code);
+            ++m_refusals;
+            return &m_last;
+        }
+    }
+    if (!m_randomOps.empty() &&
+        std::find(m_randomOps.begin(), m_randomOps.end(), op) != m_randomOps.end() &&
+        std::uniform_real_distribution<double>(0.0, 1.0)(m_rng) < m_randomShare) {
+        m_last = MakeSystemError(OpName(op), path, m_randomCode);
+        ++m_refusals;
+        return &m_last;
+    }
+    return nullptr;
+}
+
+bool FaultFileSystem::FolderExists(const std::string& path) {
+    return Check(FsOp::kFolderExists, path) == nullptr && m_inner.FolderExists(path);
+}
+
+bool FaultFileSystem::FileExists(const std::string& path) {
+    return Check(FsOp::kFileExists, path) == nullptr && m_inner.FileExists(path);
+}
+
+Result<std::string> FaultFileSystem::GetFilePath(const std::string& path) {
+    if (const Error* e = Check(FsOp::kGetFilePath, path))
+        return *e;
+    return m_inner.GetFilePath(path);
+}
+
+bool FaultFileSystem::IsSameFile(const std::string& a, const std::string& b) {
+    return Check(FsOp::kIsSameFile, a) == nullptr && m_inner.IsSameFile(a, b);
+}
+
+Result<FolderListing> FaultFileSystem::ListFolder(const std::string& folder) {
+    if (const Error* e = Check(FsOp::kListFolder, folder))
+        return *e;
+    return m_inner.ListFolder(folder);
+}
+
+Result<void> FaultFileSystem::RenameFile(const std::string& path, const std::string& newName) {
+    if (const Error* e = Check(FsOp::kRenameFile, path))
+        return *e;
+    return m_inner.RenameFile(path, newName);
+}
+
+Result<void> FaultFileSystem::MoveFile(const std::string& path, const std::string& destFolder,
+                                       const std::string& newName) {
+    if (const Error* e = Check(FsOp::kMoveFile, path))
+        return *e;
+    return m_inner.MoveFile(path, destFolder, newName);
+}
+
+Result<void> FaultFileSystem::CreateFolder(const std::string& path) {
+    if (const Error* e = Check(FsOp::kCreateFolder, path))
+        return *e;
+    return m_inner.CreateFolder(path);
+}
+
+Result<void> FaultFileSystem::WriteFile(const std::string& path,
+                                        std::span<const std::uint8_t> bytes) {
+    if (const Error* e = Check(FsOp::kWriteFile, path))
+        return *e;
+    return m_inner.WriteFile(path, bytes);
+}
+
+Result<std::unique_ptr<ByteReader>> FaultFileSystem::OpenRead(const std::string& path) {
+    if (const Error* e = Check(FsOp::kOpenRead, path))
+        return *e;
+    auto inner = m_inner.OpenRead(path);
+    if (!inner.ok())
+        return inner.error();
+    return std::unique_ptr<ByteReader>(
+        std::make_unique<FaultByteReader>(*this, std::move(inner.value()), path));
+}
+
+Result<std::string> FaultFileSystem::SpecialFolder(const std::string& name) {
+    if (const Error* e = Check(FsOp::kSpecialFolder, name))
+        return *e;
+    return m_inner.SpecialFolder(name);
+}
+
+}  // namespace tagwright::test

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace tagwright::test {
+
+/// The operations of FileSystem (and kRead for ByteReader::ReadAt / Size), for fault rules and
+/// call counts.
+enum class FsOp {
+    kFolderExists,
+    kFileExists,
+    kGetFilePath,
+    kIsSameFile,
+    kListFolder,
+    kRenameFile,
+    kMoveFile,
+    kCreateFolder,
+    kWriteFile,
+    kOpenRead,
+    kRead,
+    kSpecialFolder,
+    kCount_
+};
+
+/// Refuse `op` on paths containing `pathContains` (every path when empty) with errno `code`.
+/// `nth` = 0 refuses every matching call; n > 0 refuses only the n-th matching call.
+struct FaultRule {
+    FsOp op;
+    std::string pathContains;
+    int code = EACCES;
+    int nth = 0;
+    int seen = 0;
+};
+
+/// The real file system with chosen refusals: a rule, the n-th call, or a random share of the
+/// calls of chosen operations. Bool queries that are refused answer false.
+class FaultFileSystem final : public FileSystem {
+  public:
+    explicit FaultFileSystem(FileSystem& inner = RealFileSystem()) : m_inner(inner) {}
+
+    void Refuse(FsOp op, std::string pathContains = {}, int code = EACCES, int nth = 0) {
+        m_rules.push_back(FaultRule{op, std::move(pathContains), code, nth, 0});
+    }
+    /// Refuses each call of the given operations with probability p (errno `code`).
+    void RefuseRandomly(std::vector<FsOp> ops, double p, std::uint32_t seed, int code = EACCES);
+    void ClearFaults() {
+        m_rules.clear();
+        m_randomOps.clear();
+    }
+
+    int Calls(FsOp op) const { return m_calls[static_cast<std::size_t>(op)]; }
+    int Refusals() const { return m_refusals; }
+    void ResetCounts() { m_calls.fill(0); }
+
+    bool FolderExists(const std::string& path) override;
+    bool FileExists(const std::string& path) override;
+    Result<std::string> GetFilePath(const std::string& path) override;
+    bool IsSameFile(const std::string& a, const std::string& b) override;
+    Result<FolderListing> ListFolder(const std::string& folder) override;
+    Result<void> RenameFile(const std::string& path, const std::string& newName) override;
+    Result<void> MoveFile(const std::string& path, const std::string& destFolder,
+                          const std::string& newName) override;
+    Result<void> CreateFolder(const std::string& path) override;
+    Result<void> WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
+    Result<std::unique_ptr<ByteReader>> OpenRead(const std::string& path) override;
+    Result<std::string> SpecialFolder(const std::string& name) override;
+
+    /// The error the next call of `op` on `path` is to fail with, or nullptr; counts the call.
+    const Error* Check(FsOp op, const std::string& path);
+
+  private:
+    FileSystem& m_inner;
+    std::vector<FaultRule> m_rules;
+    std::vector<FsOp> m_randomOps;
+    double m_randomShare = 0;
+    int m_randomCode = EACCES;
+    std::mt19937 m_rng;
+    std::array<int, static_cast<std::size_t>(FsOp::kCount_)> m_calls{};
+    int m_refusals = 0;
+    Error m_last;
+};
+
+}  // namespace tagwright::test
