@@ -1,1 +1,3 @@
-# Sources of src/naming (none yet).
+target_sources(tagwright_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/settings.cpp
+)

@@ -105,6 +105,15 @@ Result<std::string> SpecialFolderPath(const std::string& name) {
 #endif
 }
 
+std::string DefaultStorageFolder() {
+#ifdef _WIN32
+    return "c:\\My Documents\\";
+#else
+    auto documents = SpecialFolderPath("mydocuments");
+    return (documents.ok() ? documents.value() : HomeFolder()) + "/";
+#endif
+}
+
 std::vector<std::string> FileSystemRoots() {
     std::vector<std::string> roots;
 #ifdef _WIN32

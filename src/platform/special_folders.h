@@ -12,6 +12,10 @@ namespace tagwright {
 /// and ~/Documents.
 Result<std::string> SpecialFolderPath(const std::string& name);
 
+/// The storage folder a new window starts with: "c:\My Documents\" on Windows, the user's
+/// documents folder followed by the separator elsewhere.
+std::string DefaultStorageFolder();
+
 /// The roots a folder chooser offers in place of drives: the drive letters on Windows, "/"
 /// and the mounted volumes elsewhere.
 std::vector<std::string> FileSystemRoots();
