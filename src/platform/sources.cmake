@@ -6,6 +6,7 @@ target_sources(tagwright_core PRIVATE
 )
 if(WIN32)
   target_sources(tagwright_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/file_system_win.cpp)
+  target_link_libraries(tagwright_core PUBLIC shell32 ole32 uuid)
 else()
   target_sources(tagwright_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/file_system_posix.cpp)
 endif()
