@@ -1,10 +1,32 @@
 #include "naming/char_conversion.h"
 
+#include <array>
+
 #include "platform/cp932.h"
 
 namespace tagwright {
 
+namespace {
+
+// Most tag texts hold none of the table's characters; one scan over the bytes tells.
+bool HoldsAnyRowCharacter(std::string_view text, const ConversionTable& table) {
+    std::array<bool, 256> first{};
+    for (const ConversionRow& row : table) {
+        if (!row.character.empty())
+            first[static_cast<unsigned char>(row.character[0])] = true;
+    }
+    for (const char c : text) {
+        if (first[static_cast<unsigned char>(c)])
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 std::string ConvertProhibitChars(std::string_view text, const ConversionTable& table) {
+    if (text != " " && !HoldsAnyRowCharacter(text, table))
+        return std::string(text);
     std::string out(text);
     for (const ConversionRow& row : table) {
         if (row.character.empty())

@@ -15,6 +15,7 @@ std::string Sanitize(std::string_view level) {
     std::string out;
     out.reserve(level.size());
     for (std::size_t pos = 0; pos < level.size();) {
+        const std::size_t start = pos;
         const char32_t cp = utf8::Next(level, pos);
         switch (cp) {
             case U'/':
@@ -30,9 +31,12 @@ std::string Sanitize(std::string_view level) {
             case U'*':
                 AppendUtf8(out, 0xFF01 + (cp - U'!'));
                 break;
+            case 0xFFFD:
+                AppendUtf8(out, cp);
+                break;
             default:
                 if (cp >= 0x20)
-                    AppendUtf8(out, cp);
+                    out.append(level, start, pos - start);
         }
     }
     return out;
@@ -81,6 +85,9 @@ void MarkDeviceName(std::string& s) {
 }
 
 void CutToFit(std::string& s, std::size_t budget, NameLimit::Unit unit) {
+    // No code point takes more UTF-16 units than UTF-8 bytes.
+    if (s.size() <= budget)
+        return;
     std::size_t used = 0;
     for (std::size_t pos = 0; pos < s.size();) {
         const std::size_t start = pos;
