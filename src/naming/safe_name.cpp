@@ -1,7 +1,5 @@
 #include "naming/safe_name.h"
 
-#include <array>
-
 #include "naming/utf8.h"
 #include "platform/cp932.h"
 
