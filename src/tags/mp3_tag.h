@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "tags/id3v2_frame_table.h"
 
 namespace tagwright {
 
@@ -51,20 +53,41 @@ class clsMP3Tag {
     /// Throws FileError when the file cannot be opened or measured.
     std::int16_t ReadTagType();
 
-    /// Reads the ID3v2 tag's text frames; false when the file has none or it cannot be read.
-    /// Never throws.
+    /// Reads the ID3v2 tag (versions 2.2, 2.3 and 2.4) into the frame table and FrameName and
+    /// fills the six ID3V2TAG properties from its text frames. Text in encodings 0 (code page
+    /// 932), 1 and 2 (UTF-16) and 3 (UTF-8) is decoded, then cleaned by CleanFieldText. Without
+    /// a TYER frame, the year is the first four characters of TDRC. Genre and track are kept as
+    /// stored ("(13)", "3/12"); of two equal frames the last wins.
+    ///
+    /// False when the file does not begin with "ID3" or cannot be read; then no property,
+    /// FrameName or frame table changes. Never throws. Reads the file with one open and
+    /// (for tags up to a few KB) one read, and never holds more than the file's size.
     bool ReadID3v2Tag();
 
     /// Reads the ID3v1/ID3v1.1 trailer; false (nothing changed) when the file has none.
     /// Throws FileError when the file cannot be read.
     bool ReadID3v1Tag();
 
-    /// The text of the lyrics ("USLT") or first comment ("COMM") frame found by the last
-    /// ReadID3v2Tag; the empty text for any other ID or when there is none.
+    /// The text of the last lyrics frame ("USLT") or the first comment frame ("COMM") in the
+    /// frame table, decoded by the frame's encoding after its content descriptor, with line
+    /// breaks, NULs and blanks as stored. The empty text for any other ID, when the tag has no
+    /// such frame or the frame is too short to hold text.
+    ///
+    /// Uses the frame table of the last ReadID3v2Tag that returned true for this same
+    /// MP3FilePath. Without one (no successful read yet, or MP3FilePath changed since) it
+    /// reads nothing and gives the empty text, rather than reading another file's offsets;
+    /// likewise when the file no longer holds that frame where the table says. Throws FileError
+    /// when the file cannot be read.
     std::string ReadMultilineTxtFrame(const std::string& Frame);
 
-    /// Writes the picture of the first APIC frame found by the last ReadID3v2Tag to
-    /// CreatePicturePath, replacing a file of that name. False when the tag has no picture.
+    /// Writes the picture of the first APIC frame in the frame table to CreatePicturePath,
+    /// exactly the picture bytes, replacing a file of that name. The MIME type and the
+    /// description (in the frame's encoding) are skipped within the frame's bounds.
+    ///
+    /// False, and nothing written, when there is no usable frame table (as for
+    /// ReadMultilineTxtFrame), no APIC frame, a frame without picture bytes, or when
+    /// CreatePicturePath names the MP3 file itself. Throws FileError when the MP3 file cannot
+    /// be read or the picture file cannot be written.
     bool ReadPictureFrame(const std::string& CreatePicturePath);
 
   private:
@@ -75,7 +98,18 @@ class clsMP3Tag {
     };
     Probe ProbeFile(ByteReader& reader);
 
+    void FillID3v2Fields(const Id3v2TagBytes& tag, const Id3v2FrameTable& table);
+    std::string ReadTextFrame(const Id3v2TagBytes& tag, const Id3v2FrameEntry& entry) const;
+    /// The usable frame table entry with that (version 2.3/2.4) ID: the first or the last.
+    const Id3v2FrameEntry* FindFrame(std::string_view id, bool last) const;
+    /// The data of one frame of the table, re-read from the file; nullopt when the file no
+    /// longer holds that frame there.
+    std::optional<std::vector<std::uint8_t>> ReadFrameData(const Id3v2FrameEntry& entry);
+
     FileSystem* m_fs;
+    std::int32_t TagLength = 0;   ///< offset just past the tag, as its header gives it
+    std::int32_t FrameCount = 0;  ///< frames accepted by the last walk
+    std::optional<Id3v2FrameTable> m_table;
 };
 
 }  // namespace tagwright

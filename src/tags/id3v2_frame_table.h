@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace tagwright {
+
+/// The bytes of the ID3v2 tag at the start of a file.
+struct Id3v2TagBytes {
+    std::uint8_t version = 0;    ///< the major version byte as stored (2, 3, 4)
+    std::uint8_t flags = 0;      ///< the header's flag byte
+    std::int32_t tagLength = 0;  ///< the header's size + 10: the claimed offset past the tag
+    /// From file offset 0 to the tag's end or the file's end, whichever comes first. When the
+    /// whole tag is unsynchronised (versions 2.2 and 2.3) that is undone after the header, so
+    /// frame offsets are offsets into this buffer.
+    std::vector<std::uint8_t> bytes;
+};
+
+/// Reads the tag at the start of the file: one read covers the header and a tag of up to 4 KB,
+/// a larger tag takes one more read. Never asks for more than the file holds, whatever size
+/// the header claims. nullopt when the file does not begin with "ID3". Throws FileError.
+std::optional<Id3v2TagBytes> LoadId3v2Tag(ByteReader& reader);
+
+/// One frame a walk accepted. Offsets index Id3v2TagBytes::bytes.
+struct Id3v2FrameEntry {
+    std::string FrameID;          ///< as found: three characters in a version 2.2 tag
+    std::int32_t FrameSize = 0;   ///< body size, clamped to what the tag and the file hold
+    std::int32_t FramePos = 0;    ///< offset of the frame header
+    std::int32_t FrameEnd = 0;    ///< offset of the body's last byte
+    std::int32_t DataPos = 0;     ///< offset of the data, past the flags' extra bytes
+    bool Unsynchronised = false;  ///< the data must have unsynchronisation undone
+    bool Readable = true;         ///< false for compressed or encrypted frames
+};
+
+/// The frames of the last ID3v2 read and the file they came from.
+struct Id3v2FrameTable {
+    std::string path;
+    std::uint8_t version = 0;
+    std::vector<Id3v2FrameEntry> frames;
+};
+
+/// Walks the frames in tag order, after an extended header if the tag has one. The walk ends at
+/// a frame whose first ID byte is not A-Z (padding, audio), whose size is 0, or whose body would
+/// begin at or past the end of the tag. A size larger than what is left is clamped to it.
+std::vector<Id3v2FrameEntry> WalkId3v2Frames(const Id3v2TagBytes& tag);
+
+/// The version 2.3/2.4 ID for a version 2.2 ID of the frames the reader uses (TT2 -> TIT2,
+/// PIC -> APIC, ...); any other ID as given.
+std::string_view CanonicalFrameId(std::uint8_t version, std::string_view id);
+
+/// The data of a frame: the flags' extra bytes skipped and unsynchronisation undone (in
+/// `scratch` when needed). Empty for compressed or encrypted frames.
+std::span<const std::uint8_t> FrameData(const Id3v2TagBytes& tag, const Id3v2FrameEntry& entry,
+                                        std::vector<std::uint8_t>& scratch);
+
+}  // namespace tagwright
