@@ -88,36 +88,54 @@ Bytes Synchsafe(std::uint32_t v) {
                  static_cast<std::uint8_t>((v >> 7) & 0x7F), static_cast<std::uint8_t>(v & 0x7F)};
 }
 
-Bytes Id3v2Tag(int major, const std::vector<Id3v2Frame>& frames, std::size_t padding,
-               std::uint8_t headerFlags) {
-    Bytes body;
+Bytes Id3v2Frames(int major, const std::vector<Id3v2Frame>& frames) {
+    Bytes out;
     for (const Id3v2Frame& f : frames) {
-        body.insert(body.end(), f.id.begin(), f.id.end());
+        out.insert(out.end(), f.id.begin(), f.id.end());
         const auto size = static_cast<std::uint32_t>(f.body.size());
         if (major == 2) {
-            PutBigEndian(body, size, 3);
+            PutBigEndian(out, size, 3);
         } else {
             if (major >= 4) {
                 const Bytes s = Synchsafe(size);
-                body.insert(body.end(), s.begin(), s.end());
+                out.insert(out.end(), s.begin(), s.end());
             } else {
-                PutBigEndian(body, size, 4);
+                PutBigEndian(out, size, 4);
             }
-            PutBigEndian(body, f.flags, 2);
+            PutBigEndian(out, f.flags, 2);
         }
-        body.insert(body.end(), f.body.begin(), f.body.end());
+        out.insert(out.end(), f.body.begin(), f.body.end());
     }
-    body.resize(body.size() + padding, 0);
-    Bytes out;
-    out.reserve(body.size() + 10);
-    for (const std::uint8_t b : {std::uint8_t{'I'}, std::uint8_t{'D'}, std::uint8_t{'3'},
-                                 static_cast<std::uint8_t>(major), std::uint8_t{0}, headerFlags}) {
-        out.push_back(b);
-    }
-    for (const std::uint8_t b : Synchsafe(static_cast<std::uint32_t>(body.size())))
-        out.push_back(b);
-    out.insert(out.end(), body.begin(), body.end());
     return out;
+}
+
+Bytes Id3v2Header(int major, std::uint8_t flags, std::size_t size) {
+    Bytes out;
+    out.reserve(10);
+    for (const std::uint8_t b : {std::uint8_t{'I'}, std::uint8_t{'D'}, std::uint8_t{'3'},
+                                 static_cast<std::uint8_t>(major), std::uint8_t{0}, flags}) {
+        out.push_back(b);
+    }
+    for (const std::uint8_t b : Synchsafe(static_cast<std::uint32_t>(size)))
+        out.push_back(b);
+    return out;
+}
+
+Bytes Unsynchronise(const Bytes& bytes) {
+    Bytes out;
+    for (std::uint8_t b : bytes) {
+        out.push_back(b);
+        if (b == 0xFF)
+            out.push_back(0x00);
+    }
+    return out;
+}
+
+Bytes Id3v2Tag(int major, const std::vector<Id3v2Frame>& frames, std::size_t padding,
+               std::uint8_t headerFlags) {
+    Bytes body = Id3v2Frames(major, frames);
+    body.resize(body.size() + padding, 0);
+    return Cat({Id3v2Header(major, headerFlags, body.size()), body});
 }
 
 }  // namespace tagwright::test

@@ -42,6 +42,13 @@ Bytes Utf16Be(std::u16string_view text);
 /// A synchsafe 32-bit number (7 bits a byte).
 Bytes Synchsafe(std::uint32_t value);
 
+/// The frames with headers of the version's layout, as they follow the tag header.
+Bytes Id3v2Frames(int majorVersion, const std::vector<Id3v2Frame>& frames);
+/// The 10-byte tag header "ID3" with a synchsafe size of `size` bytes after it.
+Bytes Id3v2Header(int majorVersion, std::uint8_t flags, std::size_t size);
+/// Unsynchronised bytes: a 0x00 after every 0xFF (more than writers insert, but read alike).
+Bytes Unsynchronise(const Bytes& bytes);
+
 /// An ID3v2 tag: header "ID3", version, flags, synchsafe size, then the frames with headers of
 /// the version's layout (2.2: 3-byte ID and size; 2.3: plain 32-bit size; 2.4: synchsafe
 /// size), then `padding` zero bytes.
