@@ -10,12 +10,12 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format
   xvfb xauth fonts-noto-cjk
-  python3
+  python3 python3-mutagen
 )
 # Extra groups, asked for by name: `install-deps.sh mutagen` etc.
 for extra in "$@"; do
   case "$extra" in
-    mutagen) PACKAGES+=(python3-mutagen) ;;
+    mutagen) ;;  # now installed by default; the group name still works
     taglib) PACKAGES+=(libtag1-dev) ;;
     cli) PACKAGES+=(libcli11-dev nlohmann-json3-dev) ;;
     screenshots) PACKAGES+=(imagemagick x11-apps) ;;

@@ -29,39 +29,48 @@ std::string clsMP3Tag::ReadTextFrame(const Id3v2TagBytes& tag, const Id3v2FrameE
 }
 
 void clsMP3Tag::FillID3v2Fields(const Id3v2TagBytes& tag, const Id3v2FrameTable& table) {
+    // The IDs as 32-bit keys: one compare per field instead of a string compare.
+    constexpr auto Key = [](std::string_view id) {
+        std::uint32_t k = 0;
+        for (char c : id)
+            k = k << 8 | static_cast<std::uint8_t>(c);
+        return k;
+    };
     struct Field {
-        std::string_view id;
+        std::uint32_t key;
         std::string* property;
         std::optional<std::string> value;
     };
     Field fields[] = {
-        {"TALB", &ID3V2TAGAlbum, {}},     {"TPE1", &ID3V2TAGArtist, {}},
-        {"TIT2", &ID3V2TAGTrackName, {}}, {"TYER", &ID3V2TAGYear, {}},
-        {"TCON", &ID3V2TAGGenre, {}},     {"TRCK", &ID3V2TAGTrackNo, {}},
+        {Key("TALB"), &ID3V2TAGAlbum, {}},
+        {Key("TPE1"), &ID3V2TAGArtist, {}},
+        {Key("TIT2"), &ID3V2TAGTrackName, {}},
+        {Key("TYER"), &ID3V2TAGYear, {}},
+        {Key("TCON"), &ID3V2TAGGenre, {}},
+        {Key("TRCK"), &ID3V2TAGTrackNo, {}},
+        {Key("TDRC"), nullptr, {}},  // the year's source in version 2.4 tags
     };
     Field& year = fields[3];
-    std::optional<std::string> recordingTime;  // TDRC, the year's source in version 2.4 tags
+    Field& recordingTime = fields[6];
 
     for (const Id3v2FrameEntry& entry : table.frames) {
         // Compressed and encrypted frames are listed but hold no text this reader can use.
-        if (!entry.Readable)
+        if (!entry.Readable || entry.FrameID.size() > 4 || entry.FrameID[0] != 'T')
             continue;
-        const std::string_view id = CanonicalFrameId(table.version, entry.FrameID);
-        if (id == "TDRC") {
-            recordingTime = CleanFieldText(ReadTextFrame(tag, entry));
-            continue;
-        }
+        const std::uint32_t key = Key(CanonicalFrameId(table.version, entry.FrameID));
         for (Field& f : fields) {
-            if (id == f.id)
+            if (key == f.key) {
                 f.value = CleanFieldText(ReadTextFrame(tag, entry));
+                break;
+            }
         }
     }
-    if (!year.value && recordingTime)
-        year.value = CleanFieldText(FirstCharacters(*recordingTime, 4));
+    if (!year.value && recordingTime.value)
+        year.value = CleanFieldText(FirstCharacters(*recordingTime.value, 4));
 
     // Assigned only once every value is in hand, so a failure above changes no property.
     for (Field& f : fields) {
-        if (f.value)
+        if (f.value && f.property != nullptr)
             *f.property = std::move(*f.value);
     }
 }

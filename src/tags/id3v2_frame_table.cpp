@@ -92,6 +92,8 @@ std::vector<Id3v2FrameEntry> WalkId3v2Frames(const Id3v2TagBytes& tag) {
     const std::size_t idLength = v22 ? 3 : 4;
     const std::size_t headerLength = v22 ? 6 : 10;
 
+    // Most tags hold a dozen frames or so; more grow the table as needed.
+    frames.reserve(16);
     std::size_t pos = FramesStart(tag);
     while (pos < limit && b[pos] >= 'A' && b[pos] <= 'Z' && pos + headerLength < limit) {
         const std::uint8_t* h = b.data() + pos;

@@ -12,8 +12,10 @@ std::string CleanFieldText(std::string text) {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string::npos)
         return {};
-    const auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
+    // In place: this runs for every field of every file in a batch.
+    text.erase(text.find_last_not_of(' ') + 1);
+    text.erase(0, first);
+    return text;
 }
 
 clsMP3Tag::Probe clsMP3Tag::ProbeFile(ByteReader& reader) {
