@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "support/fault_file_system.h"
 #include "support/mp3_bytes.h"
 #include "support/temp_dir.h"
@@ -265,6 +267,48 @@ TEST_F(ReadId3v2, OneOpenAndOneReadForATypicalTag) {
     ASSERT_TRUE(tag.ReadID3v2Tag());
     EXPECT_EQ(fs.Calls(test::FsOp::kOpenRead), 1);
     EXPECT_EQ(fs.Calls(test::FsOp::kRead), 1);
+}
+
+bool IsUtf8(const std::string& s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        const std::size_t n = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+        if (n == 0 || i + n > s.size())
+            return false;
+        for (std::size_t k = 1; k < n; ++k) {
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+                return false;
+        }
+        i += n;
+    }
+    return true;
+}
+
+TEST_F(ReadId3v2, CorruptTagsNeverCrashAndGiveValidText) {
+    const Bytes good = Cat(
+        {Id3v2Tag(4,
+                  {{"TIT2", TextBody(1, test::Utf16LeBom(u"日本"))},
+                   {"TPE1", TextBody(3, B("Ünïcode"))},
+                   {"USLT", Cat({{2}, B("jpn"), {0, 0}, test::Utf16Be(u"歌詞")})},
+                   {"APIC",
+                    Cat({{1}, B("image/png"), {0, 3}, test::Utf16LeBom(u"d"), {0, 0}, Audio(64)}),
+                    0x0002}},
+                  20),
+         Audio(100)});
+    std::mt19937 rng(7);
+    for (int round = 0; round < 300; ++round) {
+        Bytes bad = good;
+        for (int k = 0; k < 4; ++k)
+            bad[3 + rng() % (bad.size() - 3)] = static_cast<std::uint8_t>(rng());
+        bad.resize(3 + rng() % (bad.size() - 3));
+        clsMP3Tag tag(fs);
+        tag.MP3FilePath = dir.Write("bad.mp3", bad);
+        ASSERT_TRUE(tag.ReadID3v2Tag());
+        for (const std::string& v : Six(tag))
+            EXPECT_TRUE(IsUtf8(v)) << round;
+        EXPECT_TRUE(IsUtf8(tag.ReadMultilineTxtFrame("USLT"))) << round;
+        tag.ReadPictureFrame(dir / "bad.png");
+    }
 }
 
 }  // namespace
