@@ -33,11 +33,11 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 namespace {
 
+#ifdef _WIN32
+
 bool IsLeadByte(std::uint8_t b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
-
-#ifdef _WIN32
 
 // One character (one or two bytes) through the ANSI code page, which is 932 on the systems the
 // program is made for. MB_ERR_INVALID_CHARS makes an undecodable character an error instead of
@@ -66,33 +66,27 @@ class Cp932Converter {
     Cp932Converter(const Cp932Converter&) = delete;
     Cp932Converter& operator=(const Cp932Converter&) = delete;
 
-    bool DecodeOne(const std::uint8_t* p, int len, std::string& out) {
-        if (m_cd == reinterpret_cast<iconv_t>(-1))
-            return false;
-        char in[2];
-        std::memcpy(in, p, static_cast<std::size_t>(len));
-        char buf[16];
-        char* inPtr = in;
-        std::size_t inLeft = static_cast<std::size_t>(len);
-        char* outPtr = buf;
-        std::size_t outLeft = sizeof buf;
+    /// Converts as much of [p, p + len) as iconv accepts, appending to out; returns how many
+    /// bytes it consumed. It stops before the first byte it cannot decode.
+    std::size_t DecodeRun(const std::uint8_t* p, std::size_t len, std::string& out) {
+        if (m_cd == reinterpret_cast<iconv_t>(-1) || len == 0)
+            return 0;
+        const std::size_t start = out.size();
+        // A code page 932 character never takes more than 3 bytes of UTF-8 per input byte.
+        out.resize(start + len * 3 + 4);
+        char* inPtr = const_cast<char*>(reinterpret_cast<const char*>(p));
+        std::size_t inLeft = len;
+        char* outPtr = out.data() + start;
+        std::size_t outLeft = len * 3 + 4;
         ::iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
-        if (::iconv(m_cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) ||
-            inLeft != 0) {
-            return false;
-        }
-        out.append(buf, static_cast<std::size_t>(outPtr - buf));
-        return true;
+        ::iconv(m_cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        out.resize(static_cast<std::size_t>(outPtr - out.data()));
+        return len - inLeft;
     }
 
   private:
     iconv_t m_cd;
 };
-
-bool DecodeOne(const std::uint8_t* p, int len, std::string& out) {
-    thread_local Cp932Converter converter;
-    return converter.DecodeOne(p, len, out);
-}
 
 #endif
 
@@ -112,6 +106,7 @@ std::string DecodeCp932(std::span<const std::uint8_t> bytes) {
             ++i;
             continue;
         }
+#ifdef _WIN32
         if (IsLeadByte(b) && i + 1 < n && DecodeOne(&bytes[i], 2, out)) {
             i += 2;
             continue;
@@ -120,6 +115,13 @@ std::string DecodeCp932(std::span<const std::uint8_t> bytes) {
             ++i;
             continue;
         }
+#else
+        thread_local Cp932Converter converter;
+        if (const std::size_t used = converter.DecodeRun(&bytes[i], n - i, out); used > 0) {
+            i += used;
+            continue;
+        }
+#endif
         // Undecodable: one replacement for this byte, then carry on with the next byte, so a
         // bad lead byte never swallows a good character after it.
         AppendUtf8(out, U'\uFFFD');
