@@ -1,9 +1,6 @@
 #include "filelist/folder_search.h"
 
-#include <optional>
 #include <utility>
-
-#include "tags/mp3_tag.h"
 
 namespace tagwright {
 
@@ -47,6 +44,18 @@ void FileAddReport::Merge(FileAddReport other) {
         linksNotFollowed.push_back(std::move(l));
 }
 
+std::optional<std::string> TagProbe::KindText(const std::string& path, FileAddReport& report) {
+    if (!m_reader)
+        m_reader.emplace(m_fs);
+    m_reader->MP3FilePath = path;
+    try {
+        return TagKindText(m_reader->ReadTagType());
+    } catch (const FileError& e) {
+        report.skipped.push_back(e.error());
+        return std::nullopt;
+    }
+}
+
 void WalkFolders(FileSystem& fs, const std::string& start, bool includeSubfolders,
                  FileAddReport& report, std::vector<std::string>* folderList,
                  const std::function<void(FolderListing&)>& visit) {
@@ -84,8 +93,7 @@ FileAddReport GetSearchMP3Module::SearchMP3Files(const std::string& folder,
                                                  bool includeSubfolders) {
     FileAddReport report;
     m_folders.clear();
-    // One reader for the whole search, made when the first file needs a probe.
-    std::optional<clsMP3Tag> reader;
+    TagProbe probe(m_fs);
     std::vector<ListStore::Row> pending;
     const auto flush = [&] {
         report.added += static_cast<int>(pending.size());
@@ -99,21 +107,12 @@ FileAddReport GetSearchMP3Module::SearchMP3Files(const std::string& folder,
             // By extension the probe cannot change the outcome for other files; leave them be.
             if (!mp3 && !extensionFilter.empty())
                 continue;
-            if (!reader)
-                reader.emplace(m_fs);
-            reader->MP3FilePath = file.path;
-            std::string kind;
-            try {
-                kind = TagKindText(reader->ReadTagType());
-            } catch (const FileError& e) {
-                report.skipped.push_back(e.error());
-                continue;
-            }
-            if (!mp3 && kind.empty())
+            std::optional<std::string> kind = probe.KindText(file.path, report);
+            if (!kind || (!mp3 && kind->empty()))
                 continue;
             ListStore::Row& row = pending.emplace_back();
             row[ListStore::kFileName] = std::move(file.name);
-            row[ListStore::kTagType] = std::move(kind);
+            row[ListStore::kTagType] = std::move(*kind);
             row[ListStore::kPath] = std::move(file.path);
             if (pending.size() >= kRowChunk)
                 flush();

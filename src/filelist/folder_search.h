@@ -1,12 +1,14 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "filelist/list_store.h"
 #include "platform/file_system.h"
 #include "platform/result.h"
+#include "tags/mp3_tag.h"
 
 namespace tagwright {
 
@@ -35,6 +37,21 @@ struct FileAddReport {
     std::vector<std::string> linksNotFollowed;
 
     void Merge(FileAddReport other);
+};
+
+/// The tag probe of one search or one drop: a single reader, made for the first file that
+/// needs it, serves every file.
+class TagProbe {
+  public:
+    explicit TagProbe(FileSystem& fs) : m_fs(fs) {}
+
+    /// The Tag kind text of the file; nullopt, with the refusal noted in `report`, when the file
+    /// cannot be opened or read.
+    std::optional<std::string> KindText(const std::string& path, FileAddReport& report);
+
+  private:
+    FileSystem& m_fs;
+    std::optional<clsMP3Tag> m_reader;
 };
 
 /// Visits `start` and, when `includeSubfolders`, every folder below it: depth first, parent
