@@ -1,5 +1,5 @@
 # The two commands of the README. Everything else is CMake presets.
-.PHONY: all deps configure build run test test-default test-asan bench clean
+.PHONY: all deps configure build run test test-default test-asan test-windows bench clean
 
 CMAKE ?= cmake
 CTEST ?= ctest
@@ -30,8 +30,15 @@ test-asan:
 	$(CMAKE) --build --preset asan
 	$(CTEST) --preset asan
 
+# The core cross-built for Windows with MinGW-w64 and run under wine with code page 932.
+test-windows:
+	@bash scripts/install-deps.sh windows
+	$(CMAKE) --preset windows-cross
+	$(CMAKE) --build --preset windows-cross
+	$(CTEST) --preset windows-cross
+
 bench: build
 	@for b in build/bench/*_bench; do echo "== $$b"; $$b; done
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-windows

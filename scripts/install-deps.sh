@@ -19,9 +19,19 @@ for extra in "$@"; do
     taglib) PACKAGES+=(libtag1-dev) ;;
     cli) PACKAGES+=(libcli11-dev nlohmann-json3-dev) ;;
     screenshots) PACKAGES+=(imagemagick x11-apps) ;;
+    windows) PACKAGES+=(g++-mingw-w64-x86-64-posix wine wine64 locales) ; NEED_JA_LOCALE=1 ;;
     *) echo "install-deps.sh: unknown group '$extra'" >&2; exit 2 ;;
   esac
 done
+
+# Wine takes its ANSI code page from the locale: ja_JP.UTF-8 gives code page 932.
+ensure_ja_locale() {
+  [ "${NEED_JA_LOCALE:-0}" = 1 ] || return 0
+  locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' && return 0
+  echo "install-deps: generating the ja_JP.UTF-8 locale"
+  ${SUDO_CMD} sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
+  ${SUDO_CMD} locale-gen >/dev/null
+}
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -30,21 +40,29 @@ for p in "${PACKAGES[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  echo "install-deps: all packages present"
-  exit 0
-fi
-
 if [ "$(id -u)" -eq 0 ]; then
   SUDO=()
+  SUDO_CMD=""
 elif command -v sudo >/dev/null 2>&1; then
   SUDO=(sudo)
+  SUDO_CMD="sudo"
 else
-  echo "install-deps: need root or sudo to install: ${missing[*]}" >&2
-  exit 1
+  SUDO=()
+  SUDO_CMD=""
+  if [ ${#missing[@]} -ne 0 ]; then
+    echo "install-deps: need root or sudo to install: ${missing[*]}" >&2
+    exit 1
+  fi
+fi
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: all packages present"
+  ensure_ja_locale
+  exit 0
 fi
 
 echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${SUDO[@]}" apt-get update -qq
 "${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+ensure_ja_locale

@@ -201,6 +201,23 @@ int CopyToNewFile(const std::string& from, const std::string& tmp) {
     return 0;
 }
 
+// Two no-replace renames through a fresh name beside the file.
+int RenameThroughTemporary(const std::string& from, const std::string& to) {
+    for (int i = 0; i < 100; ++i) {
+        const std::string tmp = from + ".tagwright-case" + std::to_string(i);
+        const int err = RenameNoReplace(from, tmp);
+        if (err == EEXIST)
+            continue;
+        if (err != 0)
+            return err;
+        const int second = RenameNoReplace(tmp, to);
+        if (second != 0)
+            RenameNoReplace(tmp, from);  // put it back under its old name
+        return second;
+    }
+    return EEXIST;
+}
+
 class PosixFileSystem final : public FileSystem {
   public:
     bool FolderExists(const std::string& p) override {
@@ -281,9 +298,13 @@ class PosixFileSystem final : public FileSystem {
 
     Result<void> RenameFile(const std::string& p, const std::string& newName) override {
         const std::string target = path::Join(path::ParentFolder(p), newName);
-        if (const int err = RenameNoReplace(p, target); err != 0) {
-            return MakeSystemError("rename", p, err);
+        int err = RenameNoReplace(p, target);
+        // On a case-insensitive file system a case-only rename meets the file itself.
+        if (err == EEXIST && target != p && IsSameFile(p, target)) {
+            err = RenameThroughTemporary(p, target);
         }
+        if (err != 0)
+            return MakeSystemError("rename", p, err);
         return {};
     }
 

@@ -7,9 +7,11 @@
 #include <string>
 
 #ifdef _WIN32
+// windows.h first: the shell headers need its definitions.
+#include <windows.h>
+
 #include <knownfolders.h>
 #include <shlobj.h>
-#include <windows.h>
 #else
 #include <pwd.h>
 #include <unistd.h>

@@ -57,7 +57,9 @@ Bytes Id3v1Trailer(const Id3v1Fields& f) {
 }
 
 Bytes TextBody(std::uint8_t encoding, const Bytes& text) {
-    Bytes out{encoding};
+    Bytes out;
+    out.reserve(text.size() + 1);
+    out.push_back(encoding);
     out.insert(out.end(), text.begin(), text.end());
     return out;
 }
@@ -106,9 +108,14 @@ Bytes Id3v2Tag(int major, const std::vector<Id3v2Frame>& frames, std::size_t pad
         body.insert(body.end(), f.body.begin(), f.body.end());
     }
     body.resize(body.size() + padding, 0);
-    Bytes out = {'I', 'D', '3', static_cast<std::uint8_t>(major), 0, headerFlags};
-    const Bytes size = Synchsafe(static_cast<std::uint32_t>(body.size()));
-    out.insert(out.end(), size.begin(), size.end());
+    Bytes out;
+    out.reserve(body.size() + 10);
+    for (const std::uint8_t b : {std::uint8_t{'I'}, std::uint8_t{'D'}, std::uint8_t{'3'},
+                                 static_cast<std::uint8_t>(major), std::uint8_t{0}, headerFlags}) {
+        out.push_back(b);
+    }
+    for (const std::uint8_t b : Synchsafe(static_cast<std::uint32_t>(body.size())))
+        out.push_back(b);
     out.insert(out.end(), body.begin(), body.end());
     return out;
 }

@@ -1,0 +1,165 @@
+#include "naming/safe_name.h"
+
+#include "naming/utf8.h"
+#include "platform/cp932.h"
+
+namespace tagwright {
+
+namespace {
+
+// Control characters go, separators inside a level become "_", and the other characters no
+// Windows name may hold take their full-width forms, so a name made here is portable.
+std::string Sanitize(std::string_view level) {
+    std::string out;
+    out.reserve(level.size());
+    for (std::size_t pos = 0; pos < level.size();) {
+        const std::size_t start = pos;
+        const char32_t cp = utf8::Next(level, pos);
+        switch (cp) {
+            case U'/':
+            case U'\\':
+                out += '_';
+                break;
+            case U'<':
+            case U'>':
+            case U':':
+            case U'"':
+            case U'|':
+            case U'?':
+            case U'*':
+                AppendUtf8(out, 0xFF01 + (cp - U'!'));
+                break;
+            case 0xFFFD:
+                AppendUtf8(out, cp);
+                break;
+            default:
+                if (cp >= 0x20)
+                    out.append(level, start, pos - start);
+        }
+    }
+    return out;
+}
+
+char AsciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool EqualsIgnoringCase(std::string_view text, std::string_view upper) {
+    if (text.size() != upper.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (AsciiUpper(text[i]) != upper[i])
+            return false;
+    }
+    return true;
+}
+
+bool IsDeviceName(std::string_view stem) {
+    for (const std::string_view name : {"CON", "PRN", "AUX", "NUL"}) {
+        if (EqualsIgnoringCase(stem, name))
+            return true;
+    }
+    if (stem.size() < 4)
+        return false;
+    const std::string_view head = stem.substr(0, 3);
+    if (!EqualsIgnoringCase(head, "COM") && !EqualsIgnoringCase(head, "LPT"))
+        return false;
+    const std::string_view tail = stem.substr(3);
+    if (tail.size() == 1 && tail[0] >= '0' && tail[0] <= '9')
+        return true;
+    // Windows counts the superscript digits one to three as digits here.
+    return tail == "\u00B9" || tail == "\u00B2" || tail == "\u00B3";
+}
+
+// Windows opens the device for "CON", "con.mp3" or "CON .txt" alike, in any folder.
+void MarkDeviceName(std::string& s) {
+    std::size_t stemEnd = s.find('.');
+    if (stemEnd == std::string::npos)
+        stemEnd = s.size();
+    while (stemEnd > 0 && s[stemEnd - 1] == ' ')
+        --stemEnd;
+    if (IsDeviceName(std::string_view(s).substr(0, stemEnd)))
+        s.insert(s.begin() + static_cast<std::ptrdiff_t>(stemEnd), '_');
+}
+
+void CutToFit(std::string& s, std::size_t budget, NameLimit::Unit unit) {
+    // No code point takes more UTF-16 units than UTF-8 bytes.
+    if (s.size() <= budget)
+        return;
+    std::size_t used = 0;
+    for (std::size_t pos = 0; pos < s.size();) {
+        const std::size_t start = pos;
+        used += UnitsOf(utf8::Next(s, pos), unit);
+        if (used > budget) {
+            s.resize(start);
+            return;
+        }
+    }
+}
+
+bool EndsWithDotOrBlank(const std::string& s) {
+    return !s.empty() && (s.back() == '.' || s.back() == ' ');
+}
+
+// Windows drops dots and blanks at the end of a name; their full-width forms stay. This also
+// turns "." and ".." into "．" and "．．".
+void WidenTrailingDotsAndBlanks(std::string& s) {
+    std::size_t end = s.size();
+    while (end > 0 && (s[end - 1] == '.' || s[end - 1] == ' '))
+        --end;
+    if (end == s.size())
+        return;
+    std::string tail;
+    for (std::size_t i = end; i < s.size(); ++i)
+        AppendUtf8(tail, s[i] == '.' ? U'\uFF0E' : U'\u3000');
+    s.resize(end);
+    s += tail;
+}
+
+std::size_t UnitsOf(std::string_view text, NameLimit::Unit unit) {
+    std::size_t units = 0;
+    for (std::size_t pos = 0; pos < text.size();)
+        units += UnitsOf(utf8::Next(text, pos), unit);
+    return units;
+}
+
+}  // namespace
+
+std::string SafeBaseName(std::string_view base, const NameLimit& limit) {
+    std::string s = Sanitize(base);
+    MarkDeviceName(s);
+    const std::size_t reserve = UnitsOf(kLongestNumberedEnding, limit.unit);
+    CutToFit(s, limit.max > reserve ? limit.max - reserve : 0, limit.unit);
+    return s;
+}
+
+std::string SafeFolderLevel(std::string_view level, const NameLimit& limit) {
+    std::string s = Sanitize(level);
+    WidenTrailingDotsAndBlanks(s);
+    MarkDeviceName(s);
+    CutToFit(s, limit.max, limit.unit);
+    // A cut can leave a new dot or blank at the end; widening it may need one more cut, after
+    // which the end is a widened character or one that was never a dot or blank.
+    while (EndsWithDotOrBlank(s)) {
+        WidenTrailingDotsAndBlanks(s);
+        CutToFit(s, limit.max, limit.unit);
+    }
+    return s;
+}
+
+std::vector<std::string> SafeFolderLevels(std::string_view composedFolder, const NameLimit& limit) {
+    std::vector<std::string> levels;
+    std::size_t from = 0;
+    while (from <= composedFolder.size()) {
+        std::size_t to = composedFolder.find('\\', from);
+        if (to == std::string_view::npos)
+            to = composedFolder.size();
+        std::string level = SafeFolderLevel(composedFolder.substr(from, to - from), limit);
+        if (!level.empty())
+            levels.push_back(std::move(level));
+        from = to + 1;
+    }
+    return levels;
+}
+
+}  // namespace tagwright
