@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "filelist/filelist_test_util.h"
+#include "platform/path.h"
 #include "support/fault_file_system.h"
 #include "support/mp3_bytes.h"
 #include "support/temp_dir.h"
@@ -115,7 +116,7 @@ TEST_F(DropTest, FolderSearchSkipsAreReported) {
     EXPECT_EQ(ColumnOf(store, ListStore::kFileName),
               (std::vector<std::string>{"a.mp3", "after.mp3"}));
     ASSERT_EQ(report.skipped.size(), 1u);
-    EXPECT_EQ(report.skipped[0].path, dir / "Top/Closed");
+    EXPECT_EQ(report.skipped[0].path, path::Join(dir / "Top", "Closed"));
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <optional>
 
 #include "filelist/filelist_test_util.h"
 #include "filelist/folder_search.h"
@@ -44,48 +42,6 @@ TEST(SearchDialogPosix, DriveOfPicksLongestHoldingRoot) {
     };
     for (const auto& [folder, drive] : cases)
         EXPECT_EQ(SearchDialogLogic::DriveOf(folder, roots), drive) << folder;
-}
-
-// Sets (or, with nullptr, unsets) an environment variable for one scope.
-class EnvOverride {
-  public:
-    EnvOverride(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        if (value != nullptr)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~EnvOverride() {
-        if (m_old)
-            ::setenv(m_name, m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
-
-  private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
-
-// The two picture buttons open the shell's desktop and documents folders.
-TEST(SearchDialogPosix, SpecialFolderButtons) {
-    test::TempDir home;
-    home.MakeFolder("Desktop");
-    home.MakeFolder("Documents");
-    EnvOverride homeVar("HOME", home.path().c_str());
-    EnvOverride configVar("XDG_CONFIG_HOME", nullptr);
-    ListStore store;
-    SearchDialogLogic dialog(RealFileSystem(), store, home.path(), {"/"});
-    const bool desktop = dialog.ClickSpecialFolder(SearchDialogLogic::kDesktop).ok();
-    const std::string afterDesktop = dialog.CurrentFolder();
-    const bool documents = dialog.ClickSpecialFolder(SearchDialogLogic::kDocuments).ok();
-    const std::string afterDocuments = dialog.CurrentFolder();
-    EXPECT_TRUE(desktop);
-    EXPECT_EQ(afterDesktop, home / "Desktop");
-    EXPECT_TRUE(documents);
-    EXPECT_EQ(afterDocuments, home / "Documents");
 }
 
 }  // namespace
