@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "filelist/filelist_test_util.h"
-#include "platform/path.h"
 #include "support/fault_file_system.h"
 #include "support/mp3_bytes.h"
 #include "support/temp_dir.h"
@@ -103,20 +102,6 @@ TEST_F(DropTest, UnreadableMp3PathsAreSkippedWithoutHalfRows) {
     EXPECT_EQ(report.skipped[2].path, lookup);
     EXPECT_EQ(report.skipped[3].kind, ErrorKind::kNotFound);
     EXPECT_EQ(store.FileCountText(), "2");
-}
-
-// A dropped folder with an unreadable sub-folder: the rest of it and the later paths are
-// still added, and the refusal is reported.
-TEST_F(DropTest, FolderSearchSkipsAreReported) {
-    dir.Write("Top/a.mp3", test::Audio(300));
-    dir.Write("Top/Closed/b.mp3", test::Audio(300));
-    const std::string after = dir.Write("after.mp3", test::Audio(300));
-    fs.Refuse(test::FsOp::kListFolder, "Closed");
-    FileAddReport report = Drop({dir / "Top", after});
-    EXPECT_EQ(ColumnOf(store, ListStore::kFileName),
-              (std::vector<std::string>{"a.mp3", "after.mp3"}));
-    ASSERT_EQ(report.skipped.size(), 1u);
-    EXPECT_EQ(report.skipped[0].path, path::Join(dir / "Top", "Closed"));
 }
 
 }  // namespace

@@ -108,13 +108,6 @@ TEST_F(FolderSearchTest, DepthFirstOrderFromFolderWithTrailingSeparator) {
     EXPECT_TRUE(none.empty());
 }
 
-TEST_F(FolderSearchTest, WithoutSubfoldersOnlyStartFolder) {
-    dir.Write("top.mp3", test::Audio(300));
-    dir.Write("sub/below.mp3", test::Audio(300));
-    search.SearchMP3Files(dir.path(), "mp3", false);
-    EXPECT_EQ(ColumnOf(store, ListStore::kFileName), std::vector<std::string>{"top.mp3"});
-}
-
 TEST_F(FolderSearchTest, FillsPlaceholderFirst) {
     store.AppendFileRow("old.mp3", "", "/gone/old.mp3");
     for (int c = 0; c < ListStore::kColumnCount; ++c)

@@ -183,13 +183,5 @@ TEST(DeleteCurrentRow, RemovesCursorRowOrLeavesPlaceholder) {
     EXPECT_EQ(empty.FileCountText(), "0");
 }
 
-TEST(DeleteAllFiles, EmptiesAndCounts) {
-    ListStore store = StoreOf({"a", "b"});
-    DeleteAllFiles(store);
-    EXPECT_EQ(store.RowCount(), 1);
-    EXPECT_EQ(store.FileCountText(), "0");
-    EXPECT_EQ(store.RowAt(0), ListStore::HeaderTexts());
-}
-
 }  // namespace
 }  // namespace tagwright
