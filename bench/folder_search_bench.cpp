@@ -9,9 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <new>
 #include <random>
@@ -160,29 +158,18 @@ void BM_PlainLoop(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainLoop)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(3);
 
-std::size_t VmRssKb(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field, 0) == 0)
-            return std::stoul(line.substr(std::string(field).size()));
-    }
-    return 0;
-}
-
 // By extension, with sub-folders: the search a dropped folder runs. Reports the bytes
 // allocated at the peak of the search and those the rows still hold after it.
 void BM_SearchMP3Files(benchmark::State& state) {
     Library& lib = Lib();
     std::unique_ptr<ListStore> store;
-    double peakMb = 0, heldMb = 0, rssMb = 0;
+    double peakMb = 0, heldMb = 0;
     for (auto _ : state) {
         state.PauseTiming();
         store.reset();
         store = std::make_unique<ListStore>();
         const std::size_t before = g_liveBytes;
         g_peakBytes = g_liveBytes;
-        const auto rssBefore = static_cast<double>(VmRssKb("VmRSS:"));
         state.ResumeTiming();
 
         GetSearchMP3Module search(RealFileSystem(), *store);
@@ -193,13 +180,10 @@ void BM_SearchMP3Files(benchmark::State& state) {
             state.SkipWithError("wrong number of rows");
         peakMb = static_cast<double>(g_peakBytes - before) / 1e6;
         heldMb = static_cast<double>(g_liveBytes - before) / 1e6;
-        // Only the first search grows the process; later ones reuse the memory freed before.
-        rssMb = std::max(rssMb, (static_cast<double>(VmRssKb("VmRSS:")) - rssBefore) / 1e3);
         state.ResumeTiming();
     }
     state.counters["peak_alloc_MB"] = peakMb;
     state.counters["rows_held_MB"] = heldMb;
-    state.counters["rss_growth_MB"] = rssMb;
     state.SetItemsProcessed(state.iterations() * kFiles);
 }
 BENCHMARK(BM_SearchMP3Files)->Unit(benchmark::kMillisecond)->MinTime(3);
