@@ -39,7 +39,7 @@ void ListStore::SetRowCount(int count) {
     if (count < old) {
         Notify().ListAboutToReset();
         m_rows.resize(static_cast<std::size_t>(count));
-        m_currentRow = std::min(m_currentRow, count - 1);
+        ClampSelection();
         Notify().ListReset();
     } else {
         Notify().RowsAboutToBeAppended(old, count - 1);
@@ -55,6 +55,23 @@ void ListStore::SetCell(int row, int column, std::string text) {
 
 void ListStore::SetCurrentRow(int row) {
     m_currentRow = std::clamp(row, 0, RowCount() - 1);
+    m_selectionEndRow = m_currentRow;
+}
+
+void ListStore::SetSelection(int row, int column, int endRow, int endColumn) {
+    m_currentRow = row;
+    m_currentColumn = column;
+    m_selectionEndRow = endRow;
+    m_selectionEndColumn = endColumn;
+    ClampSelection();
+}
+
+void ListStore::ClampSelection() {
+    const int lastRow = RowCount() - 1;
+    m_currentRow = std::clamp(m_currentRow, 0, lastRow);
+    m_selectionEndRow = std::clamp(m_selectionEndRow, 0, lastRow);
+    m_currentColumn = std::clamp(m_currentColumn, 0, kColumnCount - 1);
+    m_selectionEndColumn = std::clamp(m_selectionEndColumn, 0, kColumnCount - 1);
 }
 
 bool ListStore::RemoveRow(int row) {
@@ -62,7 +79,7 @@ bool ListStore::RemoveRow(int row) {
         return false;
     Notify().RowsAboutToBeRemoved(row, row);
     m_rows.erase(m_rows.begin() + row);
-    m_currentRow = std::min(m_currentRow, RowCount() - 1);
+    ClampSelection();
     Notify().RowsRemoved(row, row);
     return true;
 }
@@ -75,7 +92,7 @@ int ListStore::RemoveRowsIf(const std::function<bool(const Row&)>& pred) {
     const auto end = std::remove_if(m_rows.begin() + 1, m_rows.end(), pred);
     const int removed = static_cast<int>(m_rows.end() - end);
     m_rows.erase(end, m_rows.end());
-    m_currentRow = std::min(m_currentRow, RowCount() - 1);
+    ClampSelection();
     Notify().ListReset();
     return removed;
 }
@@ -88,6 +105,18 @@ void ListStore::SortRows(int first, int last,
         return;
     Notify().LayoutAboutToChange();
     std::stable_sort(m_rows.begin() + first, m_rows.begin() + last + 1, less);
+    Notify().LayoutChanged();
+}
+
+void ListStore::ReorderRows(int first, const std::vector<int>& order) {
+    if (order.size() < 2)
+        return;
+    Notify().LayoutAboutToChange();
+    std::vector<Row> moved;
+    moved.reserve(order.size());
+    for (int k : order)
+        moved.push_back(std::move(m_rows[Index(first + k)]));
+    std::move(moved.begin(), moved.end(), m_rows.begin() + first);
     Notify().LayoutChanged();
 }
 
@@ -105,7 +134,7 @@ void ListStore::AppendFileRow(std::string fileName, std::string tagKindText, std
     Notify().RowsAboutToBeAppended(index, index);
     m_rows.push_back(std::move(row));
     if (m_currentRow == 0)
-        m_currentRow = 1;
+        SetCurrentRow(1);
     Notify().RowsAppended(index, index);
 }
 
@@ -122,7 +151,7 @@ void ListStore::AppendFileRows(std::vector<Row> rows) {
     Notify().RowsAboutToBeAppended(first, last);
     m_rows.insert(m_rows.end(), std::make_move_iterator(it), std::make_move_iterator(rows.end()));
     if (m_currentRow == 0)
-        m_currentRow = 1;
+        SetCurrentRow(1);
     Notify().RowsAppended(first, last);
 }
 
@@ -141,6 +170,7 @@ void ListStore::ResetFileList() {
     m_widths[3] = 1000;
     m_widths[4] = 2000;
     m_currentRow = 0;
+    m_selectionEndRow = 0;
     Notify().ListReset();
     UpdateFileCount();
 }

@@ -60,7 +60,16 @@ class ListStore {
 
     /// The row of the grid's cell cursor (1 when the list has file rows, else 0).
     int CurrentRow() const { return m_currentRow; }
+    /// Moves the cell cursor to `row` and shrinks the selection to that one row.
     void SetCurrentRow(int row);
+    /// The column of the cell cursor (0 at start).
+    int CurrentColumn() const { return m_currentColumn; }
+    /// The far corner of the selection, which spans from the cell cursor to it. Without a
+    /// selection of its own it is the cell cursor.
+    int SelectionEndRow() const { return m_selectionEndRow; }
+    int SelectionEndColumn() const { return m_selectionEndColumn; }
+    /// Sets the cell cursor and the far corner of the selection (clamped to the grid).
+    void SetSelection(int row, int column, int endRow, int endColumn);
 
     /// True when the list holds only the placeholder row.
     bool HasPlaceholder() const { return m_rows.size() > 1 && m_rows[1][kPath].empty(); }
@@ -76,6 +85,9 @@ class ListStore {
     int RemoveRowsIf(const std::function<bool(const Row&)>& pred);
     /// Reorders file rows first..last (inclusive) stably by `less`. The header never moves.
     void SortRows(int first, int last, const std::function<bool(const Row&, const Row&)>& less);
+    /// Puts the rows first + order[0], first + order[1], ... at first, first + 1, ...; `order`
+    /// must be a permutation of 0..order.size()-1 and the rows must be file rows.
+    void ReorderRows(int first, const std::vector<int>& order);
 
     /// Puts one file into the list: fills the placeholder row, or appends a row. Does not
     /// refresh the count.
@@ -104,6 +116,10 @@ class ListStore {
     std::array<int, kColumnCount> m_widths{};
     std::array<int, kColumnCount> m_alignments{};
     int m_currentRow = 0;
+    int m_currentColumn = 0;
+    int m_selectionEndRow = 0;
+    int m_selectionEndColumn = 0;
+    void ClampSelection();
     std::string m_fileCountText = "0";
     ListObserver* m_observer = nullptr;
     ListObserver m_null;

@@ -1,0 +1,34 @@
+#include "filelist/drop_logic.h"
+
+#include "platform/path.h"
+
+namespace tagwright {
+
+FileAddReport DropPaths(FileSystem& fs, ListStore& store, GetSearchMP3Module& search,
+                        const std::vector<std::string>& paths) {
+    FileAddReport report;
+    TagProbe probe(fs);
+    for (const std::string& p : paths) {
+        if (EndsInMp3(p)) {
+            std::optional<std::string> kind = probe.KindText(p, report);
+            if (!kind)
+                continue;
+            // Every cell is known before the row is written, so a refusal here leaves no
+            // half-filled row behind.
+            auto full = fs.GetFilePath(p);
+            if (!full.ok()) {
+                report.skipped.push_back(full.error());
+                continue;
+            }
+            std::string name = path::FileName(full.value());
+            store.AppendFileRow(std::move(name), std::move(*kind), std::move(full.value()));
+            ++report.added;
+        } else if (fs.FolderExists(p)) {
+            report.Merge(search.SearchMP3Files(p, "mp3", true));
+        }
+    }
+    store.UpdateFileCount();
+    return report;
+}
+
+}  // namespace tagwright

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "filelist/folder_search.h"
+#include "filelist/list_store.h"
+#include "platform/file_system.h"
+
+namespace tagwright {
+
+/// Adds dropped paths to the list, in the order given: a path that ends in "mp3" as one file
+/// with its tag kind; otherwise an existing folder with all its sub-folders searched for files
+/// with the extension mp3; anything else is ignored. One tag reader serves the whole drop.
+/// A path ending in "mp3" that cannot be probed or looked up (a folder named "x.mp3", a locked
+/// file) is skipped and noted in the report; rows added before it stay, and no row is ever
+/// left half filled. Refreshes the count once at the end, also when nothing was added.
+/// `paths` is empty when the drop carried no file paths.
+FileAddReport DropPaths(FileSystem& fs, ListStore& store, GetSearchMP3Module& search,
+                        const std::vector<std::string>& paths);
+
+}  // namespace tagwright

@@ -1,0 +1,140 @@
+#include "filelist/folder_search.h"
+
+#include <utility>
+
+namespace tagwright {
+
+namespace {
+
+// Rows go to the store in chunks: one view notification per chunk instead of one per file,
+// without holding a whole 100,000-file search in a second copy.
+constexpr std::size_t kRowChunk = 1024;
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+std::string ExtensionOf(const std::string& fileName) {
+    const auto dot = fileName.rfind('.');
+    return dot == std::string::npos ? std::string() : fileName.substr(dot + 1);
+}
+
+bool HasMp3Extension(const std::string& fileName) {
+    const auto dot = fileName.rfind('.');
+    if (dot == std::string::npos || fileName.size() - dot != 4)
+        return false;
+    return EndsInMp3(fileName);
+}
+
+bool EndsInMp3(const std::string& path) {
+    if (path.size() < 3)
+        return false;
+    const char* tail = path.data() + path.size() - 3;
+    return LowerAscii(tail[0]) == 'm' && LowerAscii(tail[1]) == 'p' && tail[2] == '3';
+}
+
+void FileAddReport::Merge(FileAddReport other) {
+    ranToEnd = ranToEnd && other.ranToEnd;
+    added += other.added;
+    for (Error& e : other.skipped)
+        skipped.push_back(std::move(e));
+    for (std::string& l : other.linksNotFollowed)
+        linksNotFollowed.push_back(std::move(l));
+}
+
+std::optional<std::string> TagProbe::KindText(const std::string& path, FileAddReport& report) {
+    if (!m_reader)
+        m_reader.emplace(m_fs);
+    m_reader->MP3FilePath = path;
+    try {
+        return TagKindText(m_reader->ReadTagType());
+    } catch (const FileError& e) {
+        report.skipped.push_back(e.error());
+        return std::nullopt;
+    }
+}
+
+void WalkFolders(FileSystem& fs, const std::string& start, bool includeSubfolders,
+                 FileAddReport& report, std::vector<std::string>* folderList,
+                 const std::function<void(FolderListing&)>& visit) {
+    // Children are pushed in reverse so that they come off the stack in listing order, which
+    // makes the visit order parent first, then each child's whole branch in turn.
+    std::vector<std::string> stack{start};
+    bool first = true;
+    while (!stack.empty()) {
+        std::string folder = std::move(stack.back());
+        stack.pop_back();
+        auto listed = fs.ListFolder(folder);
+        if (folderList != nullptr)
+            folderList->push_back(std::move(folder));
+        if (!listed.ok()) {
+            if (first)
+                report.ranToEnd = false;
+            report.skipped.push_back(listed.error());
+            first = false;
+            continue;
+        }
+        first = false;
+        FolderListing& listing = listed.value();
+        for (DirEntry& link : listing.links)
+            report.linksNotFollowed.push_back(std::move(link.path));
+        if (includeSubfolders) {
+            for (auto it = listing.folders.rbegin(); it != listing.folders.rend(); ++it)
+                stack.push_back(std::move(it->path));
+        }
+        visit(listing);
+    }
+}
+
+FileAddReport GetSearchMP3Module::SearchMP3Files(const std::string& folder,
+                                                 const std::string& extensionFilter,
+                                                 bool includeSubfolders) {
+    FileAddReport report;
+    m_folders.clear();
+    TagProbe probe(m_fs);
+    std::vector<ListStore::Row> pending;
+    const auto flush = [&] {
+        report.added += static_cast<int>(pending.size());
+        m_store.AppendFileRows(std::move(pending));
+        pending.clear();
+    };
+
+    WalkFolders(m_fs, folder, includeSubfolders, report, &m_folders, [&](FolderListing& listing) {
+        for (DirEntry& file : listing.files) {
+            const bool mp3 = HasMp3Extension(file.name);
+            // By extension the probe cannot change the outcome for other files; leave them be.
+            if (!mp3 && !extensionFilter.empty())
+                continue;
+            std::optional<std::string> kind = probe.KindText(file.path, report);
+            if (!kind || (!mp3 && kind->empty()))
+                continue;
+            ListStore::Row& row = pending.emplace_back();
+            row[ListStore::kFileName] = std::move(file.name);
+            row[ListStore::kTagType] = std::move(*kind);
+            row[ListStore::kPath] = std::move(file.path);
+            if (pending.size() >= kRowChunk)
+                flush();
+        }
+    });
+    flush();
+    return report;
+}
+
+bool GetSearchMP3Module::CollectSubfolders(const std::string& folder,
+                                           std::vector<std::string>& folderList,
+                                           FileAddReport* report) {
+    FileAddReport local;
+    std::vector<std::string> found;
+    WalkFolders(m_fs, folder, true, local, &found, [](FolderListing&) {});
+    // found[0] is the folder itself; the list takes only what lies below it.
+    for (std::size_t i = 1; i < found.size(); ++i)
+        folderList.push_back(std::move(found[i]));
+    const bool ok = local.ranToEnd;
+    if (report != nullptr)
+        report->Merge(std::move(local));
+    return ok;
+}
+
+}  // namespace tagwright

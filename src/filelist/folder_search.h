@@ -1,0 +1,96 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "filelist/list_store.h"
+#include "platform/file_system.h"
+#include "platform/result.h"
+#include "tags/mp3_tag.h"
+
+namespace tagwright {
+
+/// The text after the last "." of a file name; empty when the name has no "." or ends in one.
+/// "song.MP3" -> "MP3", "archive.tar.mp3" -> "mp3", ".mp3" -> "mp3".
+std::string ExtensionOf(const std::string& fileName);
+
+/// True when the extension is "mp3" in any letter case.
+bool HasMp3Extension(const std::string& fileName);
+
+/// The test a dropped path must pass to be taken as an MP3 file: its last three characters,
+/// lower-cased, are "mp3". So "xmp3" passes and "a.mp3.lnk" does not.
+bool EndsInMp3(const std::string& path);
+
+/// What adding files to the list came to. A search or drop never stops at an entry it cannot
+/// read: it skips the entry, notes it here with the OS's reason and goes on with the rest.
+struct FileAddReport {
+    /// False only when the search could not even list its start folder.
+    bool ranToEnd = true;
+    /// Rows added (the placeholder row filled counts as one).
+    int added = 0;
+    /// Folders that could not be listed and files that could not be probed, in the order met.
+    std::vector<Error> skipped;
+    /// Links to folders that were seen and, to keep a link loop from trapping the walk, not
+    /// followed.
+    std::vector<std::string> linksNotFollowed;
+
+    void Merge(FileAddReport other);
+};
+
+/// The tag probe of one search or one drop: a single reader, made for the first file that
+/// needs it, serves every file.
+class TagProbe {
+  public:
+    explicit TagProbe(FileSystem& fs) : m_fs(fs) {}
+
+    /// The Tag kind text of the file; nullopt, with the refusal noted in `report`, when the file
+    /// cannot be opened or read.
+    std::optional<std::string> KindText(const std::string& path, FileAddReport& report);
+
+  private:
+    FileSystem& m_fs;
+    std::optional<clsMP3Tag> m_reader;
+};
+
+/// Visits `start` and, when `includeSubfolders`, every folder below it: depth first, parent
+/// before children, sub-folders in the order the file system lists them. Each folder is listed
+/// once. The walk keeps its own stack, so a deep tree cannot overflow the call stack, and it
+/// never enters a link to a folder. A folder that cannot be listed is noted in `report` and
+/// its branch skipped. Every folder met, listed or not, is appended to `folderList` when given.
+/// `visit` receives each listed folder's listing, which it may take apart.
+void WalkFolders(FileSystem& fs, const std::string& start, bool includeSubfolders,
+                 FileAddReport& report, std::vector<std::string>* folderList,
+                 const std::function<void(FolderListing&)>& visit);
+
+/// The folder search. Holds the folder list of the last search, which each search rewrites
+/// from entry 0 (the start folder exactly as given).
+class GetSearchMP3Module {
+  public:
+    GetSearchMP3Module(FileSystem& fs, ListStore& store) : m_fs(fs), m_store(store) {}
+
+    /// Adds the files of `folder` (and, when `includeSubfolders`, of every folder below it)
+    /// to the list, folder by folder in the folder list's order, each folder's files in the
+    /// file system's order. A file is taken when its extension is "mp3" in any letter case,
+    /// or, when `extensionFilter` is empty, also when its tag probe finds any tag. Does not
+    /// refresh the count: the caller runs UpdateFileCount.
+    FileAddReport SearchMP3Files(const std::string& folder, const std::string& extensionFilter,
+                                 bool includeSubfolders);
+
+    /// Appends every folder below `folder` to `folderList`, depth first, parent before
+    /// children. False when `folder` itself cannot be listed; unreadable folders below it are
+    /// kept in the list and noted in `report` (when given), and only their branch is skipped.
+    bool CollectSubfolders(const std::string& folder, std::vector<std::string>& folderList,
+                           FileAddReport* report = nullptr);
+
+    /// The folders the last search visited, the start folder first.
+    const std::vector<std::string>& FolderList() const { return m_folders; }
+
+  private:
+    FileSystem& m_fs;
+    ListStore& m_store;
+    std::vector<std::string> m_folders;
+};
+
+}  // namespace tagwright

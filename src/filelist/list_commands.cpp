@@ -1,0 +1,218 @@
+#include "filelist/list_commands.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <vector>
+
+namespace tagwright {
+
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// One sort key cell, parsed once: parsing inside the comparison would repeat it
+// ~17 times per row on a large list.
+struct KeyCell {
+    const std::string* text;
+    double number;
+    bool isNumber;
+};
+
+int CompareKeys(const KeyCell& a, const KeyCell& b) {
+    if (a.isNumber && b.isNumber)
+        return a.number < b.number ? -1 : (b.number < a.number ? 1 : 0);
+    const int c = a.text->compare(*b.text);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+// A bottom-up merge sort of row indexes. Mixing numeric and text comparison is not a strict
+// weak order ("2" < "10" < "1a" < "2"), which std::stable_sort may not be given; this sort is
+// sound for any comparison and stays stable.
+template <class Before>
+std::vector<int> StableOrder(int count, Before before) {
+    std::vector<int> order(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        order[static_cast<std::size_t>(i)] = i;
+    std::vector<int> buffer(order.size());
+    for (std::size_t width = 1; width < order.size(); width *= 2) {
+        for (std::size_t lo = 0; lo < order.size(); lo += 2 * width) {
+            const std::size_t mid = std::min(lo + width, order.size());
+            const std::size_t hi = std::min(lo + 2 * width, order.size());
+            std::size_t i = lo, j = mid, out = lo;
+            while (i < mid && j < hi) {
+                // Take from the right run only when strictly before: equal rows keep order.
+                buffer[out++] = before(order[j], order[i]) ? order[j++] : order[i++];
+            }
+            while (i < mid)
+                buffer[out++] = order[i++];
+            while (j < hi)
+                buffer[out++] = order[j++];
+        }
+        order.swap(buffer);
+    }
+    return order;
+}
+
+}  // namespace
+
+std::optional<double> GenericNumber(const std::string& cell) {
+    std::size_t b = 0, e = cell.size();
+    while (b < e && cell[b] == ' ')
+        ++b;
+    while (e > b && cell[e - 1] == ' ')
+        --e;
+    std::size_t i = b;
+    if (i < e && (cell[i] == '+' || cell[i] == '-'))
+        ++i;
+    const std::size_t mantissa = i;
+    bool digits = false, dot = false;
+    for (; i < e && (IsDigit(cell[i]) || (cell[i] == '.' && !dot)); ++i) {
+        if (cell[i] == '.')
+            dot = true;
+        else
+            digits = true;
+    }
+    if (!digits)
+        return std::nullopt;
+    if (i < e && (cell[i] == 'e' || cell[i] == 'E')) {
+        std::size_t k = i + 1;
+        if (k < e && (cell[k] == '+' || cell[k] == '-'))
+            ++k;
+        if (k == e || !IsDigit(cell[k]))
+            return std::nullopt;
+        while (k < e && IsDigit(cell[k]))
+            ++k;
+        i = k;
+    }
+    if (i != e)
+        return std::nullopt;
+    double value = 0;
+    // from_chars takes no '+'; the sign is applied by hand.
+    const auto [end, ec] = std::from_chars(cell.data() + mantissa, cell.data() + e, value);
+    if (ec != std::errc() && ec != std::errc::result_out_of_range)
+        return std::nullopt;
+    (void)end;
+    return cell[b] == '-' ? -value : value;
+}
+
+int GenericCompare(const std::string& a, const std::string& b) {
+    const auto na = GenericNumber(a);
+    const auto nb = GenericNumber(b);
+    return CompareKeys(KeyCell{&a, na.value_or(0), na.has_value()},
+                       KeyCell{&b, nb.value_or(0), nb.has_value()});
+}
+
+void SortList(ListStore& store, bool descending) {
+    const int fileRows = store.RowCount() - 1;
+    if (fileRows < 2)
+        return;
+    int first = store.CurrentRow();
+    int last = store.SelectionEndRow();
+    if (first > last)
+        std::swap(first, last);
+    if (first == last || first < 1) {
+        first = 1;
+        last = fileRows;
+    }
+    const int leftColumn = std::min(store.CurrentColumn(), store.SelectionEndColumn());
+    const int rightColumn = std::max(store.CurrentColumn(), store.SelectionEndColumn());
+    const int keyCount = rightColumn - leftColumn + 1;
+    const int count = last - first + 1;
+
+    std::vector<KeyCell> keys;
+    keys.reserve(static_cast<std::size_t>(count * keyCount));
+    for (int r = first; r <= last; ++r) {
+        for (int c = leftColumn; c <= rightColumn; ++c) {
+            const std::string& text = store.Cell(r, c);
+            const auto n = GenericNumber(text);
+            keys.push_back(KeyCell{&text, n.value_or(0), n.has_value()});
+        }
+    }
+    const auto key = [&](int row, int k) -> const KeyCell& {
+        return keys[static_cast<std::size_t>(row * keyCount + k)];
+    };
+    const int sign = descending ? -1 : 1;
+    const auto before = [&](int a, int b) {
+        for (int k = 0; k < keyCount; ++k) {
+            if (const int c = CompareKeys(key(a, k), key(b, k)); c != 0)
+                return sign * c < 0;
+        }
+        return false;
+    };
+    store.ReorderRows(first, StableOrder(count, before));
+}
+
+PruneCommand RenamePruneCommand(int index) {
+    return index == 0 ? PruneCommand::kRenameFailed : PruneCommand::kRenameDone;
+}
+
+PruneCommand MovePruneCommand(int index) {
+    return index == 0 ? PruneCommand::kMoveFailed : PruneCommand::kMoveDone;
+}
+
+PruneCommand TagPruneCommand(int index) {
+    return index == 0   ? PruneCommand::kNoTag
+           : index == 1 ? PruneCommand::kTagV1
+                        : PruneCommand::kTagV2;
+}
+
+bool PruneMatches(PruneCommand command, const ListStore::Row& row) {
+    const std::string& tag = row[ListStore::kTagType];
+    switch (command) {
+        case PruneCommand::kRenameFailed:
+            return row[ListStore::kR] == ListStore::kRefused;
+        case PruneCommand::kRenameDone:
+            return row[ListStore::kR] == ListStore::kDone;
+        case PruneCommand::kMoveFailed:
+            return row[ListStore::kM] == ListStore::kRefused;
+        case PruneCommand::kMoveDone:
+            return row[ListStore::kM] == ListStore::kDone;
+        case PruneCommand::kNoTag:
+            return tag.empty();
+        case PruneCommand::kTagV1:
+            return tag == "v1.0" || tag == "v1.1";
+        case PruneCommand::kTagV2:
+            return tag == "v2";
+    }
+    return false;
+}
+
+int PruneList(ListStore& store, PruneCommand command) {
+    const auto matches = [command](const ListStore::Row& row) {
+        return PruneMatches(command, row);
+    };
+    const int fileRows = store.RowCount() - 1;
+    int matched = 0;
+    for (int r = 1; r <= fileRows; ++r)
+        matched += matches(store.RowAt(r)) ? 1 : 0;
+    if (matched > 0 && matched == fileRows) {
+        // The last file row goes: the list is emptied the way "すべてのファイル" empties it.
+        store.ResetFileList();
+        return matched;
+    }
+    if (matched > 0)
+        store.RemoveRowsIf(matches);
+    store.UpdateFileCount();
+    return matched;
+}
+
+void DeleteAllFiles(ListStore& store) {
+    store.ResetFileList();
+}
+
+void DeleteCurrentRow(ListStore& store) {
+    if (store.RowCount() <= 1)
+        return;
+    const int row = store.CurrentRow();
+    if (row >= 1 && !store.RemoveRow(row)) {
+        // The grid keeps its only file row; emptied, it stands for an empty list.
+        for (int c = 0; c < ListStore::kColumnCount; ++c)
+            store.SetCell(row, c, std::string());
+    }
+    store.UpdateFileCount();
+}
+
+}  // namespace tagwright

@@ -1,0 +1,108 @@
+#include "filelist/drop_logic.h"
+
+#include <gtest/gtest.h>
+
+#include "filelist/filelist_test_util.h"
+#include "support/fault_file_system.h"
+#include "support/mp3_bytes.h"
+#include "support/temp_dir.h"
+
+namespace tagwright {
+namespace {
+
+using test::ColumnOf;
+
+TEST(EndsInMp3, LooksOnlyAtLastThreeCharacters) {
+    for (const char* p : {"Song.MP3", "SONG.Mp3", "a/xmp3", "mp3", "/m/Music.mp3"})
+        EXPECT_TRUE(EndsInMp3(p)) << p;
+    for (const char* p : {"song.mp3.bak", "song.mpeg3", "a.mp3.lnk", "a.txt", "p3", "", "a.MP4"})
+        EXPECT_FALSE(EndsInMp3(p)) << p;
+}
+
+class DropTest : public ::testing::Test {
+  protected:
+    FileAddReport Drop(const std::vector<std::string>& paths) {
+        return DropPaths(fs, store, search, paths);
+    }
+
+    test::TempDir dir;
+    test::FaultFileSystem fs;
+    ListStore store;
+    GetSearchMP3Module search{fs, store};
+};
+
+TEST_F(DropTest, FilesInDropOrderWithTagKind) {
+    const std::string c = dir.Write("c.MP3", test::Cat({test::Id3v2Tag(3, {}), test::Audio(300)}));
+    const std::string a = dir.Write("a.mp3", test::Audio(300));
+    const std::string b = dir.Write("b.mp3", test::Cat({test::Audio(300), test::Id3v1Trailer({})}));
+    FileAddReport report = Drop({c, a, b});
+    EXPECT_EQ(report.added, 3);
+    EXPECT_EQ(store.FileCountText(), "3");
+    EXPECT_EQ(store.RowAt(1), (ListStore::Row{"", "", "c.MP3", "v2", "", c}));
+    EXPECT_EQ(store.RowAt(2), (ListStore::Row{"", "", "a.mp3", "", "", a}));
+    EXPECT_EQ(store.RowAt(3), (ListStore::Row{"", "", "b.mp3", "v1.1", "", b}));
+}
+
+// A dropped folder's files take their rows where the folder stands among the dropped paths;
+// inside it only the extension counts, whatever tags other files carry.
+TEST_F(DropTest, FolderThenFileKeepsOrder) {
+    dir.Write("Album/one.mp3", test::Audio(300));
+    dir.Write("Album/Disc2/two.Mp3", test::Audio(300));
+    dir.Write("Album/tagged.wav", test::Cat({test::Id3v2Tag(3, {}), test::Audio(300)}));
+    const std::string single = dir.Write("single.mp3", test::Audio(300));
+    Drop({dir / "Album", single, single});
+    EXPECT_EQ(ColumnOf(store, ListStore::kFileName),
+              (std::vector<std::string>{"one.mp3", "two.Mp3", "single.mp3", "single.mp3"}));
+    EXPECT_EQ(store.FileCountText(), "4");
+}
+
+TEST_F(DropTest, IgnoresOtherPathsAndStillRefreshesCount) {
+    store.AppendFileRow("x.mp3", "", "/x.mp3");
+    const std::string txt = dir.Write("a.txt", test::Audio(300));
+    const std::string lnk = dir.Write("a.mp3.lnk", test::Audio(300));
+    FileAddReport report = Drop({txt, lnk, dir / "no such folder"});
+    EXPECT_EQ(report.added, 0);
+    EXPECT_TRUE(report.skipped.empty());
+    EXPECT_EQ(store.FileCountText(), "1");
+    Drop({});  // a drop without file paths
+    EXPECT_EQ(store.RowCount(), 2);
+}
+
+TEST_F(DropTest, FillsPlaceholderFirst) {
+    store.AppendFileRow("old.mp3", "", "/old.mp3");
+    for (int c = 0; c < ListStore::kColumnCount; ++c)
+        store.SetCell(1, c, "");
+    Drop({dir.Write("new.mp3", test::Audio(300))});
+    EXPECT_EQ(store.RowCount(), 2);
+    EXPECT_EQ(store.Cell(1, ListStore::kFileName), "new.mp3");
+    EXPECT_EQ(store.FileCountText(), "1");
+}
+
+// Paths that end in "mp3" but cannot be read as files: a folder named so, a file the system
+// refuses to open, a file whose lookup fails, one that is gone. Each is skipped and reported;
+// the rows before and after are whole.
+TEST_F(DropTest, UnreadableMp3PathsAreSkippedWithoutHalfRows) {
+    const std::string good1 = dir.Write("good1.mp3", test::Audio(300));
+    const std::string folder = dir.MakeFolder("Music.mp3");
+    dir.Write("Music.mp3/inside.mp3", test::Audio(300));
+    const std::string locked = dir.Write("locked.mp3", test::Audio(300));
+    const std::string lookup = dir.Write("lookup.mp3", test::Audio(300));
+    const std::string good2 = dir.Write("good2.mp3", test::Audio(300));
+    fs.Refuse(test::FsOp::kOpenRead, "locked.mp3");
+    fs.Refuse(test::FsOp::kGetFilePath, "lookup.mp3");
+
+    FileAddReport report = Drop({good1, folder, locked, lookup, dir / "gone.mp3", good2});
+    EXPECT_EQ(ColumnOf(store, ListStore::kFileName),
+              (std::vector<std::string>{"good1.mp3", "good2.mp3"}));
+    EXPECT_EQ(report.added, 2);
+    ASSERT_EQ(report.skipped.size(), 4u);
+    EXPECT_EQ(report.skipped[0].path, folder);
+    EXPECT_EQ(report.skipped[0].kind, ErrorKind::kIsFolder);
+    EXPECT_EQ(report.skipped[1].path, locked);
+    EXPECT_EQ(report.skipped[2].path, lookup);
+    EXPECT_EQ(report.skipped[3].kind, ErrorKind::kNotFound);
+    EXPECT_EQ(store.FileCountText(), "2");
+}
+
+}  // namespace
+}  // namespace tagwright
