@@ -1,0 +1,210 @@
+// tagwright-cli: the engine of the window from a terminal, for scripts and machines without a
+// desktop. Exit status: 0 every row succeeded, 1 some row or file was refused, 2 usage error.
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cli/cli_settings.h"
+#include "cli/row_output.h"
+#include "filelist/folder_search.h"
+#include "filelist/list_store.h"
+#include "naming/field_selection.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+#include "tags/mp3_tag.h"
+#include "tags/music_genre.h"
+
+#ifndef TAGWRIGHT_VERSION
+#define TAGWRIGHT_VERSION "0"
+#endif
+
+namespace tagwright::cli {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+constexpr auto kReplaceInvalid = Json::error_handler_t::replace;
+
+constexpr int kExitOk = 0;
+constexpr int kExitRefused = 1;
+constexpr int kExitUsage = 2;
+
+Json FieldsJson(const TagFields& f) {
+    return Json{{"TrackName", f.TrackName}, {"ArtistName", f.ArtistName},
+                {"AlbumName", f.AlbumName}, {"Genre", f.Genre},
+                {"Year", f.Year},           {"TrackNo", f.TrackNo}};
+}
+
+// What the reader finds in one file. v1 and v2 are null when the file has no such tag.
+Json ProbeJson(FileSystem& fs, const std::string& file) {
+    clsMP3Tag probe(fs);
+    probe.MP3FilePath = file;
+    const std::int16_t flags = probe.ReadTagType();
+
+    Json j;
+    j["path"] = file;
+    j["flags"] = flags;
+    j["tagKind"] = TagKindText(flags);
+    if ((flags & TagKind::kId3v1) != 0) {
+        clsMP3Tag v1(fs);
+        v1.MP3FilePath = file;
+        v1.ReadID3v1Tag();
+        j["v1"] = Json{{"version", v1.ID3V1TAGVersion == 2 ? "1.1" : "1.0"},
+                       {"title", v1.ID3V1TAGTrackName},
+                       {"artist", v1.ID3V1TAGArtistName},
+                       {"album", v1.ID3V1TAGAlbumName},
+                       {"year", v1.ID3V1TAGYear},
+                       {"comment", v1.ID3V1TAGComment},
+                       {"genre", v1.ID3V1TAGGenre},
+                       {"genreName", MUSICGENRE::GenreName(v1.ID3V1TAGGenre)},
+                       {"track", v1.ID3V1TAGTrackNo}};
+    } else {
+        j["v1"] = nullptr;
+    }
+    if ((flags & TagKind::kId3v2) != 0) {
+        clsMP3Tag v2(fs);
+        v2.MP3FilePath = file;
+        const bool read = v2.ReadID3v2Tag();
+        j["v2"] = Json{{"title", v2.ID3V2TAGTrackName}, {"artist", v2.ID3V2TAGArtist},
+                       {"album", v2.ID3V2TAGAlbum},     {"year", v2.ID3V2TAGYear},
+                       {"genre", v2.ID3V2TAGGenre},     {"track", v2.ID3V2TAGTrackNo},
+                       {"frames", v2.FrameName},        {"readable", read}};
+    } else {
+        j["v2"] = nullptr;
+    }
+    // The Tag field set with the start settings and nothing substituted.
+    clsMP3Tag reader(fs);
+    reader.MP3FilePath = file;
+    j["fields"] = FieldsJson(TagR::GetTagInfo(0, reader, Settings{}));
+    return j;
+}
+
+void PrintProbeText(std::ostream& out, const Json& j) {
+    out << j["path"].get<std::string>() << '\n';
+    out << "  tag kind: "
+        << (j["tagKind"].get<std::string>().empty() ? "(none)" : j["tagKind"].get<std::string>())
+        << '\n';
+    const Json& f = j["fields"];
+    for (const char* key : {"TrackName", "ArtistName", "AlbumName", "Genre", "Year", "TrackNo"}) {
+        out << "  " << key << ": " << f[key].get<std::string>() << '\n';
+    }
+    if (!j["v2"].is_null()) {
+        out << "  ID3v2 frames:";
+        for (const auto& id : j["v2"]["frames"])
+            out << ' ' << id.get<std::string>();
+        out << '\n';
+    }
+}
+
+int RunProbe(const std::vector<std::string>& files, bool json) {
+    FileSystem& fs = RealFileSystem();
+    int status = kExitOk;
+    for (const std::string& file : files) {
+        try {
+            const Json j = ProbeJson(fs, file);
+            if (json) {
+                std::cout << j.dump(-1, ' ', false, kReplaceInvalid) << '\n';
+            } else {
+                PrintProbeText(std::cout, j);
+            }
+        } catch (const FileError& e) {
+            status = kExitRefused;
+            if (json) {
+                std::cout << Json{{"path", file}, {"error", e.error().Message()}}.dump(
+                                 -1, ' ', false, kReplaceInvalid)
+                          << '\n';
+            } else {
+                std::cerr << "tagwright-cli: " << e.error().Message() << '\n';
+            }
+        }
+    }
+    return status;
+}
+
+void ReportSkipped(const FileAddReport& report, bool json) {
+    for (const Error& e : report.skipped) {
+        if (json) {
+            std::cout << Json{{"skipped", e.path}, {"error", e.Message()}}.dump(-1, ' ', false,
+                                                                                kReplaceInvalid)
+                      << '\n';
+        } else {
+            std::cerr << "tagwright-cli: skipped: " << e.Message() << '\n';
+        }
+    }
+}
+
+int RunSearch(const std::vector<std::string>& folders, bool recursive, bool tags, bool json) {
+    FileSystem& fs = RealFileSystem();
+    ListStore store;
+    GetSearchMP3Module search(fs, store);
+    FileAddReport report;
+    for (const std::string& folder : folders) {
+        if (!fs.FolderExists(folder)) {
+            report.skipped.push_back(
+                Error{"open folder", folder, "No such folder", 0, ErrorKind::kNotFound});
+            continue;
+        }
+        report.Merge(search.SearchMP3Files(folder, tags ? "" : "mp3", recursive));
+    }
+    store.UpdateFileCount();
+    PrintRows(std::cout, store, json);
+    ReportSkipped(report, json);
+    return report.skipped.empty() ? kExitOk : kExitRefused;
+}
+
+}  // namespace
+
+int Main(int argc, char** argv) {
+    CLI::App app{"Tagwright: rename MP3 files by their ID3 tags and file them into folders.",
+                 "tagwright-cli"};
+    app.set_version_flag("--version", std::string("tagwright-cli ") + TAGWRIGHT_VERSION);
+    app.require_subcommand(1);
+
+    bool json = false;
+    std::vector<std::string> files;
+    CLI::App* probe = app.add_subcommand("probe", "Show the tags of MP3 files");
+    probe->add_flag("--json", json, "One JSON object per file");
+    probe->add_option("FILE", files, "Files to read")->required();
+
+    bool recursive = false;
+    bool tags = false;
+    std::vector<std::string> folders;
+    CLI::App* search = app.add_subcommand("search", "List the MP3 files of folders");
+    search->add_flag("--recursive", recursive, "Search sub-folders too");
+    search->add_flag("--tags", tags,
+                     "Also list files of any extension that carry a tag (タグ情報を読みMP3を探す)");
+    search->add_flag("--json", json, "One JSON object per row");
+    search->add_option("DIR", folders, "Folders to search")->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "tagwright-cli: " << e.what() << '\n';
+        return kExitUsage;
+    }
+
+    try {
+        if (probe->parsed())
+            return RunProbe(files, json);
+        if (search->parsed())
+            return RunSearch(folders, recursive, tags, json);
+    } catch (const std::invalid_argument& e) {
+        std::cerr << "tagwright-cli: " << e.what() << '\n';
+        return kExitUsage;
+    }
+    return kExitUsage;
+}
+
+}  // namespace tagwright::cli
+
+int main(int argc, char** argv) {
+    return tagwright::cli::Main(argc, argv);
+}

@@ -1,0 +1,146 @@
+"""End-to-end checks of tagwright-cli on generated MP3 files.
+
+Usage: cli_end_to_end.py PATH-TO-tagwright-cli
+Prints 'N passed, N failed' and exits non-zero when a check failed.
+"""
+
+import hashlib
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import traceback
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import mp3gen  # noqa: E402
+
+CLI = sys.argv[1]
+RESULTS = {"passed": 0, "failed": 0}
+
+
+def run(*args, stdin=None):
+    proc = subprocess.run([CLI, *args], capture_output=True, text=True, input=stdin,
+                          stdin=None if stdin is not None else subprocess.DEVNULL, timeout=120)
+    return proc.returncode, proc.stdout, proc.stderr
+
+
+def json_lines(text):
+    return [json.loads(line) for line in text.splitlines() if line.strip()]
+
+
+def snapshot(root):
+    """Every file under root: relative path -> sha256 of its content."""
+    out = {}
+    for folder, _, files in os.walk(root):
+        for name in files:
+            path = os.path.join(folder, name)
+            with open(path, "rb") as f:
+                out[os.path.relpath(path, root)] = hashlib.sha256(f.read()).hexdigest()
+    return out
+
+
+def make_library(root):
+    files = {
+        "a.mp3": mp3gen.mp3(v2={"TIT2": "夜に駆ける", "TPE1": "YOASOBI", "TALB": "THE BOOK",
+                                "TRCK": "1", "TYER": "2021"}),
+        "b.MP3": mp3gen.mp3(v1={"title": b"Song B", "artist": b"Artist B", "album": b"Album B",
+                                "year": b"1999", "track": 2, "genre": 13}),
+        "c.mp3": mp3gen.mp3(v1={"title": "\u6771\u4eac".encode("cp932"), "artist": b"AC/DC",
+                                "album": b"X", "track": 3}),
+        "notag.mp3": mp3gen.audio(3000),
+        "tagged.wav": mp3gen.mp3(v2={"TIT2": "wave"}),
+        "sub/d.mp3": mp3gen.mp3(v2={"TIT2": "Deep", "TPE1": "Artist D", "TALB": "Album D"}),
+    }
+    for rel, data in files.items():
+        path = os.path.join(root, rel)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+
+
+def check(name):
+    def wrap(fn):
+        def runner():
+            root = tempfile.mkdtemp(prefix="tagwright-cli-")
+            try:
+                make_library(root)
+                fn(root)
+                RESULTS["passed"] += 1
+                print("ok   ", name)
+            except Exception:  # noqa: BLE001 - every failure is reported and counted
+                RESULTS["failed"] += 1
+                print("FAIL ", name)
+                traceback.print_exc()
+            finally:
+                shutil.rmtree(root, ignore_errors=True)
+        CHECKS.append(runner)
+        return fn
+    return wrap
+
+
+CHECKS = []
+
+
+@check("probe --json reports tags, kinds and fields")
+def _(root):
+    code, out, _ = run("probe", "--json", os.path.join(root, "a.mp3"), os.path.join(root, "b.MP3"),
+                       os.path.join(root, "notag.mp3"))
+    assert code == 0, code
+    a, b, n = json_lines(out)
+    assert a["tagKind"] == "v2" and a["flags"] == 8 and a["v1"] is None
+    assert a["v2"]["title"] == "夜に駆ける" and "TIT2" in a["v2"]["frames"], a
+    assert a["fields"]["TrackName"] == "夜に駆ける" and a["fields"]["Genre"] == "", a
+    assert b["tagKind"] == "v1.1" and b["v2"] is None
+    assert b["v1"]["genre"] == 13 and b["v1"]["track"] == 2 and b["v1"]["version"] == "1.1"
+    assert b["fields"] == {"TrackName": "Song B", "ArtistName": "Artist B",
+                           "AlbumName": "Album B", "Genre": "Pop", "Year": "1999",
+                           "TrackNo": "2"}, b["fields"]
+    assert n["tagKind"] == "" and n["v1"] is None and n["v2"] is None
+
+
+@check("probe decodes Shift_JIS ID3v1 text")
+def _(root):
+    code, out, _ = run("probe", "--json", os.path.join(root, "c.mp3"))
+    assert code == 0
+    assert json_lines(out)[0]["v1"]["title"] == "東京"
+
+
+@check("probe of a missing file exits 1 and names it")
+def _(root):
+    missing = os.path.join(root, "gone.mp3")
+    code, out, err = run("probe", missing)
+    assert code == 1, code
+    assert missing in err, err
+
+
+@check("search by extension and by tag, with and without sub-folders")
+def _(root):
+    code, out, _ = run("search", "--json", root)
+    assert code == 0
+    names = sorted(r["FileName"] for r in json_lines(out))
+    assert names == ["a.mp3", "b.MP3", "c.mp3", "notag.mp3"], names
+    code, out, _ = run("search", "--json", "--recursive", "--tags", root)
+    rows = json_lines(out)
+    names = sorted(r["FileName"] for r in rows)
+    assert names == ["a.mp3", "b.MP3", "c.mp3", "d.mp3", "notag.mp3", "tagged.wav"], names
+    wav = [r for r in rows if r["FileName"] == "tagged.wav"][0]
+    assert wav["TagType"] == "v2" and wav["Path"] == os.path.join(root, "tagged.wav")
+    assert set(rows[0]) == {"R", "M", "FileName", "TagType", "NewName", "Path"}
+
+
+@check("usage errors exit 2 with a one-line message naming the argument")
+def _(root):
+    code, _, err = run("frobnicate")
+    assert code == 2, code
+    code, out, _ = run("--version")
+    assert code == 0 and out.startswith("tagwright-cli "), out
+    code, out, _ = run("--help")
+    assert code == 0 and "rename" in out
+
+
+for c in CHECKS:
+    c()
+print(f"{RESULTS['passed']} passed, {RESULTS['failed']} failed")
+sys.exit(1 if RESULTS["failed"] else 0)
