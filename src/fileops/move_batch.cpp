@@ -43,6 +43,22 @@ std::optional<FileOutcome> MakeFolders(FileSystem& fs, const std::string& dest,
     return std::nullopt;
 }
 
+// Equal but for ASCII letter case and the spelling of separators: a case-insensitive file system
+// may take both for one path.
+bool MaySpellSamePath(const std::string& a, const std::string& b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const char x = a[i], y = b[i];
+        if (x == y || (path::IsSeparator(x) && path::IsSeparator(y)))
+            continue;
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(x) != lower(y))
+            return false;
+    }
+    return true;
+}
+
 FileOutcome Stay(FileSystem& fs, const std::string& p) {
     if (!fs.FileExists(p))
         return FileOutcome::Refused(MakeSystemError("move", p, ENOENT));
@@ -88,6 +104,9 @@ FileOutcome MoveMP3File(FileSystem& fs, const std::string& p, const TagFields& f
         const std::string name = n < 0 ? own : NumberedName(base, n);
         const std::string target = path::Join(*dest, name);
         if (target == p)
+            return Stay(fs, p);
+        // Moving onto itself would succeed and only change how the row spells the path.
+        if (MaySpellSamePath(target, p) && fs.IsSameFile(p, target))
             return Stay(fs, p);
         Result<void> r = fs.MoveFile(p, *dest, name);
         if (r.ok())

@@ -52,12 +52,22 @@ inline void ListFiles(ListStore& store, const std::vector<std::string>& paths) {
         store.AppendFileRow(path::FileName(p), "v1.1", p);
 }
 
+// Paths are UTF-8 here as in the program; a narrow std::filesystem::path would use the system
+// code page on Windows.
+inline std::filesystem::path U8Path(const std::string& s) {
+    return std::filesystem::path(std::u8string(s.begin(), s.end()));
+}
+inline std::string U8String(const std::filesystem::path& p) {
+    const std::u8string u = p.u8string();
+    return std::string(u.begin(), u.end());
+}
+
 /// Every file under `root` (recursively) with its bytes.
 inline std::map<std::string, Bytes> Snapshot(const std::string& root) {
     std::map<std::string, Bytes> out;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+    for (const auto& e : std::filesystem::recursive_directory_iterator(U8Path(root))) {
         if (e.is_regular_file())
-            out[e.path().string()] = ReadAll(e.path().string());
+            out[U8String(e.path())] = ReadAll(U8String(e.path()));
     }
     return out;
 }
@@ -65,9 +75,9 @@ inline std::map<std::string, Bytes> Snapshot(const std::string& root) {
 /// Every folder under `root`.
 inline std::vector<std::string> Folders(const std::string& root) {
     std::vector<std::string> out;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+    for (const auto& e : std::filesystem::recursive_directory_iterator(U8Path(root))) {
         if (e.is_directory())
-            out.push_back(e.path().string());
+            out.push_back(U8String(e.path()));
     }
     return out;
 }
