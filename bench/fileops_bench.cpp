@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "filelist/list_store.h"
+#include "fileops/fileops_fixture.h"
 #include "fileops/move_batch.h"
 #include "fileops/rename_batch.h"
 #include "naming/field_selection.h"
@@ -66,13 +67,10 @@ struct Tree {
     }
 };
 
-Settings BenchSettings(const std::string& storage) {
-    Settings s;
-    s.FileNameSetting = "曲名";
-    s.FileMoveText = "アーティスト\\アルバム\\";
-    s.FolderYN = false;
-    s.MP3SaveFolderTxt = storage;
-    return s;
+// The baseline's one system call per file.
+void RenameOrFail(benchmark::State& state, const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0)
+        state.SkipWithError("renameat2 failed");
 }
 
 template <class F>
@@ -117,20 +115,15 @@ void BM_RenameBatch(benchmark::State& state) {
         double batch = 0, loop = 0, tags = 0;
         {
             Tree t;
-            const Settings s = BenchSettings(t.storage);
+            const Settings s = test::TestSettings(t.storage);
             tags = TagReads(t, s, TagR::kModeFileName);
             batch = Millis([&] { RunRenameBatch(t.store, s, RealFileSystem()); });
         }
         {
             Tree t;
             loop = Millis([&] {
-                for (int i = 0; i < kFiles; ++i) {
-                    const std::string to = t.in + "/" + Title(i) + ".mp3";
-                    if (::renameat2(AT_FDCWD, t.paths[i].c_str(), AT_FDCWD, to.c_str(),
-                                    RENAME_NOREPLACE) != 0) {
-                        state.SkipWithError("renameat2 failed");
-                    }
-                }
+                for (int i = 0; i < kFiles; ++i)
+                    RenameOrFail(state, t.paths[i], t.in + "/" + Title(i) + ".mp3");
             });
         }
         totals.Add(state, batch, loop, tags);
@@ -144,7 +137,7 @@ void BM_MoveBatch(benchmark::State& state) {
         double batch = 0, loop = 0, tags = 0;
         {
             Tree t;
-            const Settings s = BenchSettings(t.storage);
+            const Settings s = test::TestSettings(t.storage);
             tags = TagReads(t, s, TagR::kModeFolder);
             batch = Millis([&] { RunMoveBatch(t.store, s, RealFileSystem()); });
         }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+
+#include "filelist/list_store.h"
 #include "fileops/batch_callbacks.h"
 
 namespace tagwright {
@@ -34,5 +37,21 @@ class BatchProgress {
     const BatchCallbacks& m_cb;
     int m_value = 0;
 };
+
+// The rows of one batch, in order, between the bar's show and hide: `doRow(row, path)` for each
+// file row. Nothing at all when the list is empty or holds only the placeholder.
+template <class DoRow>
+void ForEachFileRow(ListStore& store, const BatchCallbacks& callbacks, DoRow&& doRow) {
+    if (store.IsEmptyForBatch())
+        return;
+    BatchProgress progress(callbacks, store.RowCount());
+    const int rows = store.RowCount();
+    for (int i = 1; i < rows && i < store.RowCount(); ++i) {
+        if (callbacks.stopRequested && callbacks.stopRequested())
+            break;
+        doRow(i, std::string(store.Cell(i, ListStore::kPath)));
+        progress.RowDone(i);
+    }
+}
 
 }  // namespace tagwright

@@ -125,16 +125,9 @@ FileOutcome MoveMP3File(FileSystem& fs, const std::string& p, const TagFields& f
 
 void RunMoveBatch(ListStore& store, const Settings& settings, FileSystem& fs,
                   const BatchCallbacks& callbacks) {
-    if (store.IsEmptyForBatch())
-        return;
     const bool askBeforeCreate = settings.FolderYN;
-    BatchProgress progress(callbacks, store.RowCount());
     const bool skipOnBlank = !settings.folderFillBlanks;
-    const int rows = store.RowCount();
-    for (int i = 1; i < rows && i < store.RowCount(); ++i) {
-        if (callbacks.stopRequested && callbacks.stopRequested())
-            break;
-        const std::string path = store.Cell(i, ListStore::kPath);
+    ForEachFileRow(store, callbacks, [&](int i, const std::string& path) {
         Error readError;
         const auto fields = ReadFieldsForRow(fs, path, TagR::kModeFolder, settings, &readError);
         const FileOutcome out = fields
@@ -147,8 +140,7 @@ void RunMoveBatch(ListStore& store, const Settings& settings, FileSystem& fs,
         } else {
             store.SetCell(i, ListStore::kM, ListStore::kRefused);
         }
-        progress.RowDone(i);
-    }
+    });
 }
 
 }  // namespace tagwright

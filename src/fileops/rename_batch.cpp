@@ -60,15 +60,8 @@ bool HoldsRealName(const std::string& newName) {
 
 void RunRenameBatch(ListStore& store, const Settings& settings, FileSystem& fs,
                     const BatchCallbacks& callbacks) {
-    if (store.IsEmptyForBatch())
-        return;
-    BatchProgress progress(callbacks, store.RowCount());
     const bool skipOnBlank = !settings.nameFillBlanks;
-    const int rows = store.RowCount();
-    for (int i = 1; i < rows && i < store.RowCount(); ++i) {
-        if (callbacks.stopRequested && callbacks.stopRequested())
-            break;
-        const std::string path = store.Cell(i, ListStore::kPath);
+    ForEachFileRow(store, callbacks, [&](int i, const std::string& path) {
         Error readError;
         const auto fields = ReadFieldsForRow(fs, path, TagR::kModeFileName, settings, &readError);
         const FileOutcome out = fields
@@ -96,8 +89,7 @@ void RunRenameBatch(ListStore& store, const Settings& settings, FileSystem& fs,
                 store.SetCell(i, ListStore::kNewName, std::string(kLackOfTagInfo));
                 break;
         }
-        progress.RowDone(i);
-    }
+    });
 }
 
 }  // namespace tagwright
