@@ -119,4 +119,21 @@ class ForwardingFileSystem : public FileSystem {
     FileSystem& m_inner;
 };
 
+/// Answers that no folder exists and records the folders the move asks about and makes, while
+/// touching nothing.
+struct RecordingFileSystem : ForwardingFileSystem {
+    std::vector<std::string> asked, made;
+    bool FolderExists(const std::string& p) override {
+        asked.push_back(p);
+        return false;
+    }
+    Result<void> CreateFolder(const std::string& p) override {
+        made.push_back(p);
+        return {};
+    }
+    Result<void> MoveFile(const std::string&, const std::string&, const std::string&) override {
+        return {};
+    }
+};
+
 }  // namespace tagwright::test

@@ -182,5 +182,16 @@ TEST_F(MoveFixture, NameTakenAtTheLastMomentIsNeverOverwritten) {
     EXPECT_EQ(ReadAll(dest + "a.mp3"), B("intruder"));
 }
 
+TEST_F(MoveFixture, FolderWalkSkipsTheRootOfTheStorageFolder) {
+    settings.MP3SaveFolderTxt = kSep;
+    ListFiles(store, {Put("a.mp3", {"T", "A", "B", 1, 1})});
+    RecordingFileSystem fs;
+    Run(fs);
+    const std::vector<std::string> levels = {kSep + "A", kSep + "A" + kSep + "B"};
+    EXPECT_EQ(fs.asked, levels);
+    EXPECT_EQ(fs.made, levels);
+    EXPECT_EQ(store.Cell(1, kPath), kSep + "A" + kSep + "B" + kSep + "a.mp3");
+}
+
 }  // namespace
 }  // namespace tagwright::test

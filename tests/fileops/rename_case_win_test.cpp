@@ -42,5 +42,18 @@ TEST(RenameIgnoringCase, SecondMoveIntoAFolderSpelledDifferentlyLeavesTheFile) {
     EXPECT_EQ(Names(dir / "Music\\Artist\\Album"), std::vector<std::string>{"a.mp3"});
 }
 
+TEST(MoveFolderWalk, NeverTouchesADriveRootOrAShare) {
+    TempDir dir;
+    const std::string a = dir.Write("a.mp3", SongBytes({"T", "A", "B", 1, 1}));
+    for (const std::string root : {"C:\\", "\\\\server\\share\\"}) {
+        SCOPED_TRACE(root);
+        ListStore store;
+        ListFiles(store, {a});
+        RecordingFileSystem fs;
+        RunMoveBatch(store, TestSettings(root), fs);
+        EXPECT_EQ(fs.made, (std::vector<std::string>{root + "A", root + "A\\B"}));
+    }
+}
+
 }  // namespace
 }  // namespace tagwright::test
