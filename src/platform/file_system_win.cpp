@@ -300,9 +300,7 @@ class WinFileSystem final : public FileSystem {
     }
 
   private:
-    // MoveFileExW without MOVEFILE_REPLACE_EXISTING refuses a taken name. With COPY_ALLOWED a
-    // move to another volume is a copy and a delete; when the delete fails Windows still
-    // reports success, so the source is checked and the copy withdrawn if it is still there.
+    // MoveFileExW without MOVEFILE_REPLACE_EXISTING refuses a taken name.
     static Result<void> MoveNoReplace(const char* op, const std::string& from,
                                       const std::string& to) {
         // A case-only rename names the file itself; going through a fresh name makes the new
@@ -323,17 +321,77 @@ class WinFileSystem final : public FileSystem {
                 return {};
             }
         }
-        if (!::MoveFileExW(Native(from).c_str(), Native(to).c_str(),
-                           MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) {
-            return WinError(op, from);
+        if (::MoveFileExW(Native(from).c_str(), Native(to).c_str(), 0))
+            return {};
+        const DWORD err = ::GetLastError();
+        if (err != ERROR_NOT_SAME_DEVICE)
+            return WinError(op, from, err);
+        return MoveAcrossVolumes(op, from, to);
+    }
+
+    // Deletes a file, read-only or not.
+    static BOOL RemoveFile(const std::string& p) {
+        const std::wstring n = Native(p);
+        const DWORD a = ::GetFileAttributesW(n.c_str());
+        if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) != 0)
+            ::SetFileAttributesW(n.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
+        if (::DeleteFileW(n.c_str()))
+            return TRUE;
+        const DWORD err = ::GetLastError();
+        if (a != INVALID_FILE_ATTRIBUTES)
+            ::SetFileAttributesW(n.c_str(), a);
+        ::SetLastError(err);
+        return FALSE;
+    }
+
+    // Writes the copy's data to the disk before it takes the final name.
+    static BOOL Flush(const std::string& p) {
+        const std::wstring n = Native(p);
+        const DWORD a = ::GetFileAttributesW(n.c_str());
+        if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) != 0)
+            ::SetFileAttributesW(n.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
+        BOOL ok = FALSE;
+        {
+            HandleGuard h(::CreateFileW(n.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+            ok = h.get() != INVALID_HANDLE_VALUE && ::FlushFileBuffers(h.get());
         }
-        if (Attributes(from) != INVALID_FILE_ATTRIBUTES &&
-            Attributes(to) != INVALID_FILE_ATTRIBUTES) {
-            if (!SameFile(from, to)) {
-                ::DeleteFileW(Native(to).c_str());
-                return Error{op, from, "The source could not be removed after copying",
-                             ERROR_ACCESS_DENIED, ErrorKind::kPermissionDenied};
-            }
+        const DWORD err = ::GetLastError();
+        if (a != INVALID_FILE_ATTRIBUTES)
+            ::SetFileAttributesW(n.c_str(), a);
+        ::SetLastError(err);
+        return ok;
+    }
+
+    // Another volume: copy under a temporary name beside the target, flush it, give it the final
+    // name without replacing, and only then delete the source, so that a half-written copy never
+    // carries the final name and any failure leaves the source as it was.
+    static Result<void> MoveAcrossVolumes(const char* op, const std::string& from,
+                                          const std::string& to) {
+        std::string tmp;
+        DWORD err = ERROR_FILE_EXISTS;
+        for (int i = 0; i < 100 && (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS); ++i) {
+            tmp = to + ".tagwright-tmp" + std::to_string(::GetCurrentProcessId()) + "-" +
+                  std::to_string(i);
+            err = ::CopyFileExW(Native(from).c_str(), Native(tmp).c_str(), nullptr, nullptr,
+                                nullptr, COPY_FILE_FAIL_IF_EXISTS)
+                      ? ERROR_SUCCESS
+                      : ::GetLastError();
+            if (err != ERROR_SUCCESS && err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS)
+                RemoveFile(tmp);  // a partial copy
+        }
+        if (err != ERROR_SUCCESS)
+            return WinError("copy", from, err);
+        if (!Flush(tmp) || !::MoveFileExW(Native(tmp).c_str(), Native(to).c_str(), 0)) {
+            err = ::GetLastError();
+            RemoveFile(tmp);
+            return WinError(op, from, err);
+        }
+        if (!RemoveFile(from)) {
+            // The copy is complete, but two files must never stand where the user had one.
+            err = ::GetLastError();
+            RemoveFile(to);
+            return WinError("remove", from, err);
         }
         return {};
     }

@@ -1,0 +1,173 @@
+// Renaming 10,000 files in place and moving 10,000 files into 500 artist/album folders, against
+// the least any tool must do: read each file's tags and give it its new name with one
+// renameat2(RENAME_NOREPLACE) (plus one mkdir per new folder for the move).
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "filelist/list_store.h"
+#include "fileops/fileops_fixture.h"
+#include "fileops/move_batch.h"
+#include "fileops/rename_batch.h"
+#include "naming/field_selection.h"
+#include "support/mp3_bytes.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace tagwright;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kFiles = 10'000;
+constexpr int kArtists = 50;
+constexpr int kAlbumsPerArtist = 10;  // 500 folders of 20 files
+
+std::string Artist(int i) {
+    return "Artist" + std::to_string(i % kArtists);
+}
+std::string Album(int i) {
+    return "Album" + std::to_string((i / kArtists) % kAlbumsPerArtist);
+}
+std::string Title(int i) {
+    return "Title" + std::to_string(i);
+}
+
+// One folder of kFiles tagged files, listed as the drop handler would list them.
+struct Tree {
+    test::TempDir dir;
+    std::string in = dir.MakeFolder("in");
+    std::string storage = dir.MakeFolder("Music") + "/";
+    std::vector<std::string> paths;
+    ListStore store;
+
+    Tree() {
+        for (int i = 0; i < kFiles; ++i) {
+            test::Id3v1Fields f;
+            f.title = test::B(Title(i));
+            f.artist = test::B(Artist(i));
+            f.album = test::B(Album(i));
+            f.year = test::B("2001");
+            f.track = i % 256;
+            const std::string p = in + "/f" + std::to_string(i) + ".mp3";
+            RealFileSystem()
+                .WriteFile(p, test::Cat({test::Audio(2048), test::Id3v1Trailer(f)}))
+                .ThrowIfError();
+            paths.push_back(p);
+        }
+        std::vector<ListStore::Row> rows;
+        for (const std::string& p : paths)
+            rows.push_back({"", "", p.substr(in.size() + 1), "v1.1", "", p});
+        store.AppendFileRows(std::move(rows));
+    }
+};
+
+// The baseline's one system call per file.
+void RenameOrFail(benchmark::State& state, const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0)
+        state.SkipWithError("renameat2 failed");
+}
+
+template <class F>
+double Millis(F&& f) {
+    const auto start = Clock::now();
+    f();
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double TagReads(Tree& t, const Settings& s, std::int16_t mode) {
+    return Millis([&] {
+        for (const std::string& p : t.paths) {
+            clsMP3Tag reader;
+            reader.MP3FilePath = p;
+            benchmark::DoNotOptimize(TagR::GetTagInfo(mode, reader, s));
+        }
+    });
+}
+
+// Sums over the iterations; the counters show the averages and the ratio of the sums.
+struct Totals {
+    double batch = 0, loop = 0, tags = 0;
+
+    void Add(benchmark::State& state, double b, double l, double t) {
+        state.SetIterationTime(b / 1000.0);
+        batch += b;
+        loop += l;
+        tags += t;
+    }
+    void Report(benchmark::State& state) const {
+        const double n = static_cast<double>(state.iterations());
+        state.counters["batch_ms"] = batch / n;
+        state.counters["renameat2_ms"] = loop / n;
+        state.counters["tags_ms"] = tags / n;
+        state.counters["ratio"] = batch / (loop + tags);
+    }
+};
+
+void BM_RenameBatch(benchmark::State& state) {
+    Totals totals;
+    for (auto _ : state) {
+        double batch = 0, loop = 0, tags = 0;
+        {
+            Tree t;
+            const Settings s = test::TestSettings(t.storage);
+            tags = TagReads(t, s, TagR::kModeFileName);
+            batch = Millis([&] { RunRenameBatch(t.store, s, RealFileSystem()); });
+        }
+        {
+            Tree t;
+            loop = Millis([&] {
+                for (int i = 0; i < kFiles; ++i)
+                    RenameOrFail(state, t.paths[i], t.in + "/" + Title(i) + ".mp3");
+            });
+        }
+        totals.Add(state, batch, loop, tags);
+    }
+    totals.Report(state);
+}
+
+void BM_MoveBatch(benchmark::State& state) {
+    Totals totals;
+    for (auto _ : state) {
+        double batch = 0, loop = 0, tags = 0;
+        {
+            Tree t;
+            const Settings s = test::TestSettings(t.storage);
+            tags = TagReads(t, s, TagR::kModeFolder);
+            batch = Millis([&] { RunMoveBatch(t.store, s, RealFileSystem()); });
+        }
+        {
+            Tree t;
+            loop = Millis([&] {
+                for (int a = 0; a < kArtists; ++a) {
+                    const std::string artist = t.storage + Artist(a);
+                    ::mkdir(artist.c_str(), 0777);
+                    for (int b = 0; b < kAlbumsPerArtist; ++b)
+                        ::mkdir((artist + "/" + Album(b * kArtists)).c_str(), 0777);
+                }
+                for (int i = 0; i < kFiles; ++i) {
+                    const std::string to =
+                        t.storage + Artist(i) + "/" + Album(i) + "/f" + std::to_string(i) + ".mp3";
+                    if (::renameat2(AT_FDCWD, t.paths[i].c_str(), AT_FDCWD, to.c_str(),
+                                    RENAME_NOREPLACE) != 0) {
+                        state.SkipWithError("renameat2 failed");
+                    }
+                }
+            });
+        }
+        totals.Add(state, batch, loop, tags);
+    }
+    totals.Report(state);
+}
+
+BENCHMARK(BM_RenameBatch)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MoveBatch)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "naming/settings.h"
+#include "naming/tag_fields.h"
+#include "platform/file_system.h"
+#include "tags/mp3_tag.h"
+
+namespace tagwright {
+
+/// What became of one file in a rename or a move.
+struct FileOutcome {
+    enum class Status {
+        kDone,         ///< the file has its new name or place (or already had it)
+        kBlankEscape,  ///< a tag the rule needs is blank and the user chose to leave such files
+        kCancelled,    ///< the user refused to create a missing folder
+        kRefused,      ///< the file system refused a step; `error` says why
+    };
+    Status status = Status::kDone;
+    /// kDone: the file's name after a rename, or its full path after a move.
+    std::string text;
+    /// kRefused: the operation, the path and the OS's reason.
+    Error error;
+
+    bool Done() const { return status == Status::kDone; }
+    static FileOutcome DoneWith(std::string text) { return {Status::kDone, std::move(text), {}}; }
+    static FileOutcome Refused(Error error) { return {Status::kRefused, {}, std::move(error)}; }
+};
+
+/// NewName of a row whose rename was refused by the file system starts with this, followed by
+/// the OS's reason. Composed names never hold an ASCII ":", so no real name starts this way.
+inline constexpr std::string_view kFailedPrefix = "Faild:";
+/// NewName of a row refused for a blank tag.
+inline constexpr std::string_view kLackOfTagInfo = "Faild:lack of TagInfo";
+
+/// Reads a file's six fields through a fresh tag reader; a file that cannot be read gives the
+/// reader's error instead, so that a batch can mark the row and go on.
+std::optional<TagFields> ReadFieldsForRow(FileSystem& fs, const std::string& path,
+                                          std::int16_t mode, const Settings& settings,
+                                          Error* error);
+
+}  // namespace tagwright
+
+namespace tagwright {
+
+/// Clash numbers run from 0 to this, inclusive.
+inline constexpr int kLastClashNumber = 10000;
+
+/// base + "(" + n + ").mp3".
+std::string NumberedName(std::string_view base, int n);
+
+}  // namespace tagwright

@@ -1,0 +1,95 @@
+#include "fileops/rename_batch.h"
+
+#include "fileops/batch_progress.h"
+#include "naming/field_selection.h"
+#include "naming/rule_composer.h"
+#include "naming/safe_name.h"
+#include "platform/path.h"
+
+namespace tagwright {
+
+namespace TagR {
+
+std::string FolderOfPath(std::string_view p) {
+    for (std::size_t i = p.size(); i > 0; --i) {
+        if (path::IsSeparator(p[i - 1]))
+            return std::string(p.substr(0, i));
+    }
+    return {};
+}
+
+FileOutcome RenameMP3File(FileSystem& fs, const std::string& p, const TagFields& fields,
+                          const Settings& settings, bool skipOnBlank) {
+    const auto composed =
+        TryComposeFromRule(fields, settings.FileNameSetting, skipOnBlank, settings.conversion);
+    if (!composed)
+        return {FileOutcome::Status::kBlankEscape, std::string(kBlankEscapeFailure), {}};
+    const std::string base = SafeBaseName(*composed);
+    const std::string folder = path::ParentFolder(p);
+
+    Error taken;
+    for (int n = -1; n <= kLastClashNumber; ++n) {
+        const std::string name = n < 0 ? base + ".mp3" : NumberedName(base, n);
+        if (path::Join(folder, name) == p) {
+            // The file already carries this name.
+            if (!fs.FileExists(p))
+                return FileOutcome::Refused(MakeSystemError("rename", p, ENOENT));
+            return FileOutcome::DoneWith(name);
+        }
+        Result<void> r = fs.RenameFile(p, name);
+        if (r.ok())
+            return FileOutcome::DoneWith(name);
+        // Only a taken name leads on to the next number; any other refusal ends the file's turn.
+        if (r.error().kind != ErrorKind::kAlreadyExists)
+            return FileOutcome::Refused(r.error());
+        taken = r.error();
+    }
+    return FileOutcome::Refused(taken);
+}
+
+}  // namespace TagR
+
+namespace {
+
+bool HoldsRealName(const std::string& newName) {
+    return !newName.empty() && newName.rfind(kFailedPrefix, 0) != 0 &&
+           newName != TagR::kBlankEscapeFailure;
+}
+
+}  // namespace
+
+void RunRenameBatch(ListStore& store, const Settings& settings, FileSystem& fs,
+                    const BatchCallbacks& callbacks) {
+    const bool skipOnBlank = !settings.nameFillBlanks;
+    ForEachFileRow(store, callbacks, [&](int i, const std::string& path) {
+        Error readError;
+        const auto fields = ReadFieldsForRow(fs, path, TagR::kModeFileName, settings, &readError);
+        const FileOutcome out = fields
+                                    ? TagR::RenameMP3File(fs, path, *fields, settings, skipOnBlank)
+                                    : FileOutcome::Refused(std::move(readError));
+        switch (out.status) {
+            case FileOutcome::Status::kDone: {
+                // The name the previous rename gave is the one the file carries until now.
+                const std::string& previous = store.Cell(i, ListStore::kNewName);
+                if (HoldsRealName(previous) && previous != store.Cell(i, ListStore::kFileName))
+                    store.SetCell(i, ListStore::kFileName, previous);
+                store.SetCell(i, ListStore::kR, ListStore::kDone);
+                store.SetCell(i, ListStore::kNewName, out.text);
+                store.SetCell(i, ListStore::kPath, TagR::FolderOfPath(path) + out.text);
+                break;
+            }
+            case FileOutcome::Status::kRefused:
+                store.SetCell(i, ListStore::kR, ListStore::kRefused);
+                store.SetCell(i, ListStore::kNewName,
+                              std::string(kFailedPrefix) + out.error.reason);
+                break;
+            case FileOutcome::Status::kBlankEscape:
+            case FileOutcome::Status::kCancelled:
+                store.SetCell(i, ListStore::kR, ListStore::kRefused);
+                store.SetCell(i, ListStore::kNewName, std::string(kLackOfTagInfo));
+                break;
+        }
+    });
+}
+
+}  // namespace tagwright

@@ -1,0 +1,139 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "filelist/list_store.h"
+#include "naming/settings.h"
+#include "platform/file_system.h"
+#include "platform/path.h"
+#include "support/mp3_bytes.h"
+#include "support/temp_dir.h"
+
+namespace tagwright::test {
+
+/// The tags of a test file; `id` makes its content unique.
+struct Song {
+    std::string title, artist, album;
+    int track = 1;
+    int id = 0;
+};
+
+/// A small MP3: fake audio whose length and comment carry the id, then an ID3v1.1 trailer.
+inline Bytes SongBytes(const Song& s) {
+    Id3v1Fields f;
+    f.title = B(s.title);
+    f.artist = B(s.artist);
+    f.album = B(s.album);
+    f.year = B("2001");
+    f.comment = B("id" + std::to_string(s.id));
+    f.track = s.track;
+    f.genre = 13;
+    return Cat({Audio(200 + static_cast<std::size_t>(s.id % 97)), Id3v1Trailer(f)});
+}
+
+/// Settings for tests: names from the title, folders artist\album\, no questions, blanks kept
+/// out, and the given storage folder.
+inline Settings TestSettings(const std::string& storage = {}) {
+    Settings s;
+    s.FileNameSetting = "曲名";
+    s.FileMoveText = "アーティスト\\アルバム\\";
+    s.FolderYN = false;
+    s.MP3SaveFolderTxt = storage;
+    return s;
+}
+
+/// A list of the given files, as the drop handler would list them.
+inline void ListFiles(ListStore& store, const std::vector<std::string>& paths) {
+    for (const std::string& p : paths)
+        store.AppendFileRow(path::FileName(p), "v1.1", p);
+}
+
+// Paths are UTF-8 here as in the program; a narrow std::filesystem::path would use the system
+// code page on Windows.
+inline std::filesystem::path U8Path(const std::string& s) {
+    return std::filesystem::path(std::u8string(s.begin(), s.end()));
+}
+inline std::string U8String(const std::filesystem::path& p) {
+    const std::u8string u = p.u8string();
+    return std::string(u.begin(), u.end());
+}
+
+/// Every file under `root` (recursively) with its bytes.
+inline std::map<std::string, Bytes> Snapshot(const std::string& root) {
+    std::map<std::string, Bytes> out;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(U8Path(root))) {
+        if (e.is_regular_file())
+            out[U8String(e.path())] = ReadAll(U8String(e.path()));
+    }
+    return out;
+}
+
+/// Every folder under `root`.
+inline std::vector<std::string> Folders(const std::string& root) {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(U8Path(root))) {
+        if (e.is_directory())
+            out.push_back(U8String(e.path()));
+    }
+    return out;
+}
+
+/// Forwards to another file system; tests override single operations.
+class ForwardingFileSystem : public FileSystem {
+  public:
+    explicit ForwardingFileSystem(FileSystem& inner = RealFileSystem()) : m_inner(inner) {}
+    bool FolderExists(const std::string& p) override { return m_inner.FolderExists(p); }
+    bool FileExists(const std::string& p) override { return m_inner.FileExists(p); }
+    Result<std::string> GetFilePath(const std::string& p) override {
+        return m_inner.GetFilePath(p);
+    }
+    bool IsSameFile(const std::string& a, const std::string& b) override {
+        return m_inner.IsSameFile(a, b);
+    }
+    Result<FolderListing> ListFolder(const std::string& f) override {
+        return m_inner.ListFolder(f);
+    }
+    Result<void> RenameFile(const std::string& p, const std::string& n) override {
+        return m_inner.RenameFile(p, n);
+    }
+    Result<void> MoveFile(const std::string& p, const std::string& d,
+                          const std::string& n) override {
+        return m_inner.MoveFile(p, d, n);
+    }
+    Result<void> CreateFolder(const std::string& p) override { return m_inner.CreateFolder(p); }
+    Result<void> WriteFile(const std::string& p, std::span<const std::uint8_t> b) override {
+        return m_inner.WriteFile(p, b);
+    }
+    Result<std::unique_ptr<ByteReader>> OpenRead(const std::string& p) override {
+        return m_inner.OpenRead(p);
+    }
+    Result<std::string> SpecialFolder(const std::string& n) override {
+        return m_inner.SpecialFolder(n);
+    }
+
+  protected:
+    FileSystem& m_inner;
+};
+
+/// Answers that no folder exists and records the folders the move asks about and makes, while
+/// touching nothing.
+struct RecordingFileSystem : ForwardingFileSystem {
+    std::vector<std::string> asked, made;
+    bool FolderExists(const std::string& p) override {
+        asked.push_back(p);
+        return false;
+    }
+    Result<void> CreateFolder(const std::string& p) override {
+        made.push_back(p);
+        return {};
+    }
+    Result<void> MoveFile(const std::string&, const std::string&, const std::string&) override {
+        return {};
+    }
+};
+
+}  // namespace tagwright::test

@@ -1,0 +1,197 @@
+#include "fileops/move_batch.h"
+
+#include <gtest/gtest.h>
+
+#include "fileops_fixture.h"
+#include "support/fault_file_system.h"
+
+namespace tagwright::test {
+namespace {
+
+constexpr int kM = ListStore::kM, kName = ListStore::kFileName, kNew = ListStore::kNewName,
+              kPath = ListStore::kPath;
+const std::string kSep(1, path::kSeparator);
+
+struct MoveFixture : ::testing::Test {
+    TempDir dir;
+    std::string storage = dir.MakeFolder("Music") + kSep;
+    Settings settings = TestSettings(storage);
+    ListStore store;
+    std::vector<std::string> prompts;
+    FolderAnswer answer = FolderAnswer::kOk;
+
+    std::string Put(const std::string& name, const Song& song) {
+        return dir.Write("in" + kSep + name, SongBytes(song));
+    }
+    void Run(FileSystem& fs = RealFileSystem()) {
+        BatchCallbacks cb;
+        cb.askCreateFolder = [&](const std::string& prompt, const std::string& title) {
+            EXPECT_EQ(title, "フォルダの作成");
+            prompts.push_back(prompt);
+            return answer;
+        };
+        RunMoveBatch(store, settings, fs, cb);
+    }
+    std::string Under(const std::string& rel) const { return storage + rel; }
+};
+
+TEST_F(MoveFixture, OneQuestionThenEveryMissingLevelIsCreated) {
+    settings.FolderYN = true;
+    const std::string a = Put("a.mp3", {"T", "Artist", "Album", 1, 1});
+    const auto bytes = ReadAll(a);
+    ListFiles(store, {a});
+    store.SetCell(1, kNew, "kept");
+    Run();
+    const std::string dest = Under("Artist" + kSep + "Album" + kSep);
+    EXPECT_EQ(prompts, std::vector<std::string>{"フォルダがありません。作成しますか？\r\n" + dest});
+    EXPECT_EQ(store.Cell(1, kM), ListStore::kDone);
+    EXPECT_EQ(store.Cell(1, kPath), dest + "a.mp3");
+    EXPECT_EQ(ReadAll(dest + "a.mp3"), bytes);
+    EXPECT_FALSE(RealFileSystem().FileExists(a));
+    EXPECT_EQ(store.Cell(1, kName), "a.mp3");
+    EXPECT_EQ(store.Cell(1, kNew), "kept");
+}
+
+TEST_F(MoveFixture, CancelCreatesNothingAndTheNextFileAsksAgain) {
+    settings.FolderYN = true;
+    answer = FolderAnswer::kCancel;
+    const std::string a = Put("a.mp3", {"T", "Artist", "Album", 1, 1});
+    const std::string b = Put("b.mp3", {"T", "Other", "Album", 1, 2});
+    ListFiles(store, {a, b});
+    Run();
+    EXPECT_EQ(prompts.size(), 2u);
+    EXPECT_EQ(store.Cell(1, kM), ListStore::kRefused);
+    EXPECT_EQ(store.Cell(2, kM), ListStore::kRefused);
+    EXPECT_EQ(store.Cell(1, kPath), a);
+    EXPECT_TRUE(RealFileSystem().FileExists(a));
+    EXPECT_TRUE(Folders(storage).empty());
+}
+
+TEST_F(MoveFixture, WithoutTheQuestionFoldersAreMadeSilently) {
+    ListFiles(store, {Put("a.mp3", {"T", "Artist", "Album", 1, 1})});
+    Run();
+    EXPECT_TRUE(prompts.empty());
+    EXPECT_EQ(store.Cell(1, kPath), Under("Artist" + kSep + "Album" + kSep + "a.mp3"));
+}
+
+TEST_F(MoveFixture, ClashIsNumberedFromTheOldBaseNameAndASecondMoveLeavesFilesInPlace) {
+    const std::string dest = Under("A" + kSep + "B" + kSep);
+    dir.Write("Music" + kSep + "A" + kSep + "B" + kSep + "x.MP3", B("already there"));
+    const std::string x = Put("x.MP3", {"T", "A", "B", 1, 1});
+    const std::string y = Put("y.mp3", {"T", "A", "B", 1, 2});
+    ListFiles(store, {x, y});
+    Run();
+    EXPECT_EQ(store.Cell(1, kPath), dest + "x(0).mp3");
+    EXPECT_EQ(store.Cell(2, kPath), dest + "y.mp3");
+    EXPECT_EQ(ReadAll(dest + "x.MP3"), B("already there"));
+    EXPECT_EQ(store.Cell(1, kName), "x.MP3");
+
+    const auto before = Snapshot(dir.path());
+    store.SetCell(1, kM, "");
+    Run();
+    EXPECT_EQ(Snapshot(dir.path()), before);
+    EXPECT_EQ(store.Cell(1, kM), ListStore::kDone);
+    EXPECT_EQ(store.Cell(1, kPath), dest + "x(0).mp3");
+    EXPECT_EQ(store.Cell(2, kPath), dest + "y.mp3");
+}
+
+TEST_F(MoveFixture, EmptyFolderRuleFilesIntoTheStorageFolder) {
+    settings.FileMoveText = "";
+    ListFiles(store, {Put("a.mp3", {"T", "A", "B", 1, 1})});
+    Run();
+    EXPECT_EQ(store.Cell(1, kPath), storage + "a.mp3");
+}
+
+TEST_F(MoveFixture, StorageFolderWithoutFinalSeparatorRunsIntoTheFirstLevel) {
+    settings.MP3SaveFolderTxt = dir / "Music";
+    settings.FileMoveText = "アーティスト\\";
+    ListFiles(store, {Put("a.mp3", {"T", "Artist", "B", 1, 1})});
+    Run();
+    EXPECT_EQ(store.Cell(1, kPath), dir / ("MusicArtist" + kSep + "a.mp3"));
+}
+
+TEST_F(MoveFixture, BlankTagUnderFileNotMovedIsRefused) {
+    const std::string a = Put("a.mp3", {"T", "", "B", 1, 1});
+    ListFiles(store, {a});
+    Run();
+    EXPECT_EQ(store.Cell(1, kM), ListStore::kRefused);
+    EXPECT_EQ(store.Cell(1, kPath), a);
+    settings.folderFillBlanks = true;  // artist "Unknown"
+    Run();
+    EXPECT_EQ(store.Cell(1, kPath), Under("Unknown" + kSep + "B" + kSep + "a.mp3"));
+}
+
+TEST_F(MoveFixture, RefusalsLeaveTheFileWhereItIsAndTheBatchGoesOn) {
+    const std::string noFolder = Put("nofolder.mp3", {"T", "Locked", "B", 1, 1});
+    const std::string inUse = Put("inuse.mp3", {"T", "A", "B", 1, 2});
+    const std::string fine = Put("fine.mp3", {"T", "A", "B", 1, 3});
+    ListFiles(store, {noFolder, inUse, fine});
+    FaultFileSystem fs;
+    fs.Refuse(FsOp::kCreateFolder, "Locked", EACCES);
+    fs.Refuse(FsOp::kMoveFile, "inuse", EBUSY);
+    Run(fs);
+    EXPECT_EQ(store.Cell(1, kM), ListStore::kRefused);
+    EXPECT_EQ(store.Cell(1, kPath), noFolder);
+    EXPECT_EQ(store.Cell(2, kM), ListStore::kRefused);
+    EXPECT_EQ(store.Cell(2, kPath), inUse);
+    EXPECT_TRUE(RealFileSystem().FileExists(noFolder));
+    EXPECT_TRUE(RealFileSystem().FileExists(inUse));
+    EXPECT_EQ(store.Cell(3, kM), ListStore::kDone);
+    EXPECT_EQ(store.Cell(1, kNew), "");
+}
+
+TEST_F(MoveFixture, HostileTagsNeverLeadOutOfTheStorageFolder) {
+    const std::vector<std::pair<std::string, std::string>> tags = {
+        {"..", "../../x"}, {"/etc", ".."}, {"a\\..\\..", "."}, {"con", "nul.txt"}};
+    std::vector<std::string> paths;
+    for (std::size_t i = 0; i < tags.size(); ++i) {
+        paths.push_back(
+            Put("h" + std::to_string(i) + ".mp3", {"T", tags[i].first, tags[i].second, 1, int(i)}));
+    }
+    ListFiles(store, paths);
+    Run();
+    for (int row = 1; row <= static_cast<int>(tags.size()); ++row) {
+        SCOPED_TRACE(store.Cell(row, kPath));
+        EXPECT_EQ(store.Cell(row, kM), ListStore::kDone);
+        const auto rel =
+            U8Path(store.Cell(row, kPath)).lexically_normal().lexically_relative(U8Path(storage));
+        EXPECT_FALSE(rel.empty());
+        EXPECT_NE(*rel.begin(), "..");
+    }
+}
+
+// The destination name is taken between any check and the move.
+struct IntruderFileSystem : ForwardingFileSystem {
+    bool armed = true;
+    Result<void> MoveFile(const std::string& p, const std::string& d,
+                          const std::string& n) override {
+        if (armed) {
+            armed = false;
+            ForwardingFileSystem::WriteFile(path::Join(d, n), B("intruder")).ThrowIfError();
+        }
+        return ForwardingFileSystem::MoveFile(p, d, n);
+    }
+};
+
+TEST_F(MoveFixture, NameTakenAtTheLastMomentIsNeverOverwritten) {
+    ListFiles(store, {Put("a.mp3", {"T", "A", "B", 1, 1})});
+    IntruderFileSystem fs;
+    Run(fs);
+    const std::string dest = Under("A" + kSep + "B" + kSep);
+    EXPECT_EQ(store.Cell(1, kPath), dest + "a(0).mp3");
+    EXPECT_EQ(ReadAll(dest + "a.mp3"), B("intruder"));
+}
+
+TEST_F(MoveFixture, FolderWalkSkipsTheRootOfTheStorageFolder) {
+    settings.MP3SaveFolderTxt = kSep;
+    ListFiles(store, {Put("a.mp3", {"T", "A", "B", 1, 1})});
+    RecordingFileSystem fs;
+    Run(fs);
+    const std::vector<std::string> levels = {kSep + "A", kSep + "A" + kSep + "B"};
+    EXPECT_EQ(fs.asked, levels);
+    EXPECT_EQ(fs.made, levels);
+    EXPECT_EQ(store.Cell(1, kPath), kSep + "A" + kSep + "B" + kSep + "a.mp3");
+}
+
+}  // namespace
+}  // namespace tagwright::test
