@@ -6,11 +6,19 @@
 #include <string>
 #include <vector>
 
+#include <filesystem>
+#include <map>
 #include "cli/cli_settings.h"
 #include "cli/row_output.h"
+
+#include "filelist/drop_logic.h"
 #include "filelist/folder_search.h"
 #include "filelist/list_store.h"
+#include "fileops/dry_run_file_system.h"
+#include "fileops/move_batch.h"
+#include "fileops/rename_batch.h"
 #include "naming/field_selection.h"
+#include "platform/console.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "tags/mp3_tag.h"
@@ -30,6 +38,36 @@ constexpr auto kReplaceInvalid = Json::error_handler_t::replace;
 constexpr int kExitOk = 0;
 constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
+
+// Rows hold full paths, as a drop from a file manager gives them; "." and "../x" are made
+// absolute first.
+std::string Absolute(const std::string& p) {
+    std::error_code ec;
+    const std::u8string u8(p.begin(), p.end());
+    const auto absolute = std::filesystem::absolute(std::filesystem::path(u8), ec);
+    if (ec)
+        return p;
+    std::u8string a = absolute.lexically_normal().u8string();
+    // lexically_normal keeps a trailing separator for "dir/."; a folder path has none here.
+    while (a.size() > 1 && path::IsSeparator(static_cast<char>(a.back())) &&
+           path::RootLength(std::string(a.begin(), a.end())) < a.size()) {
+        a.pop_back();
+    }
+    return std::string(a.begin(), a.end());
+}
+
+std::vector<std::string> Absolute(const std::vector<std::string>& paths) {
+    std::vector<std::string> out;
+    out.reserve(paths.size());
+    for (const std::string& p : paths)
+        out.push_back(Absolute(p));
+    return out;
+}
+
+// The storage folder as the folder chooser gives it: absolute, with one trailing separator.
+std::string StorageFolder(const std::string& dir) {
+    return path::WithTrailingSeparator(Absolute(dir));
+}
 
 Json FieldsJson(const TagFields& f) {
     return Json{{"TrackName", f.TrackName}, {"ArtistName", f.ArtistName},
@@ -146,12 +184,79 @@ int RunSearch(const std::vector<std::string>& folders, bool recursive, bool tags
                 Error{"open folder", folder, "No such folder", 0, ErrorKind::kNotFound});
             continue;
         }
-        report.Merge(search.SearchMP3Files(folder, tags ? "" : "mp3", recursive));
+        report.Merge(search.SearchMP3Files(Absolute(folder), tags ? "" : "mp3", recursive));
     }
     store.UpdateFileCount();
     PrintRows(std::cout, store, json);
     ReportSkipped(report, json);
     return report.skipped.empty() ? kExitOk : kExitRefused;
+}
+
+enum class CreateFolders { kDefault, kYes, kAsk, kNo };
+
+FolderAnswer AskOnTerminal(const std::string& prompt, const std::string& title) {
+    std::cerr << title << ": " << prompt << "\n[y/N] " << std::flush;
+    std::string answer;
+    if (!std::getline(std::cin, answer))
+        return FolderAnswer::kCancel;
+    return (answer == "y" || answer == "Y" || answer == "yes" || answer == "ok" || answer == "OK")
+               ? FolderAnswer::kOk
+               : FolderAnswer::kCancel;
+}
+
+// Paths enter the list as a drop does; then the batch runs over it. With dryRun every change is
+// only recorded, so the rows show what would become of each file and the disk stays as it was.
+int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& settings,
+             bool dryRun, bool json, CreateFolders create) {
+    FileSystem& real = RealFileSystem();
+    DryRunFileSystem dry(real);
+    FileSystem& fs = dryRun ? static_cast<FileSystem&>(dry) : real;
+
+    ListStore store;
+    GetSearchMP3Module search(fs, store);
+    const FileAddReport report = DropPaths(fs, store, search, Absolute(paths));
+
+    std::map<int, std::string> errors;
+    BatchCallbacks callbacks;
+    callbacks.rowRefused = [&errors](int row, const Error& e) { errors[row] = e.Message(); };
+    if (create == CreateFolders::kDefault) {
+        create = StandardInputIsTerminal() ? CreateFolders::kAsk : CreateFolders::kYes;
+    }
+    switch (create) {
+        case CreateFolders::kYes:
+        case CreateFolders::kDefault:
+            callbacks.askCreateFolder = [](const std::string&, const std::string&) {
+                return FolderAnswer::kOk;
+            };
+            break;
+        case CreateFolders::kAsk:
+            callbacks.askCreateFolder = AskOnTerminal;
+            break;
+        case CreateFolders::kNo:
+            callbacks.askCreateFolder = [](const std::string&, const std::string&) {
+                return FolderAnswer::kCancel;
+            };
+            break;
+    }
+    if (move) {
+        RunMoveBatch(store, settings, fs, callbacks);
+    } else {
+        RunRenameBatch(store, settings, fs, callbacks);
+    }
+
+    PrintRows(std::cout, store, json, [&errors](int row) {
+        const auto it = errors.find(row);
+        return it == errors.end() ? std::string() : it->second;
+    });
+    ReportSkipped(report, json);
+
+    const int mark = move ? ListStore::kM : ListStore::kR;
+    bool refused = !report.skipped.empty();
+    for (int r = 1; r < store.RowCount(); ++r) {
+        if (store.Cell(r, mark) == ListStore::kRefused)
+            refused = true;
+    }
+    return refused ? kExitRefused : kExitOk;
 }
 
 }  // namespace
@@ -178,6 +283,37 @@ int Main(int argc, char** argv) {
     search->add_flag("--json", json, "One JSON object per row");
     search->add_option("DIR", folders, "Folders to search")->required();
 
+    SettingOptions renameOptions;
+    bool dryRun = false;
+    std::vector<std::string> paths;
+    CLI::App* rename = app.add_subcommand(
+        "rename", "Rename MP3 files (and the MP3 files of folders) by the naming rule");
+    AddSettingOptions(*rename, renameOptions);
+    rename->add_flag("--dry-run", dryRun, "Show what each file would become; change nothing");
+    rename->add_flag("--json", json, "One JSON object per row");
+    rename->add_option("PATH", paths, "Files and folders, as if dropped on the list")->required();
+
+    SettingOptions moveOptions;
+    std::string to;
+    bool yes = false;
+    bool ask = false;
+    bool noCreate = false;
+    CLI::App* move =
+        app.add_subcommand("move", "Move MP3 files into folders under --to by the folder rule");
+    AddSettingOptions(*move, moveOptions);
+    move->add_option("--to", to, "The storage folder")->required();
+    move->add_flag("--dry-run", dryRun, "Show where each file would go; change nothing");
+    auto* yesFlag = move->add_flag("--yes", yes, "Create missing folders without asking");
+    auto* askFlag = move->add_flag("--ask", ask,
+                                   "Ask on the terminal before creating a missing folder "
+                                   "(the default when standard input is a terminal)");
+    auto* noFlag = move->add_flag("--no-create", noCreate,
+                                  "Create no folder: files whose folder is missing stay");
+    yesFlag->excludes(askFlag)->excludes(noFlag);
+    askFlag->excludes(noFlag);
+    move->add_flag("--json", json, "One JSON object per row");
+    move->add_option("PATH", paths, "Files and folders, as if dropped on the list")->required();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -196,6 +332,24 @@ int Main(int argc, char** argv) {
             return RunProbe(files, json);
         if (search->parsed())
             return RunSearch(folders, recursive, tags, json);
+        if (rename->parsed()) {
+            const Settings settings = ApplySettingOptions(renameOptions, Settings{});
+            return RunBatch(false, paths, settings, dryRun, json, CreateFolders::kYes);
+        }
+        if (move->parsed()) {
+            Settings settings = ApplySettingOptions(moveOptions, Settings{});
+            settings.MP3SaveFolderTxt = StorageFolder(to);
+            CreateFolders create = CreateFolders::kDefault;
+            if (yes)
+                create = CreateFolders::kYes;
+            if (ask)
+                create = CreateFolders::kAsk;
+            if (noCreate)
+                create = CreateFolders::kNo;
+            // The batch always asks; the answer comes from --yes, --ask or --no-create.
+            settings.FolderYN = true;
+            return RunBatch(true, paths, settings, dryRun, json, create);
+        }
     } catch (const std::invalid_argument& e) {
         std::cerr << "tagwright-cli: " << e.what() << '\n';
         return kExitUsage;

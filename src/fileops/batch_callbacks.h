@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/result.h"
+
 namespace tagwright {
 
 /// The folder-creation question and its two answers (a standard OK/Cancel box).
@@ -30,6 +32,9 @@ struct BatchCallbacks {
     FolderQuestion askCreateFolder;
     /// Called after each row's cells are written, so that a view can repaint that row.
     std::function<void(int row)> rowFinished;
+    /// Called, before rowFinished, for a row whose file the file system refused to read,
+    /// rename or move, with the refusal (operation, path and the OS's reason).
+    std::function<void(int row, const Error& error)> rowRefused;
     /// Asked before each row; true ends the batch there, leaving later rows untouched.
     std::function<bool()> stopRequested;
 };

@@ -139,6 +139,9 @@ void RunMoveBatch(ListStore& store, const Settings& settings, FileSystem& fs,
             store.SetCell(i, ListStore::kPath, out.text);
         } else {
             store.SetCell(i, ListStore::kM, ListStore::kRefused);
+            if (out.status == FileOutcome::Status::kRefused && callbacks.rowRefused) {
+                callbacks.rowRefused(i, out.error);
+            }
         }
     });
 }

@@ -82,6 +82,8 @@ void RunRenameBatch(ListStore& store, const Settings& settings, FileSystem& fs,
                 store.SetCell(i, ListStore::kR, ListStore::kRefused);
                 store.SetCell(i, ListStore::kNewName,
                               std::string(kFailedPrefix) + out.error.reason);
+                if (callbacks.rowRefused)
+                    callbacks.rowRefused(i, out.error);
                 break;
             case FileOutcome::Status::kBlankEscape:
             case FileOutcome::Status::kCancelled:

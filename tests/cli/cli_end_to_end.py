@@ -130,8 +130,78 @@ def _(root):
     assert set(rows[0]) == {"R", "M", "FileName", "TagType", "NewName", "Path"}
 
 
+@check("rename --dry-run changes nothing, then rename does it")
+def _(root):
+    before = snapshot(root)
+    code, out, _ = run("rename", "--dry-run", "--json", "--name-rule", "トラック番号+曲名",
+                       "--separator", " - ", os.path.join(root, "a.mp3"), os.path.join(root, "b.MP3"))
+    assert code == 0, code
+    rows = json_lines(out)
+    assert [r["NewName"] for r in rows] == ["1 - 夜に駆ける.mp3", "2 - Song B.mp3"], rows
+    assert all(r["R"] == "○" for r in rows)
+    assert snapshot(root) == before, "dry run touched the disk"
+    code, out, _ = run("rename", "--json", "--name-rule", "トラック番号+曲名", "--separator", " - ",
+                       os.path.join(root, "a.mp3"), os.path.join(root, "b.MP3"))
+    assert code == 0
+    assert os.path.exists(os.path.join(root, "1 - 夜に駆ける.mp3"))
+    assert os.path.exists(os.path.join(root, "2 - Song B.mp3"))
+    assert sorted(snapshot(root).values()) == sorted(before.values())
+
+
+@check("rename refuses a blank tag and exits 1; the file stays")
+def _(root):
+    code, out, _ = run("rename", "--json", os.path.join(root, "notag.mp3"))
+    assert code == 1, code
+    row = json_lines(out)[0]
+    assert row["R"] == "×" and row["NewName"] == "Faild:lack of TagInfo", row
+    assert os.path.exists(os.path.join(root, "notag.mp3"))
+
+
+@check("rename numbers a clash instead of overwriting")
+def _(root):
+    with open(os.path.join(root, "Song B.mp3"), "wb") as f:
+        f.write(b"someone else's file")
+    code, out, _ = run("rename", "--json", os.path.join(root, "b.MP3"))
+    assert code == 0, code
+    assert json_lines(out)[0]["NewName"] == "Song B(0).mp3"
+    with open(os.path.join(root, "Song B.mp3"), "rb") as f:
+        assert f.read() == b"someone else's file"
+
+
+@check("move --dry-run then move files a folder into artist/album")
+def _(root):
+    store = os.path.join(root, "library")
+    before = snapshot(root)
+    code, out, _ = run("move", "--to", store, "--dry-run", "--json", root)
+    assert code == 1, (code, out)  # notag.mp3 has no artist: refused
+    assert snapshot(root) == before, "dry run touched the disk"
+    assert not os.path.exists(store)
+    code, out, _ = run("move", "--to", store, "--yes", "--json", root)
+    rows = {r["FileName"]: r for r in json_lines(out)}
+    assert rows["a.mp3"]["M"] == "○"
+    assert rows["a.mp3"]["Path"] == os.path.join(store, "YOASOBI", "THE BOOK", "a.mp3")
+    assert rows["c.mp3"]["Path"] == os.path.join(store, "AC／DC", "X", "c.mp3"), rows["c.mp3"]
+    assert rows["notag.mp3"]["M"] == "×"
+    assert os.path.exists(os.path.join(store, "Artist D", "Album D", "d.mp3"))
+    assert sorted(snapshot(root).values()) == sorted(before.values())
+
+
+@check("move --no-create refuses missing folders and creates none")
+def _(root):
+    store = os.path.join(root, "library")
+    os.mkdir(store)
+    code, out, _ = run("move", "--to", store, "--no-create", "--json", os.path.join(root, "a.mp3"))
+    assert code == 1
+    assert json_lines(out)[0]["M"] == "×"
+    assert os.listdir(store) == []
+
+
 @check("usage errors exit 2 with a one-line message naming the argument")
 def _(root):
+    code, _, err = run("rename", "--source", "v3", os.path.join(root, "a.mp3"))
+    assert code == 2 and "--source" in err and len(err.strip().splitlines()) == 1, (code, err)
+    code, _, err = run("move", os.path.join(root, "a.mp3"))
+    assert code == 2 and "--to" in err, (code, err)
     code, _, err = run("frobnicate")
     assert code == 2, code
     code, out, _ = run("--version")
