@@ -360,5 +360,11 @@ int Main(int argc, char** argv) {
 }  // namespace tagwright::cli
 
 int main(int argc, char** argv) {
-    return tagwright::cli::Main(argc, argv);
+    tagwright::UseUtf8Console();
+    std::vector<std::string> args = tagwright::Utf8Arguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& a : args)
+        pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+    return tagwright::cli::Main(static_cast<int>(args.size()), pointers.data());
 }

@@ -1,7 +1,10 @@
 #include "platform/console.h"
 
 #ifdef _WIN32
+#include <windows.h>
+
 #include <io.h>
+#include <shellapi.h>
 #include <stdio.h>
 #else
 #include <unistd.h>
@@ -14,6 +17,39 @@ bool StandardInputIsTerminal() {
     return ::_isatty(::_fileno(stdin)) != 0;
 #else
     return ::isatty(STDIN_FILENO) != 0;
+#endif
+}
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+    std::vector<std::string> out;
+#ifdef _WIN32
+    (void)argv;
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (wide != nullptr) {
+        for (int i = 0; i < count; ++i) {
+            const int n =
+                ::WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+            std::string arg(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
+            if (n > 1) {
+                ::WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), n, nullptr, nullptr);
+            }
+            out.push_back(std::move(arg));
+        }
+        ::LocalFree(wide);
+        return out;
+    }
+    (void)argc;
+#endif
+    for (int i = 0; i < argc; ++i)
+        out.emplace_back(argv[i]);
+    return out;
+}
+
+void UseUtf8Console() {
+#ifdef _WIN32
+    ::SetConsoleOutputCP(CP_UTF8);
+    ::SetConsoleCP(CP_UTF8);
 #endif
 }
 

@@ -1,8 +1,19 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace tagwright {
 
 /// True when standard input is an interactive terminal (so a question can be asked there).
 bool StandardInputIsTerminal();
+
+/// The program's arguments as UTF-8. On Windows argv arrives in the ANSI code page, which
+/// cannot hold every name, so the wide command line is read instead.
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+
+/// Makes the console show the UTF-8 the program writes (Windows consoles default to the ANSI
+/// code page). Nothing to do elsewhere.
+void UseUtf8Console();
 
 }  // namespace tagwright
