@@ -75,47 +75,44 @@ Json FieldsJson(const TagFields& f) {
                 {"Year", f.Year},           {"TrackNo", f.TrackNo}};
 }
 
-// What the reader finds in one file. v1 and v2 are null when the file has no such tag.
+// What the reader finds in one file. v1 and v2 are null when the file has no such tag. One
+// fresh reader serves it all: the field selection reads both tags into it, and a fresh reader
+// holds nothing but this file's values.
 Json ProbeJson(FileSystem& fs, const std::string& file) {
-    clsMP3Tag probe(fs);
-    probe.MP3FilePath = file;
-    const std::int16_t flags = probe.ReadTagType();
+    clsMP3Tag reader(fs);
+    reader.MP3FilePath = file;
+    const std::int16_t flags = reader.ReadTagType();
+    // The Tag field set with the start settings and nothing substituted (mode 0).
+    Settings both;
+    both.tagSource = Settings::TagSource::kBoth;
+    const TagFields fields = TagR::GetTagInfo(0, reader, both);
 
     Json j;
     j["path"] = file;
     j["flags"] = flags;
     j["tagKind"] = TagKindText(flags);
     if ((flags & TagKind::kId3v1) != 0) {
-        clsMP3Tag v1(fs);
-        v1.MP3FilePath = file;
-        v1.ReadID3v1Tag();
-        j["v1"] = Json{{"version", v1.ID3V1TAGVersion == 2 ? "1.1" : "1.0"},
-                       {"title", v1.ID3V1TAGTrackName},
-                       {"artist", v1.ID3V1TAGArtistName},
-                       {"album", v1.ID3V1TAGAlbumName},
-                       {"year", v1.ID3V1TAGYear},
-                       {"comment", v1.ID3V1TAGComment},
-                       {"genre", v1.ID3V1TAGGenre},
-                       {"genreName", MUSICGENRE::GenreName(v1.ID3V1TAGGenre)},
-                       {"track", v1.ID3V1TAGTrackNo}};
+        j["v1"] = Json{{"version", reader.ID3V1TAGVersion == 2 ? "1.1" : "1.0"},
+                       {"title", reader.ID3V1TAGTrackName},
+                       {"artist", reader.ID3V1TAGArtistName},
+                       {"album", reader.ID3V1TAGAlbumName},
+                       {"year", reader.ID3V1TAGYear},
+                       {"comment", reader.ID3V1TAGComment},
+                       {"genre", reader.ID3V1TAGGenre},
+                       {"genreName", MUSICGENRE::GenreName(reader.ID3V1TAGGenre)},
+                       {"track", reader.ID3V1TAGTrackNo}};
     } else {
         j["v1"] = nullptr;
     }
     if ((flags & TagKind::kId3v2) != 0) {
-        clsMP3Tag v2(fs);
-        v2.MP3FilePath = file;
-        const bool read = v2.ReadID3v2Tag();
-        j["v2"] = Json{{"title", v2.ID3V2TAGTrackName}, {"artist", v2.ID3V2TAGArtist},
-                       {"album", v2.ID3V2TAGAlbum},     {"year", v2.ID3V2TAGYear},
-                       {"genre", v2.ID3V2TAGGenre},     {"track", v2.ID3V2TAGTrackNo},
-                       {"frames", v2.FrameName},        {"readable", read}};
+        j["v2"] = Json{{"title", reader.ID3V2TAGTrackName}, {"artist", reader.ID3V2TAGArtist},
+                       {"album", reader.ID3V2TAGAlbum},     {"year", reader.ID3V2TAGYear},
+                       {"genre", reader.ID3V2TAGGenre},     {"track", reader.ID3V2TAGTrackNo},
+                       {"frames", reader.FrameName}};
     } else {
         j["v2"] = nullptr;
     }
-    // The Tag field set with the start settings and nothing substituted.
-    clsMP3Tag reader(fs);
-    reader.MP3FilePath = file;
-    j["fields"] = FieldsJson(TagR::GetTagInfo(0, reader, Settings{}));
+    j["fields"] = FieldsJson(fields);
     return j;
 }
 

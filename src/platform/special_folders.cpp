@@ -111,8 +111,12 @@ std::string DefaultStorageFolder() {
 #ifdef _WIN32
     return "c:\\My Documents\\";
 #else
-    auto documents = SpecialFolderPath("mydocuments");
-    return (documents.ok() ? documents.value() : HomeFolder()) + "/";
+    // Every settings record starts with it, so the user-dirs file is read once per run.
+    static const std::string folder = [] {
+        auto documents = SpecialFolderPath("mydocuments");
+        return (documents.ok() ? documents.value() : HomeFolder()) + "/";
+    }();
+    return folder;
 #endif
 }
 
