@@ -1,5 +1,5 @@
 # The two commands of the README. Everything else is CMake presets.
-.PHONY: all deps configure build run test test-default test-asan test-windows bench clean
+.PHONY: all deps configure build run test test-default test-asan test-windows bench package test-package clean
 
 CMAKE ?= cmake
 CTEST ?= ctest
@@ -36,6 +36,13 @@ test-windows:
 	$(CMAKE) --preset windows-cross
 	$(CMAKE) --build --preset windows-cross
 	$(CTEST) --preset windows-cross
+
+package: build
+	cd build && cpack -G DEB
+
+# Installs the .deb into a clean Debian 12 made with debootstrap and runs it there.
+test-package:
+	bash scripts/test-package.sh
 
 bench: build
 	@for b in build/bench/*_bench; do echo "== $$b"; $$b; done

@@ -19,6 +19,7 @@ for extra in "$@"; do
     taglib) PACKAGES+=(libtag1-dev) ;;
     cli) PACKAGES+=(libcli11-dev nlohmann-json3-dev) ;;
     screenshots) PACKAGES+=(imagemagick x11-apps) ;;
+    package) PACKAGES+=(dpkg-dev debootstrap file) ;;
     windows) PACKAGES+=(g++-mingw-w64-x86-64-posix wine wine64 locales) ; NEED_JA_LOCALE=1 ;;
     *) echo "install-deps.sh: unknown group '$extra'" >&2; exit 2 ;;
   esac
