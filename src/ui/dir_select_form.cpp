@@ -32,6 +32,7 @@ void SetFixedDialogFrame(QDialog* dialog, int widthTwips, int heightTwips) {
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     dialog->setFixedSize(widthTwips / 15, heightTwips / 15);
     dialog->setModal(true);
+    dialog->setFont(JapaneseFont(9));
 }
 
 DirSelectForm::DirSelectForm(QLineEdit* storageFolderBox, QWidget* parent)

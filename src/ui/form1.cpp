@@ -66,7 +66,14 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     resize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    // The views read the store, a member that dies before QWidget's destructor hides and
+    // deletes the children: they go first.
+    delete m_searchForm;
+    delete m_dirSelectForm;
+    delete m_tabs;
+    delete m_model;
+}
 
 void Form1::BuildListTab(QWidget* page) {
     MakeTitleLabel(page, "Label3", QStringLiteral("Tagwright Ver0.0"), Qt::white);
@@ -130,6 +137,8 @@ void Form1::SetUpGrid() {
     horizontal->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontal->setHighlightSections(false);
     horizontal->setSectionsClickable(false);
+    // R and M are 20 pixels wide, below the style's usual least width.
+    horizontal->setMinimumSectionSize(1);
     ApplyColumnWidths();
     // ResetFileList changes the widths in the store; the view follows.
     connect(m_model, &QAbstractItemModel::modelReset, this, &Form1::ApplyColumnWidths);
@@ -241,7 +250,6 @@ bool Form1::AskCreateFolder(const QString& folder) {
 SearchForm& Form1::searchForm() {
     if (m_searchForm == nullptr) {
         m_searchForm = new SearchForm(this);
-        m_searchForm->setFont(font());
         connect(m_searchForm, &SearchForm::searchRequested, this, &Form1::searchRequested);
     }
     return *m_searchForm;
@@ -250,7 +258,6 @@ SearchForm& Form1::searchForm() {
 DirSelectForm& Form1::dirSelectForm() {
     if (m_dirSelectForm == nullptr) {
         m_dirSelectForm = new DirSelectForm(m_mp3SaveFolderTxt, this);
-        m_dirSelectForm->setFont(font());
     }
     return *m_dirSelectForm;
 }

@@ -87,7 +87,7 @@ void Form1::BuildSet1Tab(QWidget* page) {
     CaptionFrame* frame1 =
         MakeFrame(page, "Frame1", QStringLiteral("タグ情報の読み取り設定"), 420, 2955);
     m_option1[0] = MakeOption(frame1, "Option1", 0,
-                              QStringLiteral("ID3v1.1or1.0のみから情報を得る"), 120, 240, 3000);
+                              QStringLiteral("ID3v1.1or1.0のみから情報を得る"), 120, 240, 3045);
     m_option1[1] =
         MakeOption(frame1, "Option1", 1, QStringLiteral("ID3v2のみから情報を得る"), 120, 495, 3000);
     m_option1[2] =
@@ -110,9 +110,9 @@ void Form1::BuildSet1Tab(QWidget* page) {
     QWidget* nameBlank =
         MakePlainFrame(frame1, QStringLiteral("NameBlankFrame"), 360, 1800, 4740, 255);
     m_option2[0] =
-        MakeOption(nameBlank, "Option2", 0, QStringLiteral("名前を変更しない"), 0, 0, 1770);
+        MakeOption(nameBlank, "Option2", 0, QStringLiteral("名前を変更しない"), 0, 0, 1860);
     m_option2[1] = MakeOption(nameBlank, "Option2", 1, QStringLiteral("代りに指定した文字を入れる"),
-                              1860, 0, 2700);
+                              1890, 0, 2760);
 
     // Text1(0..5) in two rows of three: label, then box.
     struct DefaultBox {
@@ -134,6 +134,7 @@ void Form1::BuildSet1Tab(QWidget* page) {
         m_text1[d.index] = MakeEdit(frame1, ArrayName("Text1", d.index), d.left + d.labelWidth + 30,
                                     d.top, d.boxWidth, 300);
         m_text1[d.index]->setFont(small);
+        m_text1[d.index]->setProperty("index", d.index);
     }
 
     // Frame23: the naming rule and its buttons.
@@ -149,7 +150,7 @@ void Form1::BuildSet1Tab(QWidget* page) {
     const RuleButton nameButtons[] = {
         {"曲名", 90, 615, 630},     {"アルバム", 750, 615, 870},  {"アーティスト", 1650, 615, 1200},
         {"年", 2880, 615, 420},     {"ジャンル", 90, 975, 870},   {"トラック番号", 990, 975, 1200},
-        {"クリア", 2220, 975, 690}, {"　文字　", 2940, 975, 750},
+        {"クリア", 2220, 975, 690}, {"　文字　", 2940, 975, 810},
     };
     for (int i = 0; i < 8; ++i) {
         const RuleButton& b = nameButtons[i];
@@ -161,7 +162,7 @@ void Form1::BuildSet1Tab(QWidget* page) {
               330);
     m_nameCutText = MakeEdit(frame23, QStringLiteral("NameCutText"), 4290, 615, 810, 330);
     m_nameCutText->setMaxLength(3);
-    m_oriTxt = MakeEdit(frame23, QStringLiteral("OriTxt"), 3750, 975, 1350, 330);
+    m_oriTxt = MakeEdit(frame23, QStringLiteral("OriTxt"), 3780, 975, 1320, 330);
     MakeNote(
         frame23, QStringLiteral("HintLabel"),
         QStringLiteral("高度なネーミングは、区切り文字を空白にして、文字ボタンに1文字ずつ入力する"
@@ -177,7 +178,9 @@ void Form1::BuildSet1Tab(QWidget* page) {
         m_prohibitLabel[i] =
             MakeLabel(frame19, ArrayName("Prohibitlabel", i), {}, left, top, 210, 300);
         m_prohibitLabel[i]->setAlignment(Qt::AlignCenter);
+        m_prohibitLabel[i]->setProperty("index", i);
         m_text6[i] = MakeEdit(frame19, ArrayName("Text6", i), left + 240, top, 540, 300);
+        m_text6[i]->setProperty("index", i);
         connect(m_text6[i], &QLineEdit::textChanged, this, [this, i] { CheckReplacement(i); });
     }
     auto* command2 = new QPushButton(QStringLiteral("初期化"), frame19);
@@ -208,7 +211,7 @@ void Form1::BuildSet2Tab(QWidget* page) {
     SetTwipsGeometry(frame22, 90, 510, 5205, 4335);
 
     MakeLabel(frame22, QStringLiteral("Label1"), QStringLiteral("MP3ファイル保管フォルダ"), 90, 300,
-              2400, 255);
+              2400, 240);  // 255 would reach into the box below
     m_mp3SaveFolderTxt = MakeEdit(frame22, QStringLiteral("MP3SaveFolderTxt"), 90, 540, 4575, 345);
     m_mp3SaveFolderTxt->installEventFilter(this);
     auto* command1 = new QPushButton(QStringLiteral("…"), frame22);
@@ -219,12 +222,12 @@ void Form1::BuildSet2Tab(QWidget* page) {
     QLabel* label2 =
         MakeLabel(frame22, QStringLiteral("Label2"),
                   QStringLiteral("MP3ファイル保管フォルダの構造（Tagの情報を元に移動します。）"),
-                  90, 1110, 5085, 255);
+                  90, 1110, 5085, 240);
     QFont small = font();
     small.setPointSizeF(kSmallPoints);
     label2->setFont(small);
-    MakeLabel(frame22, QStringLiteral("Label28"), QStringLiteral("...\\"), 90, 1380, 300, 345);
-    m_fileMoveText = MakeEdit(frame22, QStringLiteral("FileMoveText"), 330, 1350, 3270, 345);
+    MakeLabel(frame22, QStringLiteral("Label28"), QStringLiteral("...\\"), 90, 1380, 270, 345);
+    m_fileMoveText = MakeEdit(frame22, QStringLiteral("FileMoveText"), 360, 1350, 3240, 345);
     m_fileMoveText->setReadOnly(true);
     m_oriTxt2 = MakeEdit(frame22, QStringLiteral("OriTxt2"), 3660, 1350, 1440, 345);
     struct RuleButton {
@@ -232,8 +235,8 @@ void Form1::BuildSet2Tab(QWidget* page) {
         int left, width;
     };
     const RuleButton folderButtons[] = {
-        {"アーティスト", 330, 1200}, {"アルバム", 1560, 870}, {"ジャンル", 2460, 870},
-        {"年", 3360, 420},           {" クリア ", 3810, 630}, {" 文字 ", 4470, 630},
+        {"アーティスト", 330, 1155}, {"アルバム", 1515, 810}, {"ジャンル", 2355, 810},
+        {"年", 3195, 420},           {" クリア ", 3645, 720}, {" 文字 ", 4395, 720},
     };
     for (int i = 0; i < 6; ++i) {
         const RuleButton& b = folderButtons[i];
@@ -254,9 +257,9 @@ void Form1::BuildSet2Tab(QWidget* page) {
               QStringLiteral("フォルダ名に使うタグに空白があった場合、"), 90, 2850, 3600, 255);
     QWidget* frame4 = MakePlainFrame(frame22, QStringLiteral("Frame4"), 90, 3120, 5070, 1170);
     m_option2[2] =
-        MakeOption(frame4, "Option2", 2, QStringLiteral("ファイルを移動しない"), 210, 0, 2700);
+        MakeOption(frame4, "Option2", 2, QStringLiteral("ファイルを移動しない"), 210, 0, 2760);
     m_option2[3] = MakeOption(frame4, "Option2", 3, QStringLiteral("代りに指定した文字を入れる"),
-                              210, 255, 2700);
+                              210, 255, 2760);
     struct DefaultBox {
         int index;
         const char* caption;
@@ -275,11 +278,13 @@ void Form1::BuildSet2Tab(QWidget* page) {
         m_text1[d.index] =
             MakeEdit(frame4, ArrayName("Text1", d.index), d.left + 1020, d.top, 1080, 300);
         m_text1[d.index]->setFont(small);
+        m_text1[d.index]->setProperty("index", d.index);
         WatchCleaning(m_text1[d.index]);
     }
-    SetTextColour(MakeNote(frame22, ArrayName("Label20", 1), kSameNameNote, 3180, 3180, 1995, 450,
-                           kNotePoints),
-                  kLightBlue);
+    QLabel* label20 = MakeNote(frame22, ArrayName("Label20", 1), kSameNameNote, 3180, 3180, 1995,
+                               450, kNotePoints);
+    label20->setProperty("index", 1);
+    SetTextColour(label20, kLightBlue);
     WatchCleaning(m_oriTxt2);
 }
 

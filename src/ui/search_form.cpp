@@ -39,15 +39,21 @@ SearchForm::SearchForm(QWidget* parent) : QDialog(parent) {
         m_option1[i]->setProperty("index", i);
     }
     m_option1[0]->setChecked(true);
-    // The designed 2445 twips are a little short for the second caption in a CJK font.
-    SetTwipsGeometry(m_option1[0], 3210, 1830, 2490, 255);
-    SetTwipsGeometry(m_option1[1], 3210, 2070, 2490, 255);
+    SetTwipsGeometry(m_option1[0], 3210, 1830, 2445, 225);
+    SetTwipsGeometry(m_option1[1], 3210, 2070, 2445, 255);
 
     auto* label1 = new QLabel(QStringLiteral("拡張子mp3は必ずリストに加わります。"), this);
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setWordWrap(true);
     label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     SetTwipsGeometry(label1, 3210, 2340, 2445, 480);
+
+    // The designed widths were made for a narrower font than a CJK one at 9 points; the
+    // column of choices uses 8 points to keep its captions whole.
+    QFont choices = font();
+    choices.setPointSizeF(8);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_check1, m_option1[0], m_option1[1], label1})
+        w->setFont(choices);
 
     m_commands[2] = MakeDialogButton(this, 2, {}, QStringLiteral("desktop"));
     m_commands[3] = MakeDialogButton(this, 3, {}, QStringLiteral("documents"));

@@ -97,12 +97,20 @@ void CaptionFrame::paintEvent(QPaintEvent*) {
     QStylePainter painter(this);
     QStyleOptionGroupBox option;
     initStyleOption(&option);
-    option.textColor = palette().color(QPalette::Highlight);
+    // Styles differ in which of the two they draw the caption with; the children keep the
+    // frame's own palette.
+    const QColor highlight = palette().color(QPalette::Highlight);
+    option.textColor = highlight;
+    option.palette.setColor(QPalette::WindowText, highlight);
     painter.drawComplexControl(QStyle::CC_GroupBox, option);
 }
 
 PictureButton::PictureButton(const QString& caption, const QString& iconName, QWidget* parent)
     : QPushButton(caption, parent), m_iconName(iconName) {
+    // A size smaller than the window's, so "ReName" fits the 49-pixel button.
+    QFont captionFont = font();
+    captionFont.setPointSizeF(8);
+    setFont(captionFont);
     setIcon(QIcon(IconPixmap(iconName, 32)));
     setIconSize(QSize(32, 32));
 }
