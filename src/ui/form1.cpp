@@ -148,9 +148,12 @@ void Form1::SetUpGrid() {
                     m_store.SetCurrentRow(current.row() + 1);
             });
 
+    // Kept aside: the filter also sees events while the table is being destroyed, when its
+    // viewport() may no longer be called.
+    m_gridViewport = m_table->viewport();
     m_table->installEventFilter(this);
-    m_table->viewport()->installEventFilter(this);
-    m_table->viewport()->setAcceptDrops(true);
+    m_gridViewport->installEventFilter(this);
+    m_gridViewport->setAcceptDrops(true);
 }
 
 void Form1::ApplyColumnWidths() {
@@ -313,7 +316,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
             emit deleteKeyPressed();
             return true;
         }
-    } else if (watched == m_table->viewport()) {
+    } else if (watched == m_gridViewport) {
         switch (event->type()) {
             case QEvent::MouseButtonPress: {
                 auto* mouse = static_cast<QMouseEvent*>(event);

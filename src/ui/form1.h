@@ -150,6 +150,7 @@ class Form1 final : public QWidget {
     ListTableModel* m_model = nullptr;
     TabControl* m_tabs = nullptr;
     QTableView* m_table = nullptr;
+    QWidget* m_gridViewport = nullptr;
     QWidget* m_frame5 = nullptr;
     QLabel* m_fileCountLabel = nullptr;
     QProgressBar* m_progress = nullptr;

@@ -1,26 +1,19 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/folder_dialog.h"
 
 class QCheckBox;
-class QPushButton;
 class QRadioButton;
 
 namespace tagwright {
 
-class FolderLists;
-
 /// "MP3File検索&追加": picks the folder and the way to search it. Created once and hidden, not
 /// destroyed, after use, so the folder, the tick and the option stay for the next time.
-class SearchForm final : public QDialog {
+class SearchForm final : public FolderDialog {
     Q_OBJECT
 
   public:
     explicit SearchForm(QWidget* parent);
-
-    FolderLists& lists() const { return *m_lists; }
-    /// Command1(0..3): search, Cancel, desktop, documents.
-    QPushButton* command(int index) const { return m_commands[index]; }
 
     /// The search the dialog asks for: the opened folder, "mp3" or "" (also files with tags of
     /// any extension), and whether the folders below it are searched too.
@@ -38,10 +31,8 @@ class SearchForm final : public QDialog {
                          bool includeSubfolders);
 
   private:
-    void Command1Click(int index);
+    void Command1Action() override;
 
-    FolderLists* m_lists = nullptr;
-    QPushButton* m_commands[4] = {};
     QCheckBox* m_check1 = nullptr;
     QRadioButton* m_option1[2] = {};
 };
