@@ -43,10 +43,8 @@ class FolderDialogsTest : public QObject {
 
   private slots:
     void initTestCase();
-    void dirSelectFormShape_data();
-    void dirSelectFormShape();
-    void searchFormShape_data();
-    void searchFormShape();
+    void dialogShapes_data();
+    void dialogShapes();
     void noControlIsCutOrOverlapped();
     void okWritesOpenedFolderWithOneSeparator_data();
     void okWritesOpenedFolderWithOneSeparator();
@@ -75,77 +73,61 @@ void FolderDialogsTest::initTestCase() {
     m_tree = Native(home.filePath(QStringLiteral("tree")));
 }
 
-void FolderDialogsTest::dirSelectFormShape_data() {
+void FolderDialogsTest::dialogShapes_data() {
+    QTest::addColumn<bool>("search");  // else the folder chooser
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QRect>("twips");
-    QTest::newRow("Drive1") << "Drive1"
-                            << "" << QRect(30, 30, 3165, 300);
-    QTest::newRow("Dir1") << "Dir1"
-                          << "" << QRect(30, 360, 3135, 2820);
-    QTest::newRow("OK") << "Command1_0"
-                        << "OK" << QRect(3270, 30, 1155, 375);
-    QTest::newRow("Cancel") << "Command1_1"
-                            << "Cancel" << QRect(3270, 450, 1155, 375);
-    QTest::newRow("desktop") << "Command1_2"
-                             << "" << QRect(3210, 2430, 360, 360);
-    QTest::newRow("documents") << "Command1_3"
-                               << "" << QRect(3210, 2820, 360, 360);
-}
-
-void FolderDialogsTest::dirSelectFormShape() {
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(QRect, twips);
-    QLineEdit box;
-    DirSelectForm form(&box, nullptr);
-    QCOMPARE(form.windowTitle(), QStringLiteral("ファイル保存先"));
-    QCOMPARE(form.size(), QSize(312, 213));  // 4680 x 3195 twips
-    QVERIFY(!(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-    QVERIFY(form.isModal());
-    auto* widget = form.findChild<QWidget*>(name);
-    QVERIFY(widget != nullptr);
-    QCOMPARE(tagwright::test::ShownText(widget), text);
-    QCOMPARE(widget->geometry(),
-             QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15));
-    if (name.startsWith(QLatin1String("Command1_"))) {
-        QCOMPARE(widget->property("index").toInt(), name.right(1).toInt());
-        if (text.isEmpty())
-            QVERIFY(!qobject_cast<QPushButton*>(widget)->icon().isNull());
-    }
-}
-
-void FolderDialogsTest::searchFormShape_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("search") << "Command1_0"
-                            << "MP3File　Search！！";
-    QTest::newRow("cancel") << "Command1_1"
+    QTest::newRow("OK") << false << "Command1_0"
+                        << "OK";
+    QTest::newRow("Cancel") << false << "Command1_1"
                             << "Cancel";
-    QTest::newRow("Check1") << "Check1"
-                            << "サブフォルダ以下も探す。";
-    QTest::newRow("by extension") << "Option1_0"
-                                  << "拡張子MP3のみ探す。";
-    QTest::newRow("by tags") << "Option1_1"
-                             << "タグ情報を読みMP3を探す";
-    QTest::newRow("Label1") << "Label1"
-                            << "拡張子mp3は必ずリストに加わります。";
-    QTest::newRow("desktop") << "Command1_2"
+    QTest::newRow("desktop") << false << "Command1_2"
                              << "";
-    QTest::newRow("documents") << "Command1_3"
+    QTest::newRow("documents") << false << "Command1_3"
                                << "";
+    QTest::newRow("search") << true << "Command1_0"
+                            << "MP3File　Search！！";
+    QTest::newRow("search cancel") << true << "Command1_1"
+                                   << "Cancel";
+    QTest::newRow("Check1") << true << "Check1"
+                            << "サブフォルダ以下も探す。";
+    QTest::newRow("by extension") << true << "Option1_0"
+                                  << "拡張子MP3のみ探す。";
+    QTest::newRow("by tags") << true << "Option1_1"
+                             << "タグ情報を読みMP3を探す";
+    QTest::newRow("Label1") << true << "Label1"
+                            << "拡張子mp3は必ずリストに加わります。";
+    QTest::newRow("search desktop") << true << "Command1_2"
+                                    << "";
 }
 
-void FolderDialogsTest::searchFormShape() {
+void FolderDialogsTest::dialogShapes() {
+    QFETCH(bool, search);
     QFETCH(QString, name);
     QFETCH(QString, text);
-    SearchForm form(nullptr);
-    QCOMPARE(form.windowTitle(), QStringLiteral("MP3File検索&追加"));
-    QCOMPARE(form.size(), QSize(380, 213));  // 5700 x 3195 twips
-    QVERIFY(form.isModal());
-    auto* widget = form.findChild<QWidget*>(name);
+    QLineEdit box;
+    std::unique_ptr<QDialog> dialog;
+    if (search)
+        dialog = std::make_unique<SearchForm>(nullptr);
+    else
+        dialog = std::make_unique<DirSelectForm>(&box, nullptr);
+    QCOMPARE(dialog->windowTitle(),
+             search ? QStringLiteral("MP3File検索&追加") : QStringLiteral("ファイル保存先"));
+    // 5700 or 4680 twips by 3195, fixed, modal, without minimize or maximize buttons.
+    QCOMPARE(dialog->size(), search ? QSize(380, 213) : QSize(312, 213));
+    QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+    QVERIFY(dialog->isModal());
+    QVERIFY(
+        !(dialog->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    auto* widget = dialog->findChild<QWidget*>(name);
     QVERIFY(widget != nullptr);
     QCOMPARE(tagwright::test::ShownText(widget), text);
+    if (auto* button = qobject_cast<QPushButton*>(widget); button && text.isEmpty())
+        QVERIFY(!button->icon().isNull());
+    QCOMPARE(dialog->findChild<QWidget*>(QStringLiteral("Drive1"))->geometry(),
+             QRect(2, 2, 211, 20));
+    QCOMPARE(dialog->findChild<QWidget*>(QStringLiteral("Dir1"))->geometry(),
+             QRect(2, 24, 209, 188));
 }
 
 void FolderDialogsTest::noControlIsCutOrOverlapped() {

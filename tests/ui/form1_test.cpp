@@ -37,12 +37,11 @@ class Form1Test : public QObject {
     void listTabControls();
     void noControlIsCutOrOverlapped();
     void gridStartsWithHeaderAndFollowsStore();
-    void popupMenuCaptions_data();
-    void popupMenuCaptions();
-    void popupActionsReachTheirSignals_data();
-    void popupActionsReachTheirSignals();
+    void popupMenu_data();
+    void popupMenu();
     void rightClickShowsPopupOtherButtonsDoNot();
     void deleteKeyReachesItsSignal();
+    void sortRangeFollowsCursorAndSelection();
     void dropForwardsLocalPathsInOrder();
     void dropOfTextIsRefused();
     void resizeRule_data();
@@ -151,46 +150,54 @@ void Form1Test::gridStartsWithHeaderAndFollowsStore() {
     QCOMPARE(table->columnWidth(ListStore::kPath), 20000 / 15);
 }
 
-void Form1Test::popupMenuCaptions_data() {
+void Form1Test::popupMenu_data() {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("caption");    // as shown: "&&" in an action's text shows one "&"
+    QTest::addColumn<QByteArray>("signal");  // empty: a submenu
+    QTest::addColumn<int>("index");          // -1: the signal has no index
+    const QByteArray sort = SIGNAL(sortFileNameRequested(int));
+    const QByteArray rename = SIGNAL(delRenameRequested(int));
+    const QByteArray move = SIGNAL(delFMoveRequested(int));
+    const QByteArray tag = SIGNAL(delTagVRequested(int));
     QTest::newRow("mnuSort") << "mnuSort"
-                             << "整列";
+                             << "整列" << QByteArray() << -1;
     QTest::newRow("mnuSortFN") << "mnuSortFN"
-                               << "ファイル名";
+                               << "ファイル名" << QByteArray() << -1;
     QTest::newRow("asc") << "mnuSortFileName_0"
-                         << "昇順";
+                         << "昇順" << sort << 0;
     QTest::newRow("desc") << "mnuSortFileName_1"
-                          << "降順";
+                          << "降順" << sort << 1;
     QTest::newRow("mnuDel") << "mnuDel"
-                            << "リストから削除";
+                            << "リストから削除" << QByteArray() << -1;
     QTest::newRow("mnuDelAll") << "mnuDelAll"
-                               << "すべてのファイル";
+                               << "すべてのファイル" << QByteArray(SIGNAL(delAllRequested())) << -1;
     QTest::newRow("mnuDelRe") << "mnuDelRe"
-                              << "リネーム成否";
+                              << "リネーム成否" << QByteArray() << -1;
     QTest::newRow("rename fail") << "mnuDelRename_0"
-                                 << "失敗";
+                                 << "失敗" << rename << 0;
     QTest::newRow("rename ok") << "mnuDelRename_1"
-                               << "成功";
+                               << "成功" << rename << 1;
     QTest::newRow("mnuDelFMo") << "mnuDelFMo"
-                               << "ファイル移動";
+                               << "ファイル移動" << QByteArray() << -1;
     QTest::newRow("move fail") << "mnuDelFMove_0"
-                               << "失敗";
+                               << "失敗" << move << 0;
     QTest::newRow("move ok") << "mnuDelFMove_1"
-                             << "成功";
+                             << "成功" << move << 1;
     QTest::newRow("mnuDelTag") << "mnuDelTag"
-                               << "タグ";
+                               << "タグ" << QByteArray() << -1;
     QTest::newRow("no tag") << "mnuDelTagV_0"
-                            << "タグなし";
+                            << "タグなし" << tag << 0;
     QTest::newRow("v1") << "mnuDelTagV_1"
-                        << "v1&v1.1";
+                        << "v1&v1.1" << tag << 1;
     QTest::newRow("v2") << "mnuDelTagV_2"
-                        << "v2";
+                        << "v2" << tag << 2;
 }
 
-void Form1Test::popupMenuCaptions() {
+void Form1Test::popupMenu() {
     QFETCH(QString, name);
     QFETCH(QString, caption);
+    QFETCH(QByteArray, signal);
+    QFETCH(int, index);
     Form1 window;
     QCOMPARE(window.popupMenu()->objectName(), QStringLiteral("mnuA"));
     QAction* action = nullptr;
@@ -199,37 +206,11 @@ void Form1Test::popupMenuCaptions() {
             action = a;
     }
     QVERIFY2(action != nullptr, qPrintable(name));
-    // What the menu shows: "&&" is drawn as one "&".
-    QString shown = action->text();
-    shown.replace(QStringLiteral("&&"), QStringLiteral("&"));
-    QCOMPARE(shown, caption);
-}
-
-void Form1Test::popupActionsReachTheirSignals_data() {
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<QByteArray>("signal");
-    QTest::addColumn<int>("index");  // -1: the signal has no index
-    QTest::newRow("asc") << "mnuSortFileName_0" << QByteArray(SIGNAL(sortFileNameRequested(int)))
-                         << 0;
-    QTest::newRow("desc") << "mnuSortFileName_1" << QByteArray(SIGNAL(sortFileNameRequested(int)))
-                          << 1;
-    QTest::newRow("all") << "mnuDelAll" << QByteArray(SIGNAL(delAllRequested())) << -1;
-    QTest::newRow("rename 0") << "mnuDelRename_0" << QByteArray(SIGNAL(delRenameRequested(int)))
-                              << 0;
-    QTest::newRow("rename 1") << "mnuDelRename_1" << QByteArray(SIGNAL(delRenameRequested(int)))
-                              << 1;
-    QTest::newRow("move 0") << "mnuDelFMove_0" << QByteArray(SIGNAL(delFMoveRequested(int))) << 0;
-    QTest::newRow("move 1") << "mnuDelFMove_1" << QByteArray(SIGNAL(delFMoveRequested(int))) << 1;
-    QTest::newRow("tag 0") << "mnuDelTagV_0" << QByteArray(SIGNAL(delTagVRequested(int))) << 0;
-    QTest::newRow("tag 1") << "mnuDelTagV_1" << QByteArray(SIGNAL(delTagVRequested(int))) << 1;
-    QTest::newRow("tag 2") << "mnuDelTagV_2" << QByteArray(SIGNAL(delTagVRequested(int))) << 2;
-}
-
-void Form1Test::popupActionsReachTheirSignals() {
-    QFETCH(QString, action);
-    QFETCH(QByteArray, signal);
-    QFETCH(int, index);
-    Form1 window;
+    QCOMPARE(action->text().replace(QStringLiteral("&&"), QStringLiteral("&")), caption);
+    if (signal.isEmpty()) {
+        QVERIFY(action->menu() != nullptr);
+        return;
+    }
     QSignalSpy spy(&window, signal.constData());
     // Every other command signal must stay silent.
     QSignalSpy sort(&window, &Form1::sortFileNameRequested);
@@ -237,13 +218,7 @@ void Form1Test::popupActionsReachTheirSignals() {
     QSignalSpy rename(&window, &Form1::delRenameRequested);
     QSignalSpy move(&window, &Form1::delFMoveRequested);
     QSignalSpy tag(&window, &Form1::delTagVRequested);
-    QAction* target = nullptr;
-    for (QAction* a : window.popupMenu()->findChildren<QAction*>()) {
-        if (a->objectName() == action)
-            target = a;
-    }
-    QVERIFY(target != nullptr);
-    target->trigger();
+    action->trigger();
     QCOMPARE(spy.count(), 1);
     if (index >= 0)
         QCOMPARE(spy.first().first().toInt(), index);
@@ -281,6 +256,34 @@ void Form1Test::deleteKeyReachesItsSignal() {
     QTest::keyClick(table, Qt::Key_Backspace);
     QTest::keyClick(table, Qt::Key_A);
     QCOMPARE(spy.count(), 2);
+}
+
+void Form1Test::sortRangeFollowsCursorAndSelection() {
+    Form1 window;
+    window.show();
+    for (const char* name : {"c.mp3", "a.mp3", "d.mp3", "b.mp3"})
+        window.store().AppendFileRow(name, "", std::string("/x/") + name);
+    QTableView* table = window.table();
+    QAbstractItemModel* model = table->model();
+
+    // One cell: every file row, keyed on the cursor's column.
+    table->setCurrentIndex(model->index(2, ListStore::kFileName));
+    Form1::SortRange range = window.CurrentSortRange();
+    QCOMPARE(range.firstRow, 1);
+    QCOMPARE(range.lastRow, 4);
+    QCOMPARE(range.firstColumn, ListStore::kFileName);
+    QCOMPARE(range.lastColumn, ListStore::kFileName);
+
+    // A block over rows 2-3 and two columns: from the cursor's row to the block's end.
+    table->setCurrentIndex(model->index(1, ListStore::kFileName));
+    table->selectionModel()->select(
+        QItemSelection(model->index(1, ListStore::kFileName), model->index(2, ListStore::kTagType)),
+        QItemSelectionModel::ClearAndSelect);
+    range = window.CurrentSortRange();
+    QCOMPARE(range.firstRow, 2);
+    QCOMPARE(range.lastRow, 3);
+    QCOMPARE(range.firstColumn, ListStore::kFileName);
+    QCOMPARE(range.lastColumn, ListStore::kTagType);
 }
 
 namespace {

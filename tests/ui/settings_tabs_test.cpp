@@ -23,8 +23,6 @@ class SettingsTabsTest : public QObject {
   private slots:
     void captions_data();
     void captions();
-    void framesAtTheirPlaces_data();
-    void framesAtTheirPlaces();
     void notesInLightBlueTitlesInTheirColours();
     void startControlsEqualStartSettings();
     void greyingOfPriorityOptions_data();
@@ -45,6 +43,10 @@ void SettingsTabsTest::captions_data() {
     QTest::addColumn<QString>("text");
     const char* rows[][2] = {
         {"Label4", "MP3高機能リネーミングツール"},
+        {"Frame1", "タグ情報の読み取り設定"},
+        {"Frame23", "ファイル名の設定(ネーミング規則）"},
+        {"Frame19", "タグ > ファイル名使用文字変換"},
+        {"Frame22", "管理＆収納サポート"},
         {"Label5", "Tagwright SupportHome"},
         {"Option1_0", "ID3v1.1or1.0のみから情報を得る"},
         {"Option1_1", "ID3v2のみから情報を得る"},
@@ -118,37 +120,6 @@ void SettingsTabsTest::captions() {
     const int underscore = static_cast<int>(name.lastIndexOf(QLatin1Char('_')));
     if (underscore > 0 && !name.startsWith(QLatin1String("Text1Label")))
         QCOMPARE(widget->property("index").toInt(), name.mid(underscore + 1).toInt());
-}
-
-void SettingsTabsTest::framesAtTheirPlaces_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QRect>("twips");
-    QTest::newRow("Frame1") << "Frame1"
-                            << "タグ情報の読み取り設定" << QRect(90, 420, 5205, 2955);
-    QTest::newRow("Frame23") << "Frame23"
-                             << "ファイル名の設定(ネーミング規則）" << QRect(90, 3450, 5205, 2085);
-    QTest::newRow("Frame19") << "Frame19"
-                             << "タグ > ファイル名使用文字変換" << QRect(90, 5610, 5205, 1455);
-    QTest::newRow("Frame22") << "Frame22"
-                             << "管理＆収納サポート" << QRect(90, 510, 5205, 4335);
-    QTest::newRow("MP3SaveFolderTxt") << "MP3SaveFolderTxt"
-                                      << "" << QRect(90, 540, 4575, 345);
-    QTest::newRow("Command1") << "Command1"
-                              << "" << QRect(4710, 570, 375, 285);
-}
-
-void SettingsTabsTest::framesAtTheirPlaces() {
-    QFETCH(QString, name);
-    QFETCH(QString, caption);
-    QFETCH(QRect, twips);
-    Form1 window;
-    QWidget* widget = window.findChild<QWidget*>(name);
-    QVERIFY(widget != nullptr);
-    if (auto* frame = qobject_cast<QGroupBox*>(widget))
-        QCOMPARE(frame->title(), caption);
-    QCOMPARE(widget->geometry(),
-             QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15));
 }
 
 void SettingsTabsTest::notesInLightBlueTitlesInTheirColours() {

@@ -37,6 +37,8 @@ QString ShownText(const QWidget* widget) {
         return button->text();
     if (auto* edit = qobject_cast<const QLineEdit*>(widget))
         return edit->text();
+    if (auto* frame = qobject_cast<const QGroupBox*>(widget))
+        return frame->title();
     return {};
 }
 

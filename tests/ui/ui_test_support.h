@@ -10,7 +10,7 @@ namespace tagwright::test {
 /// Runs `answer` on the next modal dialog or message box that opens, once it is up.
 void WhenModalOpens(std::function<void(QWidget*)> answer);
 
-/// Texts a control shows: a label's, a button's or a line edit's.
+/// Texts a control shows: a label's, a button's, a line edit's or a frame's caption.
 QString ShownText(const QWidget* widget);
 
 /// Every problem of layout among the visible leaf controls under `root`: a caption wider or
