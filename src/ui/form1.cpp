@@ -228,6 +228,10 @@ Form1::SortRange Form1::CurrentSortRange() const {
 void Form1::BeginProgress(int maximum) {
     m_progress->setRange(0, std::max(maximum, 1));
     m_progress->setValue(0);
+    // The bar is lower than the count's text; what it would leave showing of the count is
+    // hidden with it.
+    for (QWidget* count : m_frame5->findChildren<QLabel*>())
+        count->hide();
     m_progress->show();
     m_progress->raise();
     m_progress->repaint();
@@ -240,6 +244,8 @@ void Form1::AdvanceProgress() {
 
 void Form1::EndProgress() {
     m_progress->hide();
+    for (QWidget* count : m_frame5->findChildren<QLabel*>())
+        count->show();
 }
 
 bool Form1::AskCreateFolder(const QString& folder) {

@@ -477,6 +477,7 @@ void Form1Test::progressBarCoversCountOnlyDuringBatch() {
     window.BeginProgress(3);
     QVERIFY(bar->isVisible());
     QVERIFY(bar->geometry().intersects(window.fileCountLabel()->geometry()));
+    QVERIFY(!window.fileCountLabel()->isVisible());
     QCOMPARE(bar->value(), 0);
     QCOMPARE(bar->maximum(), 3);
     window.AdvanceProgress();
@@ -484,6 +485,7 @@ void Form1Test::progressBarCoversCountOnlyDuringBatch() {
     QCOMPARE(bar->value(), 2);
     window.EndProgress();
     QVERIFY(!bar->isVisible());
+    QVERIFY(window.fileCountLabel()->isVisible());
 }
 
 void Form1Test::folderQuestionAnswers() {
