@@ -142,6 +142,9 @@ void Form1Test::gridStartsWithHeaderAndFollowsStore() {
     store.UpdateFileCount();
     QCOMPARE(window.fileCountLabel()->text(), QStringLiteral("2"));
     QCOMPARE(table->model()->index(0, 2).data().toString(), QStringLiteral("a.mp3"));
+    // Alignment code 0 of the store: text at the left and top of the cell.
+    QCOMPARE(table->model()->index(0, 3).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+             Qt::AlignLeft | Qt::AlignTop);
 
     // Reset gives TagType its 1000 twips; the view follows the store.
     store.ResetFileList();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
+#include <QRadioButton>
 #include <QTimer>
 
 #include "ui/dir_select_form.h"
@@ -55,6 +56,12 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
         ok = Save(window, dir, QString::fromLatin1(tabNames[i])) && ok;
     }
+
+    // "ID3v2のみから情報を得る" greys the two priority options.
+    window.tabs()->setCurrentIndex(1);
+    if (auto* v2Only = window.findChild<QRadioButton*>(QStringLiteral("Option1_1")))
+        v2Only->click();
+    ok = Save(window, dir, QStringLiteral("tab1_set1_greyed")) && ok;
 
     window.tabs()->setCurrentIndex(0);
     window.BeginProgress(5);
