@@ -1,5 +1,5 @@
 # The two commands of the README. Everything else is CMake presets.
-.PHONY: all deps configure build run test test-default test-asan test-windows bench package test-package clean
+.PHONY: all deps configure build run test test-default test-asan test-windows bench package test-package clean screenshots
 
 CMAKE ?= cmake
 CTEST ?= ctest
@@ -49,3 +49,9 @@ bench: build
 
 clean:
 	rm -rf build build-asan build-windows
+
+
+# Pictures of every tab and dialog under build/screenshots/, for a person to look at.
+screenshots: configure
+	$(CMAKE) --build --preset default --target ui_screenshots
+	QT_QPA_PLATFORM=offscreen ./build/tests/ui/ui_screenshots build/screenshots

@@ -6,7 +6,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake ninja-build g++ make pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6svg6 libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-format
   xvfb xauth fonts-noto-cjk

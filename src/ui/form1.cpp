@@ -1,90 +1,390 @@
 #include "ui/form1.h"
 
-#include <QFontDatabase>
-#include <QHBoxLayout>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QTabWidget>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QProgressBar>
 #include <QTableView>
-#include <QVBoxLayout>
+#include <QUrl>
 
+#include "ui/dir_select_form.h"
 #include "ui/list_table_model.h"
 #include "ui/qt_text.h"
+#include "ui/search_form.h"
+#include "ui/tab_control.h"
+#include "ui/widgets.h"
 
 namespace tagwright {
 
 namespace {
 
-// The grid's designed font, or a Japanese font the system has.
-QFont GridFont() {
-    const QStringList families = QFontDatabase::families();
-    for (const QString& wanted :
-         {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-          QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP")}) {
-        if (families.contains(wanted))
-            return QFont(wanted, 9);
-    }
-    QFont font;
-    font.setPointSize(9);
-    return font;
-}
+// Client area at start, in twips.
+constexpr int kClientWidth = 5400;
+constexpr int kClientHeight = 7155;
+// MP3Table's designed place; the layout rule keeps its left and top.
+constexpr int kTableLeft = 60;
+constexpr int kTableTop = 360;
+
+const QColor kLightCyan(0x80, 0xFF, 0xFF);
 
 }  // namespace
 
 Form1::Form1(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tagwright"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    resize(TwipsToPixels(5400), TwipsToPixels(7155));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowIcon(AppIcon());
+    setFont(JapaneseFont(9));
+    m_openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 
-    m_tabs = new QTabWidget(this);
+    m_tabs = new TabControl(this);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
+    m_tabs->setGeometry(0, 0, TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
+    BuildListTab(m_tabs->AddPage(QStringLiteral("Tagwright")));
+    BuildSet1Tab(m_tabs->AddPage(QStringLiteral("Set１")));
+    BuildSet2Tab(m_tabs->AddPage(QStringLiteral("Set2")));
+    m_tabs->setCurrentIndex(0);
+    connect(m_tabs, &TabControl::pressed, this, &Form1::ResetLabel5Colour);
 
-    auto* listTab = new QWidget(m_tabs);
-    m_table = new QTableView(listTab);
+    SetUpGrid();
+    BuildPopupMenu();
+    LoadSettings(Settings{});
+    resize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
+}
+
+Form1::~Form1() {
+    // The views read the store, a member that dies before QWidget's destructor hides and
+    // deletes the children: they go first.
+    delete m_searchForm;
+    delete m_dirSelectForm;
+    delete m_tabs;
+    delete m_model;
+}
+
+void Form1::BuildListTab(QWidget* page) {
+    MakeTitleLabel(page, "Label3", QStringLiteral("Tagwright Ver0.0"), Qt::white);
+
+    m_table = new QTableView(page);
     m_table->setObjectName(QStringLiteral("MP3Table"));
+    SetTwipsGeometry(m_table, kTableLeft, kTableTop, 5295, 5565);
     m_model = new ListTableModel(m_store, this);
     m_table->setModel(m_model);
 
-    auto* countCaption = new QLabel(QStringLiteral("ファイル数 ： "), listTab);
-    countCaption->setObjectName(QStringLiteral("Label22"));
-    m_fileCountLabel = new QLabel(ToQt(m_store.FileCountText()), listTab);
+    m_frame5 = new QWidget(page);
+    m_frame5->setObjectName(QStringLiteral("Frame5"));
+    SetTwipsGeometry(m_frame5, 60, 5970, 5295, 1035);
+
+    // The designed 945 twips do not hold "ファイル数 ： " in a CJK font at 9 points; the
+    // caption gets the room it needs and the count follows it.
+    auto* label22 = new QLabel(QStringLiteral("ファイル数 ： "), m_frame5);
+    label22->setObjectName(QStringLiteral("Label22"));
+    SetTwipsGeometry(label22, 30, 0, 1200, 225);
+    m_fileCountLabel = new QLabel(ToQt(m_store.FileCountText()), m_frame5);
     m_fileCountLabel->setObjectName(QStringLiteral("FileCountLabel"));
+    SetTwipsGeometry(m_fileCountLabel, 1245, 0, 945, 225);
     connect(m_model, &ListTableModel::fileCountChanged, m_fileCountLabel, &QLabel::setText);
 
-    auto* strip = new QHBoxLayout;
-    strip->addWidget(countCaption);
-    strip->addWidget(m_fileCountLabel);
-    strip->addStretch(1);
+    m_progress = new QProgressBar(m_frame5);
+    m_progress->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progress->setTextVisible(false);
+    SetTwipsGeometry(m_progress, 30, 0, 5265, 165);
+    m_progress->hide();
 
-    auto* listLayout = new QVBoxLayout(listTab);
-    listLayout->addWidget(m_table, 1);
-    listLayout->addLayout(strip);
-    m_tabs->addTab(listTab, QStringLiteral("Tagwright"));
+    auto* command4 =
+        new PictureButton(QStringLiteral("Search"), QStringLiteral("search"), m_frame5);
+    command4->setObjectName(QStringLiteral("Command4"));
+    SetTwipsGeometry(command4, 30, 240, 735, 795);
+    connect(command4, &QPushButton::clicked, this, &Form1::ShowSearchForm);
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(m_tabs);
+    auto* moveBtn = new PictureButton(QStringLiteral("Move"), QStringLiteral("move"), m_frame5);
+    moveBtn->setObjectName(QStringLiteral("MoveBtn"));
+    SetTwipsGeometry(moveBtn, 3690, 240, 735, 795);
+    connect(moveBtn, &QPushButton::clicked, this, &Form1::moveRequested);
 
-    SetUpGrid();
+    auto* reNameBtn =
+        new PictureButton(QStringLiteral("ReName"), QStringLiteral("rename"), m_frame5);
+    reNameBtn->setObjectName(QStringLiteral("ReNameBtn"));
+    SetTwipsGeometry(reNameBtn, 4530, 240, 735, 795);
+    connect(reNameBtn, &QPushButton::clicked, this, &Form1::reNameRequested);
 }
 
-Form1::~Form1() = default;
-
 void Form1::SetUpGrid() {
-    m_table->setFont(GridFont());
+    m_table->setFont(JapaneseFont(9));
     m_table->setWordWrap(false);
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectItems);
+    m_table->setSelectionMode(QAbstractItemView::ContiguousSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     QHeaderView* vertical = m_table->verticalHeader();
     vertical->setSectionResizeMode(QHeaderView::Fixed);
-    vertical->setDefaultSectionSize(QFontMetrics(m_table->font()).height() + 4);
+    vertical->setDefaultSectionSize(QFontMetrics(m_table->font()).height() + 2);
     vertical->hide();
-    m_table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignTop);
-    for (int c = 0; c < ListStore::kColumnCount; ++c) {
+    QHeaderView* horizontal = m_table->horizontalHeader();
+    horizontal->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontal->setHighlightSections(false);
+    horizontal->setSectionsClickable(false);
+    // R and M are 20 pixels wide, below the style's usual least width.
+    horizontal->setMinimumSectionSize(1);
+    ApplyColumnWidths();
+    // ResetFileList changes the widths in the store; the view follows.
+    connect(m_model, &QAbstractItemModel::modelReset, this, &Form1::ApplyColumnWidths);
+    connect(m_table->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid())
+                    m_store.SetCurrentRow(current.row() + 1);
+            });
+
+    // Kept aside: the filter also sees events while the table is being destroyed, when its
+    // viewport() may no longer be called.
+    m_gridViewport = m_table->viewport();
+    m_table->installEventFilter(this);
+    m_gridViewport->installEventFilter(this);
+    m_gridViewport->setAcceptDrops(true);
+}
+
+void Form1::ApplyColumnWidths() {
+    for (int c = 0; c < ListStore::kColumnCount; ++c)
         m_table->setColumnWidth(c, TwipsToPixels(m_store.ColumnWidth(c)));
+}
+
+void Form1::BuildPopupMenu() {
+    // mnuA itself ("A") never shows; only its two submenus pop up over the grid.
+    m_mnuA = new QMenu(QStringLiteral("A"), this);
+    m_mnuA->setObjectName(QStringLiteral("mnuA"));
+
+    const auto addMenu = [](QMenu* parent, const char* name, const QString& caption) {
+        QMenu* menu = parent->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        menu->menuAction()->setObjectName(QLatin1String(name));
+        return menu;
+    };
+    // One signal per menu array, told the element's index.
+    const auto addArray = [this](QMenu* parent, const char* name, const QStringList& captions,
+                                 void (Form1::*signal)(int)) {
+        for (int i = 0; i < captions.size(); ++i) {
+            QAction* action = parent->addAction(captions[i]);
+            action->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i));
+            action->setProperty("index", i);
+            connect(action, &QAction::triggered, this, [this, signal, i] { (this->*signal)(i); });
+        }
+    };
+
+    QMenu* mnuSort = addMenu(m_mnuA, "mnuSort", QStringLiteral("整列"));
+    QMenu* mnuSortFN = addMenu(mnuSort, "mnuSortFN", QStringLiteral("ファイル名"));
+    addArray(mnuSortFN, "mnuSortFileName", {QStringLiteral("昇順"), QStringLiteral("降順")},
+             &Form1::sortFileNameRequested);
+
+    QMenu* mnuDel = addMenu(m_mnuA, "mnuDel", QStringLiteral("リストから削除"));
+    QAction* mnuDelAll = mnuDel->addAction(QStringLiteral("すべてのファイル"));
+    mnuDelAll->setObjectName(QStringLiteral("mnuDelAll"));
+    connect(mnuDelAll, &QAction::triggered, this, &Form1::delAllRequested);
+    QMenu* mnuDelRe = addMenu(mnuDel, "mnuDelRe", QStringLiteral("リネーム成否"));
+    addArray(mnuDelRe, "mnuDelRename", {QStringLiteral("失敗"), QStringLiteral("成功")},
+             &Form1::delRenameRequested);
+    QMenu* mnuDelFMo = addMenu(mnuDel, "mnuDelFMo", QStringLiteral("ファイル移動"));
+    addArray(mnuDelFMo, "mnuDelFMove", {QStringLiteral("失敗"), QStringLiteral("成功")},
+             &Form1::delFMoveRequested);
+    QMenu* mnuDelTag = addMenu(mnuDel, "mnuDelTag", QStringLiteral("タグ"));
+    // "&&" shows one "&"; a single one would mark a shortcut letter.
+    addArray(mnuDelTag, "mnuDelTagV",
+             {QStringLiteral("タグなし"), QStringLiteral("v1&&v1.1"), QStringLiteral("v2")},
+             &Form1::delTagVRequested);
+}
+
+Form1::SortRange Form1::CurrentSortRange() const {
+    SortRange range;
+    range.lastRow = m_store.RowCount() - 1;
+    const QModelIndex current = m_table->currentIndex();
+    const int row = current.isValid() ? current.row() + 1 : 1;
+    const int column = current.isValid() ? current.column() : ListStore::kFileName;
+    range.firstColumn = range.lastColumn = column;
+    const QItemSelection selection = m_table->selectionModel()->selection();
+    if (!selection.isEmpty()) {
+        const QItemSelectionRange& block = selection.first();
+        if (block.bottom() > block.top()) {
+            range.firstRow = row;
+            range.lastRow = block.bottom() + 1;
+        }
+        range.firstColumn = block.left();
+        range.lastColumn = block.right();
     }
+    return range;
+}
+
+void Form1::BeginProgress(int maximum) {
+    m_progress->setRange(0, std::max(maximum, 1));
+    m_progress->setValue(0);
+    // The bar is lower than the count's text; what it would leave showing of the count is
+    // hidden with it.
+    for (QWidget* count : m_frame5->findChildren<QLabel*>())
+        count->hide();
+    m_progress->show();
+    m_progress->raise();
+    m_progress->repaint();
+}
+
+void Form1::AdvanceProgress() {
+    m_progress->setValue(std::min(m_progress->value() + 1, m_progress->maximum()));
+    m_progress->repaint();
+}
+
+void Form1::EndProgress() {
+    m_progress->hide();
+    for (QWidget* count : m_frame5->findChildren<QLabel*>())
+        count->show();
+}
+
+bool Form1::AskCreateFolder(const QString& folder) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("フォルダの作成"),
+                    QStringLiteral("フォルダがありません。作成しますか？\n") + folder,
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    box.setObjectName(QStringLiteral("FolderQuestion"));
+    return box.exec() == QMessageBox::Ok;
+}
+
+SearchForm& Form1::searchForm() {
+    if (m_searchForm == nullptr) {
+        m_searchForm = new SearchForm(this);
+        connect(m_searchForm, &SearchForm::searchRequested, this, &Form1::searchRequested);
+    }
+    return *m_searchForm;
+}
+
+DirSelectForm& Form1::dirSelectForm() {
+    if (m_dirSelectForm == nullptr) {
+        m_dirSelectForm = new DirSelectForm(m_mp3SaveFolderTxt, this);
+    }
+    return *m_dirSelectForm;
+}
+
+void Form1::ShowSearchForm() {
+    searchForm().exec();
+}
+
+void Form1::ShowDirSelectForm() {
+    dirSelectForm().exec();
+}
+
+QString Form1::ManualPath() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/manual.html");
+}
+
+void Form1::OpenSupportHome() {
+    const QString path = ManualPath();
+    if (QFileInfo::exists(path) && m_openUrl(QUrl::fromLocalFile(path)))
+        return;
+    QMessageBox box(QMessageBox::NoIcon, windowTitle(), QStringLiteral("error"), QMessageBox::Ok,
+                    this);
+    box.setObjectName(QStringLiteral("SupportError"));
+    emit supportHomeFailed();
+    box.exec();
+}
+
+void Form1::ResetLabel5Colour() {
+    SetTextColour(m_label5, m_label5->palette().color(QPalette::HighlightedText));
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ApplyLayoutRule();
+}
+
+void Form1::ApplyLayoutRule() {
+    // Thresholds are on the outer size, in twips; at or below them (a minimized window) the
+    // controls keep their last layout.
+    const QSize outer = frameGeometry().size();
+    if (outer.width() * 15 <= 200 || outer.height() * 15 <= 2000)
+        return;
+    m_tabs->setGeometry(0, 0, width(), height());
+    const int tableWidth = std::max(0, m_tabs->width() * 15 - 120) / 15;
+    const int tableHeight = std::max(0, m_tabs->height() * 15 - 1600) / 15;
+    m_table->setGeometry(m_table->x(), m_table->y(), tableWidth, tableHeight);
+    m_frame5->move(m_frame5->x(), m_table->y() + tableHeight);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_table && event->type() == QEvent::KeyPress) {
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+            emit deleteKeyPressed();
+            return true;
+        }
+    } else if (watched == m_gridViewport) {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress: {
+                auto* mouse = static_cast<QMouseEvent*>(event);
+                if (mouse->button() == Qt::RightButton) {
+                    m_mnuA->popup(mouse->globalPosition().toPoint());
+                    return true;
+                }
+                break;
+            }
+            case QEvent::MouseButtonDblClick:
+                return true;
+            case QEvent::DragEnter:
+            case QEvent::DragMove: {
+                auto* drag = static_cast<QDropEvent*>(event);
+                if (drag->mimeData()->hasUrls()) {
+                    drag->setDropAction(Qt::CopyAction);
+                    drag->accept();
+                } else {
+                    drag->ignore();
+                }
+                return true;
+            }
+            case QEvent::Drop: {
+                auto* drop = static_cast<QDropEvent*>(event);
+                QStringList paths;
+                for (const QUrl& url : drop->mimeData()->urls()) {
+                    if (url.isLocalFile())
+                        paths.append(QDir::toNativeSeparators(url.toLocalFile()));
+                }
+                drop->setDropAction(Qt::CopyAction);
+                drop->accept();
+                emit pathsDropped(paths);
+                return true;
+            }
+            default:
+                break;
+        }
+    } else if (watched == m_label5) {
+        switch (event->type()) {
+            case QEvent::Enter:
+            case QEvent::MouseMove: {
+                SetTextColour(m_label5, kLightCyan);
+                break;
+            }
+            case QEvent::MouseButtonRelease: {
+                auto* mouse = static_cast<QMouseEvent*>(event);
+                if (mouse->button() == Qt::LeftButton &&
+                    m_label5->rect().contains(mouse->position().toPoint())) {
+                    OpenSupportHome();
+                }
+                return true;
+            }
+            case QEvent::MouseButtonPress:
+                return true;
+            default:
+                break;
+        }
+    } else if (watched == static_cast<QObject*>(m_mp3SaveFolderTxt) &&
+               event->type() == QEvent::MouseButtonRelease) {
+        ShowDirSelectForm();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace tagwright

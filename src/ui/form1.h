@@ -1,18 +1,37 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
+#include <functional>
+#include <string>
 
 #include "filelist/list_store.h"
+#include "naming/settings.h"
 
+class QCheckBox;
 class QLabel;
-class QTabWidget;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
 class QTableView;
+class QUrl;
 
 namespace tagwright {
 
+class DirSelectForm;
 class ListTableModel;
+class SearchForm;
+class TabControl;
 
-/// The main window: the file list with its count, on the first of the window's tabs.
+/// The main window. Controls carry their design names as object names; a control array's
+/// element is named "<name>_<index>" ("Option1_3", "Text6_10", "FileNameSetBtn_7") and also
+/// holds its index in the property "index".
+///
+/// The window does no list, naming or file work of its own. Commands leave it as signals
+/// (list commands, drops, the batches), and the naming engine's text work comes in through
+/// `NamingHooks`; until a hook is set, the command or cleaning it stands for does nothing.
 class Form1 final : public QWidget {
     Q_OBJECT
 
@@ -23,15 +42,138 @@ class Form1 final : public QWidget {
     ListStore& store() { return m_store; }
     QTableView* table() const { return m_table; }
     QLabel* fileCountLabel() const { return m_fileCountLabel; }
+    TabControl* tabs() const { return m_tabs; }
+    QMenu* popupMenu() const { return m_mnuA; }
+
+    /// The settings as the controls hold them now.
+    Settings BuildSettings() const;
+    /// Puts `settings` into the controls (each text box runs its cleaning, as typing would).
+    void LoadSettings(const Settings& settings);
+
+    /// The naming engine's text operations the controls need. Texts are UTF-8.
+    struct NamingHooks {
+        /// Cleans a typed text (OriTxt, OriTxt2, NameCutText, Text1) with the current table.
+        std::function<std::string(const std::string& text, const ConversionTable& table)> clean;
+        /// The input check of replacement box Text6(row): the text the box should hold.
+        std::function<std::string(int row, const std::string& text)> checkReplacement;
+        /// Naming-rule button `index`: the new rule from the rule, separator and literal.
+        std::function<std::string(const std::string& rule, int index, const std::string& separator,
+                                  const std::string& literal)>
+            editNamingRule;
+        /// Folder-rule button `index`: the new rule from the rule and literal.
+        std::function<std::string(const std::string& rule, int index, const std::string& literal)>
+            editFolderRule;
+        /// "初期化": the table the replacements are reset to.
+        std::function<ConversionTable()> resetTable;
+    };
+    void SetNamingHooks(NamingHooks hooks) { m_hooks = std::move(hooks); }
+
+    /// The rows and columns a sort covers (store rows, 1-based files): the current row to the
+    /// end of a selection spanning rows, else every file row; the selected columns from left to
+    /// right, at least the current cell's.
+    struct SortRange {
+        int firstRow = 1;
+        int lastRow = 0;
+        int firstColumn = 0;
+        int lastColumn = 0;
+    };
+    SortRange CurrentSortRange() const;
+
+    /// Batch feedback: ProgressBar1 covers the count while a batch runs. Each step repaints at
+    /// once without handing input to the window, since the batch does not yield.
+    void BeginProgress(int maximum);
+    void AdvanceProgress();
+    void EndProgress();
+    /// The folder-creation question; true when the user answered OK.
+    bool AskCreateFolder(const QString& folder);
+
+    /// The dialogs, created on first use and kept (hidden) afterwards.
+    SearchForm& searchForm();
+    DirSelectForm& dirSelectForm();
+    /// Opens a dialog modally and returns when it is hidden again.
+    void ShowSearchForm();
+    void ShowDirSelectForm();
+    /// Opens the user guide, as a click on the support link does.
+    void OpenSupportHome();
+    /// What opens the user guide's address; the desktop's URL handler unless replaced (tests).
+    void SetUrlOpener(std::function<bool(const QUrl&)> opener) { m_openUrl = std::move(opener); }
+    /// Where the user guide lies: beside the program.
+    static QString ManualPath();
+
+  signals:
+    /// mnuSortFileName(index): 0 ascending, 1 descending, over CurrentSortRange().
+    void sortFileNameRequested(int index);
+    /// mnuDelAll "すべてのファイル".
+    void delAllRequested();
+    /// mnuDelRename(index): 0 rows whose R is "×", 1 rows whose R is "○".
+    void delRenameRequested(int index);
+    /// mnuDelFMove(index): 0 rows whose M is "×", 1 rows whose M is "○".
+    void delFMoveRequested(int index);
+    /// mnuDelTagV(index): 0 no tag, 1 exactly "v1.0" or "v1.1", 2 exactly "v2".
+    void delTagVRequested(int index);
+    /// The Delete key on the grid (any modifiers): remove the current row.
+    void deleteKeyPressed();
+    /// Local paths dropped onto the grid, in the order the drop source gave them.
+    void pathsDropped(const QStringList& paths);
+    /// The search dialog's "MP3File　Search！！": search `folder`, by extension alone when
+    /// `extensionFilter` is "mp3", also by tags when it is empty.
+    void searchRequested(const QString& folder, const QString& extensionFilter,
+                         bool includeSubfolders);
+    /// ReNameBtn and MoveBtn.
+    void reNameRequested();
+    void moveRequested();
+    /// The support link failed to open; the user has been told.
+    void supportHomeFailed();
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void BuildListTab(QWidget* page);
+    void BuildSet1Tab(QWidget* page);
+    void BuildSet2Tab(QWidget* page);
+    void BuildPopupMenu();
     void SetUpGrid();
+    void ApplyColumnWidths();
+    void ApplyLayoutRule();
+    void Option1Click();
+    void ResetLabel5Colour();
+    void CleanBox(QLineEdit* box);
+    void CheckReplacement(int row);
+    void FileNameSetBtnClick(int index);
+    void FileMovepPlaceBtnClick(int index);
+    void Command2Click();
+    void WatchCleaning(QLineEdit* box);
 
     ListStore m_store;
     ListTableModel* m_model = nullptr;
-    QTabWidget* m_tabs = nullptr;
+    TabControl* m_tabs = nullptr;
     QTableView* m_table = nullptr;
+    QWidget* m_gridViewport = nullptr;
+    QWidget* m_frame5 = nullptr;
     QLabel* m_fileCountLabel = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QLabel* m_label5 = nullptr;
+    QMenu* m_mnuA = nullptr;
+
+    std::array<QRadioButton*, 5> m_option1{};
+    std::array<QRadioButton*, 4> m_option2{};
+    std::array<QLineEdit*, 11> m_text1{};  // no element 6
+    QLineEdit* m_fileNameSetting = nullptr;
+    QLineEdit* m_nameCutText = nullptr;
+    QLineEdit* m_oriTxt = nullptr;
+    std::array<QLabel*, 11> m_prohibitLabel{};
+    std::array<QLineEdit*, 11> m_text6{};
+    QLineEdit* m_mp3SaveFolderTxt = nullptr;
+    QLineEdit* m_fileMoveText = nullptr;
+    QLineEdit* m_oriTxt2 = nullptr;
+    QCheckBox* m_folderYN = nullptr;
+
+    NamingHooks m_hooks;
+    std::function<bool(const QUrl&)> m_openUrl;
+    SearchForm* m_searchForm = nullptr;
+    DirSelectForm* m_dirSelectForm = nullptr;
 };
 
 }  // namespace tagwright

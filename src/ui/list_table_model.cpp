@@ -4,6 +4,22 @@
 
 namespace tagwright {
 
+namespace {
+
+// The grid's alignment codes: 0-2 left, 3-5 centre, 6-8 right, each top, middle, bottom;
+// 9 (general) puts text at the left.
+Qt::Alignment AlignmentOfCode(int code) {
+    if (code < 0 || code > 8)
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    static constexpr Qt::AlignmentFlag kHorizontal[] = {Qt::AlignLeft, Qt::AlignHCenter,
+                                                        Qt::AlignRight};
+    static constexpr Qt::AlignmentFlag kVertical[] = {Qt::AlignTop, Qt::AlignVCenter,
+                                                      Qt::AlignBottom};
+    return kHorizontal[code / 3] | kVertical[code % 3];
+}
+
+}  // namespace
+
 ListTableModel::ListTableModel(ListStore& store, QObject* parent)
     : QAbstractTableModel(parent), m_store(store) {
     m_store.SetObserver(this);
@@ -30,8 +46,7 @@ QVariant ListTableModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             return ToQt(m_store.Cell(index.row() + 1, index.column()));
         case Qt::TextAlignmentRole:
-            // Alignment code 0: left and top of the cell.
-            return QVariant::fromValue(Qt::AlignLeft | Qt::AlignTop);
+            return QVariant::fromValue(AlignmentOfCode(m_store.ColumnAlignment(index.column())));
         default:
             return {};
     }
@@ -44,7 +59,7 @@ QVariant ListTableModel::headerData(int section, Qt::Orientation orientation, in
     if (role == Qt::DisplayRole)
         return ToQt(m_store.Cell(0, section));
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignTop);
+        return QVariant::fromValue(AlignmentOfCode(m_store.ColumnAlignment(section)));
     return {};
 }
 

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace tagwright::test {
+
+/// Runs `answer` on the next modal dialog or message box that opens, once it is up.
+void WhenModalOpens(std::function<void(QWidget*)> answer);
+
+/// Texts a control shows: a label's, a button's, a line edit's or a frame's caption.
+QString ShownText(const QWidget* widget);
+
+/// Every problem of layout among the visible leaf controls under `root`: a caption wider or
+/// higher than its control, or two sibling controls that overlap. Empty when all is well.
+QStringList LayoutProblems(QWidget* root);
+
+}  // namespace tagwright::test
