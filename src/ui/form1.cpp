@@ -41,7 +41,9 @@ const QColor kLightCyan(0x80, 0xFF, 0xFF);
 
 }  // namespace
 
-Form1::Form1(QWidget* parent) : QWidget(parent) {
+Form1::Form1(QWidget* parent) : Form1(RealFileSystem(), parent) {}
+
+Form1::Form1(FileSystem& fs, QWidget* parent) : QWidget(parent), m_fs(fs) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tagwright"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -62,7 +64,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
 
     SetUpGrid();
     BuildPopupMenu();
+    m_hooks = CoreNamingHooks();
     LoadSettings(Settings{});
+    ConnectCommands();
     resize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
 }
 
@@ -142,11 +146,11 @@ void Form1::SetUpGrid() {
     ApplyColumnWidths();
     // ResetFileList changes the widths in the store; the view follows.
     connect(m_model, &QAbstractItemModel::modelReset, this, &Form1::ApplyColumnWidths);
+    // The store's cursor and selection are what the list commands work on.
     connect(m_table->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) {
-                if (current.isValid())
-                    m_store.SetCurrentRow(current.row() + 1);
-            });
+            &Form1::MirrorSelectionIntoStore);
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &Form1::MirrorSelectionIntoStore);
 
     // Kept aside: the filter also sees events while the table is being destroyed, when its
     // viewport() may no longer be called.
@@ -205,26 +209,6 @@ void Form1::BuildPopupMenu() {
              &Form1::delTagVRequested);
 }
 
-Form1::SortRange Form1::CurrentSortRange() const {
-    SortRange range;
-    range.lastRow = m_store.RowCount() - 1;
-    const QModelIndex current = m_table->currentIndex();
-    const int row = current.isValid() ? current.row() + 1 : 1;
-    const int column = current.isValid() ? current.column() : ListStore::kFileName;
-    range.firstColumn = range.lastColumn = column;
-    const QItemSelection selection = m_table->selectionModel()->selection();
-    if (!selection.isEmpty()) {
-        const QItemSelectionRange& block = selection.first();
-        if (block.bottom() > block.top()) {
-            range.firstRow = row;
-            range.lastRow = block.bottom() + 1;
-        }
-        range.firstColumn = block.left();
-        range.lastColumn = block.right();
-    }
-    return range;
-}
-
 void Form1::BeginProgress(int maximum) {
     m_progress->setRange(0, std::max(maximum, 1));
     m_progress->setValue(0);
@@ -248,10 +232,9 @@ void Form1::EndProgress() {
         count->show();
 }
 
-bool Form1::AskCreateFolder(const QString& folder) {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("フォルダの作成"),
-                    QStringLiteral("フォルダがありません。作成しますか？\n") + folder,
-                    QMessageBox::Ok | QMessageBox::Cancel, this);
+bool Form1::AskCreateFolder(const QString& prompt, const QString& title) {
+    QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::Ok | QMessageBox::Cancel,
+                    this);
     box.setObjectName(QStringLiteral("FolderQuestion"));
     return box.exec() == QMessageBox::Ok;
 }
@@ -260,6 +243,11 @@ SearchForm& Form1::searchForm() {
     if (m_searchForm == nullptr) {
         m_searchForm = new SearchForm(this);
         connect(m_searchForm, &SearchForm::searchRequested, this, &Form1::searchRequested);
+        // What the search skipped is told once the dialog is out of the way.
+        connect(m_searchForm, &QDialog::accepted, this, [this] {
+            FileAddReport report = std::exchange(m_searchReport, {});
+            TellSkipped(report);
+        });
     }
     return *m_searchForm;
 }
@@ -280,7 +268,17 @@ void Form1::ShowDirSelectForm() {
 }
 
 QString Form1::ManualPath() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/manual.html");
+    return ManualPathFor(QCoreApplication::applicationDirPath());
+}
+
+QString Form1::ManualPathFor(const QString& programFolder) {
+    const QDir dir(programFolder);
+    const QString beside = dir.filePath(QStringLiteral("manual.html"));
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString installed =
+        QDir::cleanPath(dir.filePath(QStringLiteral("../share/tagwright/manual.html")));
+    return QFileInfo::exists(installed) ? installed : beside;
 }
 
 void Form1::OpenSupportHome() {

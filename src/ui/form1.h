@@ -5,8 +5,10 @@
 #include <functional>
 #include <string>
 
+#include "filelist/folder_search.h"
 #include "filelist/list_store.h"
 #include "naming/settings.h"
+#include "platform/file_system.h"
 
 class QCheckBox;
 class QLabel;
@@ -29,14 +31,18 @@ class TabControl;
 /// element is named "<name>_<index>" ("Option1_3", "Text6_10", "FileNameSetBtn_7") and also
 /// holds its index in the property "index".
 ///
-/// The window does no list, naming or file work of its own. Commands leave it as signals
-/// (list commands, drops, the batches), and the naming engine's text work comes in through
-/// `NamingHooks`; until a hook is set, the command or cleaning it stands for does nothing.
+/// Every command is announced as a signal (list commands, drops, the batches) and then run
+/// through the core on the window's thread, to its end. The naming engine's text work comes in
+/// through `NamingHooks`, which start as the core's own functions.
 class Form1 final : public QWidget {
     Q_OBJECT
 
   public:
+    /// A window on the real file system.
     explicit Form1(QWidget* parent = nullptr);
+    /// A window whose drops, searches and batches go through `fs` (tests give a fault-injecting
+    /// one). `fs` must outlive the window.
+    explicit Form1(FileSystem& fs, QWidget* parent = nullptr);
     ~Form1() override;
 
     ListStore& store() { return m_store; }
@@ -52,8 +58,11 @@ class Form1 final : public QWidget {
 
     /// The naming engine's text operations the controls need. Texts are UTF-8.
     struct NamingHooks {
-        /// Cleans a typed text (OriTxt, OriTxt2, NameCutText, Text1) with the current table.
+        /// Cleans a typed text (OriTxt, OriTxt2, Text1) with the current table.
         std::function<std::string(const std::string& text, const ConversionTable& table)> clean;
+        /// Cleans the separator NameCutText; `clean` serves it when this one is not set.
+        std::function<std::string(const std::string& text, const ConversionTable& table)>
+            cleanSeparator;
         /// The input check of replacement box Text6(row): the text the box should hold.
         std::function<std::string(int row, const std::string& text)> checkReplacement;
         /// Naming-rule button `index`: the new rule from the rule, separator and literal.
@@ -67,25 +76,26 @@ class Form1 final : public QWidget {
         std::function<ConversionTable()> resetTable;
     };
     void SetNamingHooks(NamingHooks hooks) { m_hooks = std::move(hooks); }
-
-    /// The rows and columns a sort covers (store rows, 1-based files): the current row to the
-    /// end of a selection spanning rows, else every file row; the selected columns from left to
-    /// right, at least the current cell's.
-    struct SortRange {
-        int firstRow = 1;
-        int lastRow = 0;
-        int firstColumn = 0;
-        int lastColumn = 0;
-    };
-    SortRange CurrentSortRange() const;
+    /// The naming engine's own text operations.
+    static NamingHooks CoreNamingHooks();
 
     /// Batch feedback: ProgressBar1 covers the count while a batch runs. Each step repaints at
     /// once without handing input to the window, since the batch does not yield.
     void BeginProgress(int maximum);
     void AdvanceProgress();
     void EndProgress();
-    /// The folder-creation question; true when the user answered OK.
-    bool AskCreateFolder(const QString& folder);
+    /// The folder-creation question, a standard OK/Cancel box without an icon showing `prompt`
+    /// under `title`; true when the user answered OK.
+    bool AskCreateFolder(const QString& prompt, const QString& title);
+
+    /// The commands themselves, as the signals above run them.
+    void AddDroppedPaths(const QStringList& paths);
+    /// Adds the files of a folder search and refreshes the count; what it had to skip is in
+    /// the report, for the caller to tell.
+    FileAddReport SearchFolder(const QString& folder, const QString& extensionFilter,
+                               bool includeSubfolders);
+    void RunRename();
+    void RunMove();
 
     /// The dialogs, created on first use and kept (hidden) afterwards.
     SearchForm& searchForm();
@@ -97,8 +107,10 @@ class Form1 final : public QWidget {
     void OpenSupportHome();
     /// What opens the user guide's address; the desktop's URL handler unless replaced (tests).
     void SetUrlOpener(std::function<bool(const QUrl&)> opener) { m_openUrl = std::move(opener); }
-    /// Where the user guide lies: beside the program.
+    /// Where the user guide lies: beside the program (the build tree), else in the installed
+    /// share folder next to the program's bin folder.
     static QString ManualPath();
+    static QString ManualPathFor(const QString& programFolder);
 
   signals:
     /// mnuSortFileName(index): 0 ascending, 1 descending, over CurrentSortRange().
@@ -145,8 +157,23 @@ class Form1 final : public QWidget {
     void FileMovepPlaceBtnClick(int index);
     void Command2Click();
     void WatchCleaning(QLineEdit* box);
+    void ConnectCommands();
+    void MirrorSelectionIntoStore();
+    void ShowStoreCursor();
+    void TellSkipped(const FileAddReport& report);
+    template <class Batch>
+    void RunBatch(Batch&& batch);
 
+    FileSystem& m_fs;
     ListStore m_store;
+    GetSearchMP3Module m_search{m_fs, m_store};
+    // A batch is running; a second one, or a drop, waits for it to end.
+    bool m_busy = false;
+    // The store is changing under a command: the view's cursor follows the store afterwards,
+    // not the other way round.
+    bool m_storeChanging = false;
+    // What the last search skipped, told once its dialog has closed.
+    FileAddReport m_searchReport;
     ListTableModel* m_model = nullptr;
     TabControl* m_tabs = nullptr;
     QTableView* m_table = nullptr;

@@ -350,12 +350,14 @@ void Form1::WatchCleaning(QLineEdit* box) {
 void Form1::CleanBox(QLineEdit* box) {
     const QString text = box->text();
     // A lone space is a valid separator, literal or default and is kept as typed.
-    if (!m_hooks.clean || text == QLatin1String(" "))
+    const auto& clean =
+        box == m_nameCutText && m_hooks.cleanSeparator ? m_hooks.cleanSeparator : m_hooks.clean;
+    if (!clean || text == QLatin1String(" "))
         return;
     ConversionTable table;
     for (std::size_t i = 0; i < table.size(); ++i)
         table[i] = {FromQt(m_prohibitLabel[i]->text()), FromQt(m_text6[i]->text())};
-    const QString cleaned = ToQt(m_hooks.clean(FromQt(text), table));
+    const QString cleaned = ToQt(clean(FromQt(text), table));
     if (cleaned == text)
         return;
     // Keep the caret where the user was typing, shifted by what the cleaning changed.

@@ -41,7 +41,7 @@ class Form1Test : public QObject {
     void popupMenu();
     void rightClickShowsPopupOtherButtonsDoNot();
     void deleteKeyReachesItsSignal();
-    void sortRangeFollowsCursorAndSelection();
+    void gridCursorAndSelectionAreTheStores();
     void dropForwardsLocalPathsInOrder();
     void dropOfTextIsRefused();
     void resizeRule_data();
@@ -261,32 +261,37 @@ void Form1Test::deleteKeyReachesItsSignal() {
     QCOMPARE(spy.count(), 2);
 }
 
-void Form1Test::sortRangeFollowsCursorAndSelection() {
+void Form1Test::gridCursorAndSelectionAreTheStores() {
     Form1 window;
     window.show();
     for (const char* name : {"c.mp3", "a.mp3", "d.mp3", "b.mp3"})
         window.store().AppendFileRow(name, "", std::string("/x/") + name);
     QTableView* table = window.table();
     QAbstractItemModel* model = table->model();
+    const ListStore& store = window.store();
 
-    // One cell: every file row, keyed on the cursor's column.
     table->setCurrentIndex(model->index(2, ListStore::kFileName));
-    Form1::SortRange range = window.CurrentSortRange();
-    QCOMPARE(range.firstRow, 1);
-    QCOMPARE(range.lastRow, 4);
-    QCOMPARE(range.firstColumn, ListStore::kFileName);
-    QCOMPARE(range.lastColumn, ListStore::kFileName);
+    QCOMPARE(store.CurrentRow(), 3);
+    QCOMPARE(store.CurrentColumn(), int(ListStore::kFileName));
+    QCOMPARE(store.SelectionEndRow(), 3);
 
-    // A block over rows 2-3 and two columns: from the cursor's row to the block's end.
+    // A block over rows 2-3 and two columns, the cursor at its top left: the far corner is
+    // its bottom right.
     table->setCurrentIndex(model->index(1, ListStore::kFileName));
     table->selectionModel()->select(
         QItemSelection(model->index(1, ListStore::kFileName), model->index(2, ListStore::kTagType)),
         QItemSelectionModel::ClearAndSelect);
-    range = window.CurrentSortRange();
-    QCOMPARE(range.firstRow, 2);
-    QCOMPARE(range.lastRow, 3);
-    QCOMPARE(range.firstColumn, ListStore::kFileName);
-    QCOMPARE(range.lastColumn, ListStore::kTagType);
+    QCOMPARE(store.CurrentRow(), 2);
+    QCOMPARE(store.SelectionEndRow(), 3);
+    QCOMPARE(store.CurrentColumn(), int(ListStore::kFileName));
+    QCOMPARE(store.SelectionEndColumn(), int(ListStore::kTagType));
+
+    // The cursor at the block's bottom right: the far corner is its top left.
+    table->selectionModel()->setCurrentIndex(model->index(2, ListStore::kTagType),
+                                             QItemSelectionModel::NoUpdate);
+    QCOMPARE(store.CurrentRow(), 3);
+    QCOMPARE(store.SelectionEndRow(), 2);
+    QCOMPARE(store.SelectionEndColumn(), int(ListStore::kFileName));
 }
 
 namespace {
@@ -310,6 +315,10 @@ void Form1Test::dropForwardsLocalPathsInOrder() {
     QVERIFY(QDir().mkpath(folder));
     const QString song = dir.filePath(QStringLiteral("b.mp3"));
     const QString other = dir.filePath(QStringLiteral("a.MP3"));
+    for (const QString& path : {song, other}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
 
     Form1 window;
     window.show();
@@ -502,11 +511,11 @@ void Form1Test::folderQuestionAnswers() {
             text = box->text();
             box->button(answer)->click();
         });
-        const bool ok = window.AskCreateFolder(QStringLiteral("/music/Artist/Album/"));
+        const QString prompt = QStringLiteral("フォルダがありません。作成しますか？\r\n/m/A/B/");
+        const bool ok = window.AskCreateFolder(prompt, QStringLiteral("フォルダの作成"));
         QCOMPARE(ok, answer == QMessageBox::Ok);
         QCOMPARE(title, QStringLiteral("フォルダの作成"));
-        QCOMPARE(text,
-                 QStringLiteral("フォルダがありません。作成しますか？\n/music/Artist/Album/"));
+        QCOMPARE(text, prompt);
     }
 }
 

@@ -369,18 +369,20 @@ void SettingsTabsTest::resetButtonRestoresTable() {
     window.tabs()->setCurrentIndex(1);
     auto* box5 = window.findChild<QLineEdit*>(QStringLiteral("Text6_5"));
     auto* reset = window.findChild<QPushButton*>(QStringLiteral("Command2"));
-    reset->click();  // no engine yet: nothing changes
-    QCOMPARE(box5->text(), QStringLiteral("\u201D"));
+    // The naming engine's reset gives the quotation mark its full-width form.
+    reset->click();
+    QCOMPARE(box5->text(), QStringLiteral("\uFF02"));
+    QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("Text6_0"))->text(), QStringLiteral("_"));
     Form1::NamingHooks hooks;
     hooks.resetTable = [] {
         tagwright::ConversionTable table = tagwright::StartConversionTable();
-        table[5].replacement = "\uFF02";
+        table[5].replacement = "q";
         return table;
     };
     window.SetNamingHooks(hooks);
     box5->setText(QStringLiteral("x"));
     reset->click();
-    QCOMPARE(box5->text(), QStringLiteral("\uFF02"));
+    QCOMPARE(box5->text(), QStringLiteral("q"));
 }
 
 void SettingsTabsTest::storageFolderBoxAndButtonOpenChooser() {
