@@ -16,12 +16,14 @@
 
 namespace tagwright::test {
 
-void WhenModalOpens(std::function<void(QWidget*)> answer) {
+void WhenModalOpens(std::function<void(QWidget*)> answer, const QString& objectName) {
     // Polls: the dialog opens inside a nested event loop that the caller is blocked in.
     auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, objectName] {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal == nullptr || !modal->isVisible())
+            return;
+        if (!objectName.isEmpty() && modal->objectName() != objectName)
             return;
         timer->stop();
         timer->deleteLater();

@@ -7,8 +7,9 @@ class QWidget;
 
 namespace tagwright::test {
 
-/// Runs `answer` on the next modal dialog or message box that opens, once it is up.
-void WhenModalOpens(std::function<void(QWidget*)> answer);
+/// Runs `answer` on the next modal dialog or message box that opens, once it is up; with an
+/// `objectName`, on the next one of that name.
+void WhenModalOpens(std::function<void(QWidget*)> answer, const QString& objectName = {});
 
 /// Texts a control shows: a label's, a button's, a line edit's or a frame's caption.
 QString ShownText(const QWidget* widget);

@@ -1,0 +1,459 @@
+// The window's commands run through the core on real files: drops, the search, the popup
+// menu, the Delete key, and the rename and move batches started by their buttons.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <filesystem>
+
+#include "support/fault_file_system.h"
+#include "support/mp3_bytes.h"
+#include "support/temp_dir.h"
+#include "ui/folder_lists.h"
+#include "ui/form1.h"
+#include "ui/qt_text.h"
+#include "ui/search_form.h"
+#include "ui/skipped_entries_dialog.h"
+#include "ui/tab_control.h"
+#include "ui_test_support.h"
+
+using tagwright::Form1;
+using tagwright::FromQt;
+using tagwright::ListStore;
+using tagwright::ToQt;
+using tagwright::test::B;
+using tagwright::test::FsOp;
+using tagwright::test::TempDir;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// An MP3 file with an ID3v1.1 tag: the tag kind "v1.1".
+std::vector<std::uint8_t> Song(const std::string& title, const std::string& artist,
+                               const std::string& album = "Alb") {
+    using namespace tagwright::test;
+    return Cat({Audio(256), Id3v1Trailer({B(title), B(artist), B(album), B("2001"), {}, 1, 0})});
+}
+
+QStringList Column(const ListStore& store, int column) {
+    QStringList cells;
+    for (int r = 1; r < store.RowCount(); ++r)
+        cells.append(ToQt(store.Cell(r, column)));
+    return cells;
+}
+
+void Drop(Form1& window, const std::vector<std::string>& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const std::string& p : paths)
+        urls.append(QUrl::fromLocalFile(ToQt(p)));
+    data.setUrls(urls);
+    QWidget* viewport = window.table()->viewport();
+    const QPoint at(30, 30);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &enter);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &drop);
+}
+
+void Click(Form1& window, const char* name) {
+    auto* button = window.findChild<QAbstractButton*>(QLatin1String(name));
+    QVERIFY2(button != nullptr, name);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void Trigger(Form1& window, const QString& name) {
+    for (QAction* action : window.popupMenu()->findChildren<QAction*>()) {
+        if (action->objectName() == name) {
+            action->trigger();
+            return;
+        }
+    }
+    QFAIL(qPrintable(name));
+}
+
+void Type(Form1& window, const char* box, const QString& text) {
+    auto* edit = window.findChild<QLineEdit*>(QLatin1String(box));
+    QVERIFY2(edit != nullptr, box);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+// Answers every modal window of one name while it lives, and counts them.
+class ModalAnswerer {
+  public:
+    ModalAnswerer(const QString& name, std::function<void(QWidget*)> answer) {
+        QObject::connect(&m_timer, &QTimer::timeout, [this, name, answer] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr || !modal->isVisible() || modal->objectName() != name)
+                return;
+            ++m_count;
+            answer(modal);
+        });
+        m_timer.start(10);
+    }
+    int count() const { return m_count; }
+
+  private:
+    QTimer m_timer;
+    int m_count = 0;
+};
+
+}  // namespace
+
+class Form1CommandsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void dropAddsFilesAndFoldersInOrder();
+    void dropOfUnreadableFolderTellsWhatWasSkipped();
+    void searchTellsSkippedEntriesAfterItsDialogCloses();
+    void popupCommands_data();
+    void popupCommands();
+    void deleteKey_data();
+    void deleteKey();
+    void renameByButtonWithRuleAndDefaultsFromControls();
+    void moveByButtonAsksBeforeCreatingFolders_data();
+    void moveByButtonAsksBeforeCreatingFolders();
+    void appendsReachTheViewOneChunkAtATime();
+    void manualFoundInBuildOrInstallTree();
+};
+
+void Form1CommandsTest::dropAddsFilesAndFoldersInOrder() {
+    TempDir dir;
+    const std::string one = dir.Write("one.mp3", Song("One", "A"));
+    dir.Write("x.txt", "not a song");
+    dir.Write("album/two.mp3", Song("Two", "A"));
+    dir.Write("album/notes.txt", "no");
+    dir.Write("album/sub/three.MP3", std::vector<std::uint8_t>{});
+    Form1 window;
+    window.show();
+    ModalAnswerer noDialog(QStringLiteral("SkippedEntries"),
+                           [](QWidget* modal) { qobject_cast<QDialog*>(modal)->accept(); });
+
+    Drop(window, {one, dir / "album", dir / "x.txt"});
+    const ListStore& store = window.store();
+    QCOMPARE(Column(store, ListStore::kFileName), QStringList({"one.mp3", "two.mp3", "three.MP3"}));
+    QCOMPARE(Column(store, ListStore::kTagType), QStringList({"v1.1", "v1.1", ""}));
+    QCOMPARE(store.Cell(1, ListStore::kPath), one);
+    QCOMPARE(window.table()->model()->rowCount(), 3);
+    QCOMPARE(window.fileCountLabel()->text(), QStringLiteral("3"));
+    QCOMPARE(window.table()->currentIndex().row(), 0);
+
+    // The same file again is listed again, after the others.
+    Drop(window, {one});
+    QCOMPARE(Column(store, ListStore::kFileName).last(), QStringLiteral("one.mp3"));
+    QCOMPARE(window.fileCountLabel()->text(), QStringLiteral("4"));
+    QTest::qWait(50);
+    QCOMPARE(noDialog.count(), 0);
+}
+
+void Form1CommandsTest::dropOfUnreadableFolderTellsWhatWasSkipped() {
+    TempDir dir;
+    dir.Write("a/x.mp3", Song("X", "A"));
+    dir.Write("a/locked/y.mp3", Song("Y", "A"));
+    dir.Write("a/z/w.mp3", Song("W", "A"));
+    tagwright::test::FaultFileSystem faults;
+    faults.Refuse(FsOp::kListFolder, "locked");
+    Form1 window(faults);
+    window.show();
+    QString summary, entries;
+    ModalAnswerer told(QStringLiteral("SkippedEntries"), [&](QWidget* modal) {
+        auto* dialog = qobject_cast<tagwright::SkippedEntriesDialog*>(modal);
+        summary = dialog->summary()->text();
+        entries = dialog->entries()->toPlainText();
+        dialog->accept();
+    });
+
+    Drop(window, {dir / "a"});
+    QStringList names = Column(window.store(), ListStore::kFileName);
+    names.sort();
+    QCOMPARE(names, QStringList({"w.mp3", "x.mp3"}));
+    QTRY_COMPARE(told.count(), 1);
+    QCOMPARE(summary, QStringLiteral("読み込めなかった項目があります（1 件）"));
+    QCOMPARE(entries, ToQt(dir / "a/locked") + QStringLiteral(": Permission denied"));
+}
+
+void Form1CommandsTest::searchTellsSkippedEntriesAfterItsDialogCloses() {
+    TempDir dir;
+    dir.Write("a/x.mp3", Song("X", "A"));
+    dir.Write("a/locked/y.mp3", Song("Y", "A"));
+    dir.Write("a/b/w.mp3", Song("W", "A"));
+    tagwright::test::FaultFileSystem faults;
+    faults.Refuse(FsOp::kListFolder, "locked");
+    Form1 window(faults);
+    window.show();
+    tagwright::SearchForm& search = window.searchForm();
+    QVERIFY(search.lists().OpenFolder(ToQt(dir / "a")));
+    search.findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(true);
+
+    Qt::CursorShape duringSearch = Qt::ArrowCursor;
+    connect(&window, &Form1::searchRequested, this, [&duringSearch] {
+        if (const QCursor* cursor = QApplication::overrideCursor())
+            duringSearch = cursor->shape();
+    });
+    bool searchStillShown = true;
+    QString entries;
+    ModalAnswerer told(QStringLiteral("SkippedEntries"), [&](QWidget* modal) {
+        searchStillShown = window.searchForm().isVisible();
+        entries = qobject_cast<tagwright::SkippedEntriesDialog*>(modal)->entries()->toPlainText();
+        qobject_cast<QDialog*>(modal)->accept();
+    });
+    for (int round = 0; round < 2; ++round) {
+        tagwright::test::WhenModalOpens(
+            [](QWidget* modal) {
+                QTest::mouseClick(modal->findChild<QPushButton*>(QStringLiteral("Command1_0")),
+                                  Qt::LeftButton);
+            },
+            QStringLiteral("SearchForm"));
+        Click(window, "Command4");
+        QCOMPARE(duringSearch, Qt::WaitCursor);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        // The second search finds nothing to skip and tells nothing.
+        faults.ClearFaults();
+    }
+    QCOMPARE(told.count(), 1);
+    QVERIFY(!searchStillShown);
+    QVERIFY(entries.startsWith(ToQt(dir / "a/locked") + QStringLiteral(": ")));
+    QCOMPARE(window.fileCountLabel()->text(), QStringLiteral("5"));  // 2, then all 3
+}
+
+void Form1CommandsTest::popupCommands_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("left");
+    // Rows: a (R ○, M ×, v1.0), b (R ×, M ○, v2), c (no marks, no tag), d (○, ○, v1.1&v2).
+    QTest::newRow("rename failed") << "mnuDelRename_0" << QStringList{"a", "c", "d"};
+    QTest::newRow("rename done") << "mnuDelRename_1" << QStringList{"b", "c"};
+    QTest::newRow("move failed") << "mnuDelFMove_0" << QStringList{"b", "c", "d"};
+    QTest::newRow("move done") << "mnuDelFMove_1" << QStringList{"a", "c"};
+    QTest::newRow("no tag") << "mnuDelTagV_0" << QStringList{"a", "b", "d"};
+    QTest::newRow("v1 and v1.1 alone") << "mnuDelTagV_1" << QStringList{"b", "c", "d"};
+    QTest::newRow("v2 alone") << "mnuDelTagV_2" << QStringList{"a", "c", "d"};
+    QTest::newRow("all files") << "mnuDelAll" << QStringList{};
+    QTest::newRow("descending") << "mnuSortFileName_1" << QStringList{"d", "c", "b", "a"};
+}
+
+void Form1CommandsTest::popupCommands() {
+    QFETCH(QString, action);
+    QFETCH(QStringList, left);
+    Form1 window;
+    window.show();
+    ListStore& store = window.store();
+    const char* rows[][4] = {{"a", "\u25CB", "\u00D7", "v1.0"},
+                             {"b", "\u00D7", "\u25CB", "v2"},
+                             {"c", "", "", ""},
+                             {"d", "\u25CB", "\u25CB", "v1.1&v2"}};
+    for (const auto& row : rows) {
+        store.AppendFileRow(row[0], row[3], std::string("/x/") + row[0]);
+        store.SetCell(store.RowCount() - 1, ListStore::kR, row[1]);
+        store.SetCell(store.RowCount() - 1, ListStore::kM, row[2]);
+    }
+    store.UpdateFileCount();
+    window.table()->setCurrentIndex(window.table()->model()->index(0, ListStore::kFileName));
+
+    Trigger(window, action);
+    QCOMPARE(Column(store, ListStore::kFileName), left);
+    QCOMPARE(window.table()->model()->rowCount(), static_cast<int>(left.size()));
+    QCOMPARE(window.fileCountLabel()->text(), QString::number(left.size()));
+    QCOMPARE(window.table()->model()->index(0, ListStore::kFileName).data().toString(),
+             left.value(0));
+}
+
+void Form1CommandsTest::deleteKey_data() {
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QStringList>("left");
+    QTest::addColumn<QString>("count");
+    QTest::newRow("three rows, cursor on the second") << 3 << QStringList{"a", "c"} << "2";
+    // The only row stays as the placeholder, emptied.
+    QTest::newRow("one row") << 1 << QStringList{""} << "1";
+}
+
+void Form1CommandsTest::deleteKey() {
+    QFETCH(int, rows);
+    QFETCH(QStringList, left);
+    QFETCH(QString, count);
+    TempDir dir;
+    const std::string song = dir.Write("s.mp3", Song("S", "A"));
+    Form1 window;
+    window.show();
+    ListStore& store = window.store();
+    for (int i = 0; i < rows; ++i) {
+        const std::string name(1, static_cast<char>('a' + i));
+        store.AppendFileRow(name, "", "/x/" + name);
+    }
+    store.UpdateFileCount();
+    QTableView* table = window.table();
+    table->setCurrentIndex(table->model()->index(rows / 2, ListStore::kTagType));
+    QTest::keyClick(table, Qt::Key_Delete);
+    QCOMPARE(Column(store, ListStore::kFileName), left);
+    QCOMPARE(store.Cell(1, ListStore::kPath).empty(), rows == 1);
+    QCOMPARE(table->model()->rowCount(), static_cast<int>(left.size()));
+    QCOMPARE(window.fileCountLabel()->text(), count);
+    QVERIFY(table->currentIndex().isValid());
+    QCOMPARE(table->currentIndex().row() + 1, store.CurrentRow());
+
+    // A drop after deleting the only row fills that row first.
+    Drop(window, {song});
+    QCOMPARE(Column(store, ListStore::kFileName).last(), QStringLiteral("s.mp3"));
+    QCOMPARE(store.RowCount(), rows == 1 ? 2 : static_cast<int>(left.size()) + 2);
+}
+
+void Form1CommandsTest::renameByButtonWithRuleAndDefaultsFromControls() {
+    TempDir dir;
+    dir.Write("s1.mp3", Song("Song", "Art"));
+    dir.Write("s2.mp3", Song("Other", ""));
+    Form1 window;
+    window.show();
+    Drop(window, {dir.path()});
+    ListStore& store = window.store();
+    store.SortRows(1, 2, [](const auto& a, const auto& b) {
+        return a[ListStore::kFileName] < b[ListStore::kFileName];
+    });
+
+    // The naming rule from its buttons, blank fields filled, the artist default typed with a
+    // character that file names may not hold.
+    window.tabs()->setCurrentIndex(1);
+    for (const char* button : {"FileNameSetBtn_6", "FileNameSetBtn_2", "FileNameSetBtn_0"})
+        Click(window, button);
+    QCOMPARE(window.BuildSettings().FileNameSetting, std::string("アーティスト-曲名"));
+    Click(window, "Option2_1");
+    Type(window, "Text1_3", QStringLiteral("Nobody?"));
+
+    // Rows are written while the bar is up, and the bar is gone afterwards.
+    window.tabs()->setCurrentIndex(0);
+    auto* bar = window.findChild<QProgressBar*>(QStringLiteral("ProgressBar1"));
+    int writtenUnderBar = 0;
+    connect(window.table()->model(), &QAbstractItemModel::dataChanged, this,
+            [&] { writtenUnderBar += bar->isVisible() ? 1 : 0; });
+    Click(window, "ReNameBtn");
+    QVERIFY(writtenUnderBar > 0);
+    QVERIFY(!bar->isVisible());
+    QVERIFY(window.fileCountLabel()->isVisible());
+
+    QVERIFY(fs::exists(dir / "Art-Song.mp3"));
+    QVERIFY(fs::exists(dir / "Nobody\uFF1F-Other.mp3"));
+    QVERIFY(!fs::exists(dir / "s1.mp3") && !fs::exists(dir / "s2.mp3"));
+    QCOMPARE(Column(store, ListStore::kR), QStringList({"\u25CB", "\u25CB"}));
+    QCOMPARE(Column(store, ListStore::kNewName),
+             QStringList({"Art-Song.mp3", "Nobody\uFF1F-Other.mp3"}));
+    QCOMPARE(store.Cell(2, ListStore::kPath), dir / "Nobody\uFF1F-Other.mp3");
+
+    // "名前を変更しない": the blank artist now refuses the second file and leaves it alone.
+    window.tabs()->setCurrentIndex(1);
+    Click(window, "Option2_0");
+    Click(window, "ReNameBtn");
+    QCOMPARE(Column(store, ListStore::kR), QStringList({"\u25CB", "\u00D7"}));
+    QCOMPARE(Column(store, ListStore::kNewName),
+             QStringList({"Art-Song.mp3", "Faild:lack of TagInfo"}));
+    QVERIFY(fs::exists(dir / "Nobody\uFF1F-Other.mp3"));
+}
+
+void Form1CommandsTest::moveByButtonAsksBeforeCreatingFolders_data() {
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("questions");
+    // After OK the second file finds its folders made; after Cancel it asks again.
+    QTest::newRow("OK") << true << 1;
+    QTest::newRow("Cancel") << false << 2;
+}
+
+void Form1CommandsTest::moveByButtonAsksBeforeCreatingFolders() {
+    QFETCH(bool, ok);
+    QFETCH(int, questions);
+    TempDir dir;
+    dir.Write("in/t1.mp3", Song("T1", "Art", "Alb"));
+    dir.Write("in/t2.mp3", Song("T2", "Art", "Alb"));
+    const std::string storage = dir.MakeFolder("music") + "/";
+    Form1 window;
+    window.show();
+    Drop(window, {dir / "in"});
+    window.tabs()->setCurrentIndex(2);
+    Type(window, "MP3SaveFolderTxt", ToQt(storage));
+
+    QStringList prompts;
+    QString title;
+    bool noIcon = true;
+    ModalAnswerer answerer(QStringLiteral("FolderQuestion"), [&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        prompts.append(box->text());
+        title = box->windowTitle();
+        noIcon = noIcon && box->icon() == QMessageBox::NoIcon;
+        box->button(ok ? QMessageBox::Ok : QMessageBox::Cancel)->click();
+    });
+    window.tabs()->setCurrentIndex(0);
+    Click(window, "MoveBtn");
+
+    QCOMPARE(answerer.count(), questions);
+    QCOMPARE(prompts.first(), QStringLiteral("フォルダがありません。作成しますか？\r\n") +
+                                  ToQt(storage) + QStringLiteral("Art/Alb/"));
+    QCOMPARE(title, QStringLiteral("フォルダの作成"));
+    QVERIFY(noIcon);
+    const ListStore& store = window.store();
+    const QString mark = ok ? QStringLiteral("\u25CB") : QStringLiteral("\u00D7");
+    QCOMPARE(Column(store, ListStore::kM), QStringList({mark, mark}));
+    QCOMPARE(fs::exists(storage + "Art"), ok);
+    for (int row = 1; row <= 2; ++row) {
+        const std::string name = store.Cell(row, ListStore::kFileName);
+        const std::string expected = ok ? storage + "Art/Alb/" + name : dir / ("in/" + name);
+        QCOMPARE(store.Cell(row, ListStore::kPath), expected);
+        QVERIFY(fs::exists(expected));
+    }
+}
+
+void Form1CommandsTest::appendsReachTheViewOneChunkAtATime() {
+    Form1 window;
+    window.show();
+    QTableView* table = window.table();
+    QCOMPARE(table->verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
+    QSignalSpy inserted(table->model(), &QAbstractItemModel::rowsInserted);
+
+    std::vector<ListStore::Row> rows(100000);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rows[i][ListStore::kFileName] = std::to_string(i) + ".mp3";
+        rows[i][ListStore::kPath] = "/x/" + std::to_string(i) + ".mp3";
+    }
+    window.store().AppendFileRows(std::move(rows));
+    QCOMPARE(inserted.count(), 1);
+    QCOMPARE(table->model()->rowCount(), 100000);
+
+    // A dropped folder's files come in chunks, not one by one.
+    TempDir dir;
+    for (int i = 0; i < 2500; ++i)
+        dir.Write("many/" + std::to_string(i) + ".mp3", std::vector<std::uint8_t>{});
+    inserted.clear();
+    Drop(window, {dir / "many"});
+    QCOMPARE(table->model()->rowCount(), 102500);
+    QVERIFY2(inserted.count() <= 3, qPrintable(QString::number(inserted.count())));
+}
+
+void Form1CommandsTest::manualFoundInBuildOrInstallTree() {
+    TempDir dir;
+    const QString bin = ToQt(dir.MakeFolder("prefix/bin"));
+    const QString beside = bin + QStringLiteral("/manual.html");
+    // Neither: the path beside the program, which the link then reports as missing.
+    QCOMPARE(Form1::ManualPathFor(bin), beside);
+    const std::string installed = dir.Write("prefix/share/tagwright/manual.html", "<html>");
+    QCOMPARE(Form1::ManualPathFor(bin), ToQt(installed));
+    dir.Write("prefix/bin/manual.html", "<html>");
+    QCOMPARE(Form1::ManualPathFor(bin), beside);
+}
+
+QTEST_MAIN(Form1CommandsTest)
+#include "form1_commands_test.moc"
