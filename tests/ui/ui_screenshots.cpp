@@ -3,13 +3,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QTimer>
+#include <functional>
 
 #include "ui/dir_select_form.h"
 #include "ui/folder_lists.h"
 #include "ui/form1.h"
 #include "ui/search_form.h"
+#include "ui/skipped_entries_dialog.h"
 #include "ui/tab_control.h"
 
 namespace {
@@ -21,6 +24,22 @@ bool Save(QWidget& widget, const QDir& dir, const QString& name) {
         return false;
     }
     return true;
+}
+
+// Saves the next modal window once it is up, then closes it with `close`.
+void SaveNextModal(const QDir& dir, const QString& name, bool* ok,
+                   const std::function<void(QWidget*)>& close) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, timer, [=] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || !modal->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        *ok = Save(*modal, dir, name) && *ok;
+        close(modal);
+    });
+    timer->start(20);
 }
 
 }  // namespace
@@ -44,6 +63,10 @@ int main(int argc, char** argv) {
     store.AppendFileRow("no tag.mp3", "", "/music/incoming/no tag.mp3");
     store.SetCell(1, tagwright::ListStore::kR, tagwright::ListStore::kDone);
     store.SetCell(1, tagwright::ListStore::kNewName, "夜に駆ける-YOASOBI.mp3");
+    store.SetCell(1, tagwright::ListStore::kM, tagwright::ListStore::kDone);
+    store.SetCell(1, tagwright::ListStore::kPath,
+                  "/music/YOASOBI/夜に駆ける/夜に駆ける-YOASOBI.mp3");
+    store.SetCell(2, tagwright::ListStore::kM, tagwright::ListStore::kRefused);
     store.SetCell(4, tagwright::ListStore::kR, tagwright::ListStore::kRefused);
     store.SetCell(4, tagwright::ListStore::kNewName, "Faild:lack of TagInfo");
     store.UpdateFileCount();
@@ -94,6 +117,25 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     ok = Save(chooser, dir, QStringLiteral("dialog_dirselect")) && ok;
     chooser.hide();
+
+    // The folder question, as the move batch asks it.
+    SaveNextModal(dir, QStringLiteral("message_folder_question"), &ok,
+                  [](QWidget* box) { qobject_cast<QMessageBox*>(box)->reject(); });
+    window.AskCreateFolder(
+        QStringLiteral("フォルダがありません。作成しますか？\r\n/music/YOASOBI/夜に駆ける/"),
+        QStringLiteral("フォルダの作成"));
+
+    // What a search could not read.
+    std::vector<tagwright::Error> skipped;
+    for (int i = 0; i < 12; ++i) {
+        skipped.push_back(
+            {"list", "/music/鍵のかかったフォルダ/" + std::to_string(i), "Permission denied", 13});
+    }
+    tagwright::SkippedEntriesDialog told(skipped, &window);
+    told.show();
+    QApplication::processEvents();
+    ok = Save(told, dir, QStringLiteral("dialog_skipped_entries")) && ok;
+    told.hide();
 
     // A narrow, low window: the grid shrinks and the command strip follows it.
     window.resize(300, 300);
