@@ -113,7 +113,8 @@ class Form1 final : public QWidget {
     static QString ManualPathFor(const QString& programFolder);
 
   signals:
-    /// mnuSortFileName(index): 0 ascending, 1 descending, over CurrentSortRange().
+    /// mnuSortFileName(index): 0 ascending, 1 descending, over the grid's cursor and selection
+    /// (mirrored into the store as they change).
     void sortFileNameRequested(int index);
     /// mnuDelAll "すべてのファイル".
     void delAllRequested();
