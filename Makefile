@@ -1,5 +1,5 @@
 # The two commands of the README. Everything else is CMake presets.
-.PHONY: all deps configure build run test test-default test-asan test-windows bench clean
+.PHONY: all deps configure build run test test-default test-asan test-windows fuzz bench clean
 
 CMAKE ?= cmake
 CTEST ?= ctest
@@ -37,8 +37,16 @@ test-windows:
 	$(CMAKE) --build --preset windows-cross
 	$(CTEST) --preset windows-cross
 
+# Every fuzzer for FUZZ_SECONDS under ASan and UBSan; fails on any finding.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@bash scripts/install-deps.sh fuzz
+	$(CMAKE) --preset fuzz
+	$(CMAKE) --build --preset fuzz
+	bash fuzz/run.sh $(FUZZ_SECONDS)
+
 bench: build
 	@for b in build/bench/*_bench; do echo "== $$b"; $$b; done
 
 clean:
-	rm -rf build build-asan build-windows
+	rm -rf build build-asan build-windows build-fuzz
