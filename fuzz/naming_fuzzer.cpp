@@ -12,11 +12,13 @@
 #include <vector>
 
 #include "fileops/move_batch.h"
+#include "fileops/rename_batch.h"
 #include "fuzz_checks.h"
 #include "naming/char_conversion.h"
 #include "naming/rule_composer.h"
 #include "naming/safe_name.h"
 #include "platform/path.h"
+#include "support/memory_file_system.h"
 
 using namespace tagwright;
 using tagwright::fuzz::IsValidUtf8;
@@ -161,5 +163,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& level : SafeFolderLevels(*composed))
         expected += level + path::kSeparator;
     FUZZ_CHECK(*dest == expected);
+
+    // And on a file system: the renamed file stays in its folder under the safe name, the moved
+    // one lands under the storage folder, and no folder is made anywhere else.
+    test::MemoryFileSystem fs;
+    const std::string song = "/in/song.mp3";
+    fs.Put(song, {1, 2, 3});
+    settings.FileNameSetting = rule;
+    const FileOutcome renamed = TagR::RenameMP3File(fs, song, fields, settings, skipOnBlank);
+    FUZZ_CHECK(renamed.Done());
+    FUZZ_CHECK(renamed.text == SafeBaseName(*composed) + ".mp3");
+    const std::string now = "/in/" + renamed.text;
+    FUZZ_CHECK(fs.FilePaths() == std::vector<std::string>{now});
+
+    fs.CreateFolder("/storage").ThrowIfError();
+    const FileOutcome moved = TagR::MoveMP3File(fs, now, fields, settings, skipOnBlank, false, {});
+    FUZZ_CHECK(moved.Done());
+    FUZZ_CHECK(moved.text == *dest + renamed.text);
+    FUZZ_CHECK(fs.FilePaths() == std::vector<std::string>{moved.text});
+    for (const std::string& folder : fs.Folders()) {
+        FUZZ_CHECK(folder == "/" || folder == "/in" || folder == "/storage" ||
+                   folder.rfind("/storage/", 0) == 0);
+    }
     return 0;
 }

@@ -60,6 +60,13 @@ const std::vector<std::uint8_t>* MemoryFileSystem::Get(const std::string& p) con
     return it == m_files.end() ? nullptr : it->second.get();
 }
 
+std::vector<std::string> MemoryFileSystem::FilePaths() const {
+    std::vector<std::string> out;
+    for (const auto& entry : m_files)
+        out.push_back(entry.first);
+    return out;
+}
+
 bool MemoryFileSystem::FolderExists(const std::string& p) {
     return m_folders.count(Trimmed(p)) != 0;
 }

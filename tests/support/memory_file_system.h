@@ -24,6 +24,10 @@ class MemoryFileSystem final : public FileSystem {
     /// The bytes of a file, or nullptr when there is none.
     const std::vector<std::uint8_t>* Get(const std::string& path) const;
 
+    /// Every folder and every file path, in order.
+    const std::set<std::string>& Folders() const { return m_folders; }
+    std::vector<std::string> FilePaths() const;
+
     /// Bytes handed out by ReadAt, and files opened, since construction.
     std::uint64_t BytesRead() const { return m_bytesRead; }
     int Opens() const { return m_opens; }
