@@ -26,7 +26,7 @@ void BM_DecodeJapanese(benchmark::State& state) {
 }
 
 void BM_DecodeUndecodable(benchmark::State& state) {
-    const std::vector<std::uint8_t> bytes(static_cast<std::size_t>(state.range(0)), 0x80);
+    const std::vector<std::uint8_t> bytes(static_cast<std::size_t>(state.range(0)), 0xFD);
     for (auto _ : state)
         benchmark::DoNotOptimize(tagwright::DecodeCp932(bytes));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));

@@ -127,7 +127,7 @@ std::vector<BoundCase> Cases() {
     const Bytes someFrames = Id3v2Frames(3, {{"TIT2", TextBody(0, B("title"sv))},
                                              {"USLT", Cat({B("\x00jpn\x00"sv), B("lyrics"sv)})}});
     const Bytes noTerminators(1 << 20, 0x01);
-    const Bytes undecodable(1 << 20, 0x80);
+    const Bytes undecodable(1 << 20, 0xFD);
     Bytes loneSurrogates;
     for (int i = 0; i < (1 << 19); ++i)
         loneSurrogates.insert(loneSurrogates.end(), {0x00, 0xD8});
@@ -191,7 +191,7 @@ TEST(ReadBounds, WorkGrowsLinearlyWithTheNumberOfFrames) {
 // The same for one long frame of undecodable text: the decoder's work is per byte.
 TEST(ReadBounds, UndecodableTextCostsInProportionToItsLength) {
     const auto lyrics = [](std::size_t n) {
-        return Tag3(Frame3("USLT", Cat({B("\x00jpn\x00"sv), Bytes(n, 0x80)})));
+        return Tag3(Frame3("USLT", Cat({B("\x00jpn\x00"sv), Bytes(n, 0xFD)})));
     };
     const Cost half = ReadEverything(lyrics(1 << 19));
     const Cost full = ReadEverything(lyrics(1 << 20));
