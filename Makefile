@@ -1,5 +1,5 @@
 # The two commands of the README. Everything else is CMake presets.
-.PHONY: all deps configure build run test test-default test-asan test-windows bench package test-package clean screenshots
+.PHONY: all deps configure build run test test-default test-asan test-windows fuzz bench package test-package clean screenshots
 
 CMAKE ?= cmake
 CTEST ?= ctest
@@ -44,12 +44,19 @@ package: build
 test-package:
 	bash scripts/test-package.sh
 
+# Every fuzzer for FUZZ_SECONDS under ASan and UBSan; fails on any finding.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@bash scripts/install-deps.sh fuzz
+	$(CMAKE) --preset fuzz
+	$(CMAKE) --build --preset fuzz
+	bash fuzz/run.sh $(FUZZ_SECONDS)
+
 bench: build
 	@for b in build/bench/*_bench; do echo "== $$b"; $$b; done
 
 clean:
-	rm -rf build build-asan build-windows
-
+	rm -rf build build-asan build-windows build-fuzz
 
 # Pictures of every tab and dialog under build/screenshots/, for a person to look at.
 screenshots: configure

@@ -18,6 +18,7 @@ for extra in "$@"; do
     mutagen) ;;  # now installed by default; the group name still works
     taglib) PACKAGES+=(libtag1-dev) ;;
     cli) PACKAGES+=(libcli11-dev nlohmann-json3-dev) ;;
+    fuzz) PACKAGES+=(clang libclang-rt-14-dev) ;;
     screenshots) PACKAGES+=(imagemagick x11-apps) ;;
     package) PACKAGES+=(dpkg-dev debootstrap file) ;;
     windows) PACKAGES+=(g++-mingw-w64-x86-64-posix wine wine64 locales) ; NEED_JA_LOCALE=1 ;;

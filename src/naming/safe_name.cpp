@@ -71,15 +71,18 @@ bool IsDeviceName(std::string_view stem) {
     return tail == "\u00B9" || tail == "\u00B2" || tail == "\u00B3";
 }
 
-// Windows opens the device for "CON", "con.mp3" or "CON .txt" alike, in any folder.
-void MarkDeviceName(std::string& s) {
+// Windows opens the device for "CON", "con.mp3" or "CON .txt" alike, in any folder. True when
+// the name was one and got its "_".
+bool MarkDeviceName(std::string& s) {
     std::size_t stemEnd = s.find('.');
     if (stemEnd == std::string::npos)
         stemEnd = s.size();
     while (stemEnd > 0 && s[stemEnd - 1] == ' ')
         --stemEnd;
-    if (IsDeviceName(std::string_view(s).substr(0, stemEnd)))
-        s.insert(s.begin() + static_cast<std::ptrdiff_t>(stemEnd), '_');
+    if (!IsDeviceName(std::string_view(s).substr(0, stemEnd)))
+        return false;
+    s.insert(s.begin() + static_cast<std::ptrdiff_t>(stemEnd), '_');
+    return true;
 }
 
 void CutToFit(std::string& s, std::size_t budget, NameLimit::Unit unit) {
@@ -127,24 +130,33 @@ std::size_t UnitsOf(std::string_view text, NameLimit::Unit unit) {
 
 std::string SafeBaseName(std::string_view base, const NameLimit& limit) {
     std::string s = Sanitize(base);
-    MarkDeviceName(s);
     const std::size_t reserve = UnitsOf(kLongestNumberedEnding, limit.unit);
-    CutToFit(s, limit.max > reserve ? limit.max - reserve : 0, limit.unit);
+    const std::size_t budget = limit.max > reserve ? limit.max - reserve : 0;
+    CutToFit(s, budget, limit.unit);
+    // Marked after the cut, which can make a device name of a longer text: "PRN", blanks, "x"
+    // cut within the blanks reads as "PRN .mp3". The stem is short, so cutting the "_"'s
+    // extra unit off the end again never reaches the "_".
+    if (MarkDeviceName(s))
+        CutToFit(s, budget, limit.unit);
     return s;
 }
 
 std::string SafeFolderLevel(std::string_view level, const NameLimit& limit) {
     std::string s = Sanitize(level);
-    WidenTrailingDotsAndBlanks(s);
-    MarkDeviceName(s);
-    CutToFit(s, limit.max, limit.unit);
-    // A cut can leave a new dot or blank at the end; widening it may need one more cut, after
-    // which the end is a widened character or one that was never a dot or blank.
-    while (EndsWithDotOrBlank(s)) {
+    for (bool marked = false;;) {
         WidenTrailingDotsAndBlanks(s);
         CutToFit(s, limit.max, limit.unit);
+        // A cut can leave a new dot or blank at the end; widening it may need one more cut,
+        // after which the end is a widened character or one that was never a dot or blank.
+        if (EndsWithDotOrBlank(s))
+            continue;
+        // The device check comes last, on the text as it will be; its "_" may need a cut.
+        if (!marked && MarkDeviceName(s)) {
+            marked = true;
+            continue;
+        }
+        return s;
     }
-    return s;
 }
 
 std::vector<std::string> SafeFolderLevels(std::string_view composedFolder, const NameLimit& limit) {

@@ -23,6 +23,7 @@ inline constexpr std::string_view kLongestNumberedEnding = "(10000).mp3";
 ///   `limit`.
 /// Dots and blanks at its end stay: ".mp3" always follows, so the file name never ends in one
 /// and is never "." or "..". The result holds no separator, so the file never leaves its folder.
+/// A device name stays marked for any limit that leaves the base at least 6 units.
 std::string SafeBaseName(std::string_view base, const NameLimit& limit = PlatformNameLimit());
 
 /// Splits a composed folder path on its "\" dividers and makes each level safe as a folder

@@ -1,5 +1,6 @@
 #include "platform/cp932.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -71,17 +72,31 @@ class Cp932Converter {
     std::size_t DecodeRun(const std::uint8_t* p, std::size_t len, std::string& out) {
         if (m_cd == reinterpret_cast<iconv_t>(-1) || len == 0)
             return 0;
-        const std::size_t start = out.size();
-        // A code page 932 character never takes more than 3 bytes of UTF-8 per input byte.
-        out.resize(start + len * 3 + 4);
-        char* inPtr = const_cast<char*>(reinterpret_cast<const char*>(p));
-        std::size_t inLeft = len;
-        char* outPtr = out.data() + start;
-        std::size_t outLeft = len * 3 + 4;
         ::iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
-        ::iconv(m_cd, &inPtr, &inLeft, &outPtr, &outLeft);
-        out.resize(static_cast<std::size_t>(outPtr - out.data()));
-        return len - inLeft;
+        // A chunk at a time into a buffer that always has room for it, so a call costs what it
+        // converts. Making room in `out` for the whole rest of the input would cost that much
+        // again at every undecodable byte (quadratic over a frame full of them), and a full
+        // output buffer makes glibc convert part of the input twice.
+        constexpr std::size_t kChunk = 4096;
+        char buffer[kChunk * 3 + 4];  // no character gives more than 3 bytes per input byte
+        std::size_t done = 0;
+        while (done < len) {
+            const std::size_t chunk = std::min(kChunk, len - done);
+            char* inPtr = const_cast<char*>(reinterpret_cast<const char*>(p + done));
+            std::size_t inLeft = chunk;
+            char* outPtr = buffer;
+            std::size_t outLeft = sizeof buffer;
+            const std::size_t r = ::iconv(m_cd, &inPtr, &inLeft, &outPtr, &outLeft);
+            out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+            done += chunk - inLeft;
+            if (r != static_cast<std::size_t>(-1))
+                continue;
+            // A pair cut by the chunk's end goes on with the next chunk; anything else stops
+            // the run before the byte iconv could not take.
+            if (errno != EINVAL || done + inLeft == len || inLeft == chunk)
+                break;
+        }
+        return done;
     }
 
   private:

@@ -240,6 +240,18 @@ class PosixFileSystem final : public FileSystem {
         auto abs = std::filesystem::absolute(std::filesystem::path(p), ec);
         if (ec)
             return MakeSystemError("open file", p, ec.value());
+        // ".." after a link to a folder leads to the parent of the link's target, which a
+        // textual clean-up cannot know: "link/../x.mp3" would become a path naming no file, or
+        // another one. Such a folder part is resolved through the file system; the file keeps
+        // its own name, even when it is a link itself.
+        for (const auto& part : abs) {
+            if (part == "..") {
+                auto folder = std::filesystem::canonical(abs.parent_path(), ec);
+                if (ec)
+                    return MakeSystemError("open file", p, ec.value());
+                return (folder / abs.filename()).string();
+            }
+        }
         return abs.lexically_normal().string();
     }
 

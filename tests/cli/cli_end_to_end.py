@@ -196,6 +196,29 @@ def _(root):
     assert os.listdir(store) == []
 
 
+@check("names with a leading dash, a line break or bytes that are not UTF-8")
+def _(root):
+    names = [b"-rf.mp3", b"line\nbreak.mp3", b"bad\xff.mp3"]
+    paths = []
+    for i, name in enumerate(names):
+        path = os.path.join(os.fsencode(root), name)
+        with open(path, "wb") as f:
+            f.write(mp3gen.mp3(v2={"TIT2": f"t{i}", "TPE1": "-A", "TALB": "B"}))
+        paths.append(path)
+    before = snapshot(root)
+    code, out, _ = run("search", "--json", root)
+    listed = {os.fsencode(r["Path"]) for r in json_lines(out)}
+    # JSON holds text: the two UTF-8 names come out exactly, line break and all.
+    assert set(paths[:2]) <= listed, listed
+    code, out, err = run("rename", "--json", "--", *paths)
+    assert code == 0, (code, err)
+    rows = json_lines(out)
+    assert [r["NewName"] for r in rows] == ["t0.mp3", "t1.mp3", "t2.mp3"], rows
+    assert rows[1]["FileName"] == "line\nbreak.mp3"
+    assert all(os.path.exists(os.path.join(root, f"t{i}.mp3")) for i in range(3))
+    assert sorted(snapshot(root).values()) == sorted(before.values())
+
+
 @check("usage errors exit 2 with a one-line message naming the argument")
 def _(root):
     code, _, err = run("rename", "--source", "v3", os.path.join(root, "a.mp3"))

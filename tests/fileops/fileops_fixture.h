@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "filelist/list_store.h"
+#include "fileops/rename_batch.h"
 #include "naming/settings.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
@@ -80,6 +83,49 @@ inline std::vector<std::string> Folders(const std::string& root) {
             out.push_back(U8String(e.path()));
     }
     return out;
+}
+
+/// The file rows of a list, top to bottom.
+inline std::vector<ListStore::Row> FileRows(const ListStore& store) {
+    std::vector<ListStore::Row> rows;
+    for (int i = 1; i < store.RowCount(); ++i)
+        rows.push_back(store.RowAt(i));
+    return rows;
+}
+
+/// That every row of a list tells the truth after a rename (or move) batch, given the rows
+/// before it: the file is at the row's Path; a "×" row still names the path it had; a "○" row
+/// names the file's new name in its old folder (rename) or a path under `storage` (move); the
+/// batch's own mark column is the only one of R and M that changed, and a move leaves NewName.
+/// The caller checks the contents.
+inline void ExpectRowsTellTheTruth(const ListStore& store,
+                                   const std::vector<ListStore::Row>& before, bool rename,
+                                   const std::string& storage) {
+    ASSERT_EQ(static_cast<std::size_t>(store.RowCount() - 1), before.size());
+    const int mark = rename ? ListStore::kR : ListStore::kM;
+    const int other = rename ? ListStore::kM : ListStore::kR;
+    for (int i = 1; i < store.RowCount(); ++i) {
+        const ListStore::Row& row = store.RowAt(i);
+        const ListStore::Row& old = before[static_cast<std::size_t>(i - 1)];
+        const std::string& p = row[ListStore::kPath];
+        SCOPED_TRACE(::testing::Message() << "row " << i << " " << p);
+        ASSERT_TRUE(RealFileSystem().FileExists(p)) << "the row names no file";
+        EXPECT_EQ(row[other], old[other]);
+        if (row[mark] == ListStore::kRefused) {
+            EXPECT_EQ(p, old[ListStore::kPath]);
+            EXPECT_EQ(row[ListStore::kFileName], old[ListStore::kFileName]);
+        } else {
+            ASSERT_EQ(row[mark], ListStore::kDone);
+            if (rename) {
+                EXPECT_EQ(p, TagR::FolderOfPath(old[ListStore::kPath]) + row[ListStore::kNewName]);
+            } else {
+                EXPECT_EQ(p.rfind(storage, 0), 0u);
+            }
+        }
+        if (!rename) {
+            EXPECT_EQ(row[ListStore::kNewName], old[ListStore::kNewName]);
+        }
+    }
 }
 
 /// Forwards to another file system; tests override single operations.

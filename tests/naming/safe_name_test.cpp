@@ -120,6 +120,21 @@ TEST(SafeNames, OverLongNamesAreCutAtACharacterBoundary) {
     }
 }
 
+// Found by the naming fuzzer: the cut to the name limit can turn a longer text into a device
+// name, "PRN" + blanks (Windows ignores blanks before the extension). The mark comes after it.
+TEST(SafeNames, ACutThatLeavesADeviceNameStillMarksIt) {
+    for (const NameLimit& limit : {kBytes, kUtf16}) {
+        const std::string base = SafeBaseName("PRN" + Repeat(" ", 241) + "x", limit);
+        EXPECT_EQ(base, "PRN_" + Repeat(" ", 240));
+    }
+    // The fuzzer's own input, under the small limit it chose.
+    EXPECT_EQ(SafeBaseName("PRN\x91\xF5%\xFC!..", NameLimit{NameLimit::Unit::kUtf8Bytes, 16}),
+              "PRN_");
+    EXPECT_EQ(SafeFolderLevel("nul" + Repeat(" ", 252) + "x",
+                              NameLimit{NameLimit::Unit::kUtf16Units, 255}),
+              "nul" + Repeat("\u3000", 252));
+}
+
 TEST(SafeNames, ResultsAreStable) {
     for (const char* in : {"..", "a.", "CON", "a/b", " ", "COM1.x"}) {
         const std::string level = SafeFolderLevel(in, kBytes);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/mp3_bytes.h"
 
 namespace tagwright {
@@ -50,6 +52,30 @@ INSTANTIATE_TEST_SUITE_P(
                   "\uFFFDx"},
         Cp932Case{"Empty", test::Bytes{}, ""}),
     [](const auto& info) { return info.param.name; });
+
+// Runs longer than the converter's buffer, broken by undecodable bytes: nothing is lost or
+// doubled at a buffer's edge, and every bad byte costs only itself.
+TEST(Cp932Decode, LongRunsAndManyBadBytes) {
+    // One ASCII byte first, so that some pair straddles every power of two.
+    test::Bytes bytes{'x'};
+    std::string expected = "x";
+    for (int i = 0; i < 3000; ++i) {
+        bytes.insert(bytes.end(), {0x82, 0xA0});  // あ, 3 bytes of UTF-8 each
+        expected += "\u3042";
+    }
+    for (int i = 0; i < 20000; ++i) {
+        // 0xFD is undefined in code page 932 on every system (0x80 is U+0080 on Windows).
+        bytes.insert(bytes.end(), {0xFD, 'a'});
+        expected += "\uFFFDa";
+    }
+    bytes.insert(bytes.end(), {0x93, 0xFA, 0xFF});
+    expected += "\u65E5\uFFFD";
+    const std::string text = DecodeCp932(bytes);
+    // Compared without printing: a mismatch would show some 100 KB of text.
+    const auto diff = std::mismatch(text.begin(), text.end(), expected.begin(), expected.end());
+    EXPECT_EQ(diff.first - text.begin(), static_cast<std::ptrdiff_t>(expected.size()));
+    EXPECT_EQ(text.size(), expected.size());
+}
 
 TEST(AppendUtf8, ReplacesWhatUtf8CannotHold) {
     std::string out;

@@ -84,6 +84,24 @@ TEST(RealFileSystem, RefusalsCarryPathAndOsReason) {
     EXPECT_FALSE(fs.ListFolder(missing).ok());
 }
 
+// The full path of "link/../x.mp3" is the path of the file the OS opens for it: ".." after a
+// link to a folder leads to the parent of the link's target, not back to where the link lies.
+TEST(RealFileSystem, FullPathFollowsLinksBeforeDotDot) {
+    TempDir dir;
+    const std::string x = dir.Write("real/x.mp3", "X");
+    dir.MakeFolder("real/sub");
+    dir.MakeFolder("elsewhere");
+    ASSERT_EQ(::symlink((dir / "real/sub").c_str(), (dir / "elsewhere/link").c_str()), 0);
+    FileSystem& fs = RealFileSystem();
+    const auto full = fs.GetFilePath(dir / "elsewhere/link/../x.mp3");
+    ASSERT_TRUE(full.ok());
+    EXPECT_TRUE(fs.FileExists(*full)) << *full;
+    EXPECT_TRUE(fs.IsSameFile(*full, x));
+    EXPECT_TRUE(fs.IsSameFile(fs.GetFilePath(dir / "real/sub/../x.mp3").value(), x));
+    // Without "..", a path keeps its spelling: "." and doubled separators go, links stay.
+    EXPECT_EQ(fs.GetFilePath(dir / "real/.//x.mp3").value(), x);
+}
+
 TEST(RealFileSystem, ReadOnlyFolderRefusesRename) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root ignores permissions";

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/path.h"
+
 namespace tagwright::test {
 
 namespace {
@@ -92,6 +94,21 @@ const Error* FaultFileSystem::Check(FsOp op, const std::string& path) {
     return nullptr;
 }
 
+const Error* FaultFileSystem::CheckReadOnly(const char* op, const std::string& folder,
+                                            const std::string& path) {
+    const auto same = [](std::string a, std::string b) {
+        return path::WithTrailingSeparator(a) == path::WithTrailingSeparator(b);
+    };
+    for (const std::string& ro : m_readOnly) {
+        if (same(folder, ro)) {
+            m_last = MakeSystemError(op, path, EACCES);
+            ++m_refusals;
+            return &m_last;
+        }
+    }
+    return nullptr;
+}
+
 bool FaultFileSystem::FolderExists(const std::string& path) {
     return Check(FsOp::kFolderExists, path) == nullptr && m_inner.FolderExists(path);
 }
@@ -119,6 +136,8 @@ Result<FolderListing> FaultFileSystem::ListFolder(const std::string& folder) {
 Result<void> FaultFileSystem::RenameFile(const std::string& path, const std::string& newName) {
     if (const Error* e = Check(FsOp::kRenameFile, path))
         return *e;
+    if (const Error* e = CheckReadOnly("rename", path::ParentFolder(path), path))
+        return *e;
     return m_inner.RenameFile(path, newName);
 }
 
@@ -126,11 +145,17 @@ Result<void> FaultFileSystem::MoveFile(const std::string& path, const std::strin
                                        const std::string& newName) {
     if (const Error* e = Check(FsOp::kMoveFile, path))
         return *e;
+    if (const Error* e = CheckReadOnly("move", path::ParentFolder(path), path))
+        return *e;
+    if (const Error* e = CheckReadOnly("move", destFolder, path))
+        return *e;
     return m_inner.MoveFile(path, destFolder, newName);
 }
 
 Result<void> FaultFileSystem::CreateFolder(const std::string& path) {
     if (const Error* e = Check(FsOp::kCreateFolder, path))
+        return *e;
+    if (const Error* e = CheckReadOnly("create folder", path::ParentFolder(path), path))
         return *e;
     return m_inner.CreateFolder(path);
 }
@@ -138,6 +163,8 @@ Result<void> FaultFileSystem::CreateFolder(const std::string& path) {
 Result<void> FaultFileSystem::WriteFile(const std::string& path,
                                         std::span<const std::uint8_t> bytes) {
     if (const Error* e = Check(FsOp::kWriteFile, path))
+        return *e;
+    if (const Error* e = CheckReadOnly("write", path::ParentFolder(path), path))
         return *e;
     return m_inner.WriteFile(path, bytes);
 }

@@ -50,9 +50,14 @@ class FaultFileSystem final : public FileSystem {
     }
     /// Refuses each call of the given operations with probability p (errno `code`).
     void RefuseRandomly(std::vector<FsOp> ops, double p, std::uint32_t seed, int code = EACCES);
+    /// Refuses every change inside `folder` with EACCES, as a read-only folder does: renames of
+    /// its files, moves out of it and into it, folders and files made in it. Reads go through.
+    /// For where the real thing cannot be had (a test running as root ignores folder modes).
+    void RefuseChangesIn(std::string folder) { m_readOnly.push_back(std::move(folder)); }
     void ClearFaults() {
         m_rules.clear();
         m_randomOps.clear();
+        m_readOnly.clear();
     }
 
     int Calls(FsOp op) const { return m_calls[static_cast<std::size_t>(op)]; }
@@ -76,8 +81,12 @@ class FaultFileSystem final : public FileSystem {
     const Error* Check(FsOp op, const std::string& path);
 
   private:
+    // The refusal of a change to `folder` when it is read-only here, else nullptr.
+    const Error* CheckReadOnly(const char* op, const std::string& folder, const std::string& path);
+
     FileSystem& m_inner;
     std::vector<FaultRule> m_rules;
+    std::vector<std::string> m_readOnly;
     std::vector<FsOp> m_randomOps;
     double m_randomShare = 0;
     int m_randomCode = EACCES;
