@@ -21,40 +21,6 @@ namespace tagwright {
 
 namespace {
 
-ErrorKind KindOf(int code) {
-    switch (code) {
-        case ENOENT:
-        case ENOTDIR:
-            return ErrorKind::kNotFound;
-        case EEXIST:
-        case ENOTEMPTY:
-            return ErrorKind::kAlreadyExists;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return ErrorKind::kPermissionDenied;
-        case EXDEV:
-            return ErrorKind::kCrossDevice;
-        case EINVAL:
-        case ENOSYS:
-        case EOPNOTSUPP:
-            return ErrorKind::kNotSupported;
-        case ENAMETOOLONG:
-        case EILSEQ:
-            return ErrorKind::kInvalidName;
-        case EISDIR:
-            return ErrorKind::kIsFolder;
-        case EBUSY:
-        case ETXTBSY:
-            return ErrorKind::kInUse;
-        case ENOSPC:
-        case EDQUOT:
-            return ErrorKind::kNoSpace;
-        default:
-            return ErrorKind::kOther;
-    }
-}
-
 Error Errno(const char* op, const std::string& path) {
     return MakeSystemError(op, path, errno);
 }
@@ -398,11 +364,6 @@ class PosixFileSystem final : public FileSystem {
 };
 
 }  // namespace
-
-Error MakeSystemError(std::string op, std::string p, int code) {
-    return Error{std::move(op), std::move(p), std::generic_category().message(code), code,
-                 KindOf(code)};
-}
 
 FileSystem& RealFileSystem() {
     static PosixFileSystem fs;

@@ -397,39 +397,7 @@ class WinFileSystem final : public FileSystem {
     }
 };
 
-ErrorKind KindOfErrno(int code) {
-    switch (code) {
-        case ENOENT:
-        case ENOTDIR:
-            return ErrorKind::kNotFound;
-        case EEXIST:
-            return ErrorKind::kAlreadyExists;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return ErrorKind::kPermissionDenied;
-        case EXDEV:
-            return ErrorKind::kCrossDevice;
-        case EISDIR:
-            return ErrorKind::kIsFolder;
-        case ENAMETOOLONG:
-        case EINVAL:
-            return ErrorKind::kInvalidName;
-        case EBUSY:
-            return ErrorKind::kInUse;
-        case ENOSPC:
-            return ErrorKind::kNoSpace;
-        default:
-            return ErrorKind::kOther;
-    }
-}
-
 }  // namespace
-
-Error MakeSystemError(std::string op, std::string p, int code) {
-    return Error{std::move(op), std::move(p), std::generic_category().message(code), code,
-                 KindOfErrno(code)};
-}
 
 FileSystem& RealFileSystem() {
     static WinFileSystem fs;

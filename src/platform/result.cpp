@@ -1,5 +1,8 @@
 #include "platform/result.h"
 
+#include <cerrno>
+#include <system_error>
+
 namespace tagwright {
 
 std::string Error::Message() const {
@@ -9,6 +12,53 @@ std::string Error::Message() const {
     if (!reason.empty())
         text += ": " + reason;
     return text;
+}
+
+namespace {
+
+// errno codes mean the same on every platform the program builds for; Windows' own codes are
+// mapped beside its file system.
+ErrorKind KindOfErrno(int code) {
+    switch (code) {
+        case ENOENT:
+        case ENOTDIR:
+            return ErrorKind::kNotFound;
+        case EEXIST:
+        case ENOTEMPTY:
+            return ErrorKind::kAlreadyExists;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return ErrorKind::kPermissionDenied;
+        case EXDEV:
+            return ErrorKind::kCrossDevice;
+        case EINVAL:
+        case ENOSYS:
+        case EOPNOTSUPP:
+            return ErrorKind::kNotSupported;
+        case ENAMETOOLONG:
+        case EILSEQ:
+            return ErrorKind::kInvalidName;
+        case EISDIR:
+            return ErrorKind::kIsFolder;
+        case EBUSY:
+        case ETXTBSY:
+            return ErrorKind::kInUse;
+        case ENOSPC:
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+            return ErrorKind::kNoSpace;
+        default:
+            return ErrorKind::kOther;
+    }
+}
+
+}  // namespace
+
+Error MakeSystemError(std::string op, std::string path, int code) {
+    return Error{std::move(op), std::move(path), std::generic_category().message(code), code,
+                 KindOfErrno(code)};
 }
 
 }  // namespace tagwright
