@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and running Tagwright need.
-# Idempotent: packages already installed are skipped, and apt is not touched at all
+# Installs the Debian packages that the default configure, build, tests and `make run` need;
+# optional work asks for a named group (`install-deps.sh taglib fuzz`). Idempotent: packages already installed are skipped, and apt is not touched at all
 # when nothing is missing. Works as root or through sudo.
 set -euo pipefail
 
@@ -8,6 +8,7 @@ PACKAGES=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libcli11-dev nlohmann-json3-dev
   clang-format
   xvfb xauth fonts-noto-cjk
   python3 python3-mutagen
@@ -17,10 +18,11 @@ for extra in "$@"; do
   case "$extra" in
     mutagen) ;;  # now installed by default; the group name still works
     taglib) PACKAGES+=(libtag1-dev) ;;
-    cli) PACKAGES+=(libcli11-dev nlohmann-json3-dev) ;;
+    cli) ;;  # now installed by default; the group name still works
     fuzz) PACKAGES+=(clang libclang-rt-14-dev) ;;
     screenshots) PACKAGES+=(imagemagick x11-apps) ;;
     package) PACKAGES+=(dpkg-dev debootstrap file) ;;
+    clean-root) PACKAGES+=(debootstrap git rsync) ;;
     windows) PACKAGES+=(g++-mingw-w64-x86-64-posix wine wine64 locales) ; NEED_JA_LOCALE=1 ;;
     *) echo "install-deps.sh: unknown group '$extra'" >&2; exit 2 ;;
   esac
