@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 FILES=${1:-100000}
 BUILD=build
-cmake --preset default >/dev/null
+cmake --preset default -DTAGWRIGHT_BUILD_BENCH=ON >/dev/null
 cmake --build --preset default --target tagwright-cli baseline_walk baseline_probe >/dev/null
 cmake --build --preset default --target taglib_probe >/dev/null 2>&1 || true
 
