@@ -1,6 +1,6 @@
 # The README's two commands are `make run` and `make test`. Everything else is CMake presets.
 .PHONY: all deps configure build run test test-slow test-asan test-clean-root test-windows \
-        fuzz bench package test-package clean screenshots ci
+        fuzz bench bench-e2e package test-package clean screenshots ci
 
 CMAKE ?= cmake
 CTEST ?= ctest
@@ -65,6 +65,11 @@ bench: deps
 	$(CMAKE) --preset default -DTAGWRIGHT_BUILD_BENCH=ON
 	$(CMAKE) --build --preset default
 	@for b in build/bench/*_bench; do echo "== $$b"; $$b; done
+
+# tagwright-cli end to end against plain loops (and TagLib), warm and, as root, cold.
+BENCH_FILES ?= 10000
+bench-e2e: deps
+	bash bench/run.sh $(BENCH_FILES)
 
 # What CI runs (.ci/run).
 ci: test-clean-root test-asan test-windows
