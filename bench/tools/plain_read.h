@@ -16,8 +16,8 @@ inline long PlainReadTags(const char* path, std::vector<unsigned char>& tag) {
     struct stat st {};
     ::fstat(fd, &st);
     if (::pread(fd, head, 10, 0) == 10 && head[0] == 'I' && head[1] == 'D' && head[2] == '3') {
-        const long size = (head[6] & 0x7F) << 21 | (head[7] & 0x7F) << 14 |
-                          (head[8] & 0x7F) << 7 | (head[9] & 0x7F);
+        const long size = (head[6] & 0x7F) << 21 | (head[7] & 0x7F) << 14 | (head[8] & 0x7F) << 7 |
+                          (head[9] & 0x7F);
         tag.resize(static_cast<std::size_t>(size));
         bytes += ::pread(fd, tag.data(), tag.size(), 10);
     }
