@@ -330,11 +330,11 @@ int Main(int argc, char** argv) {
         if (search->parsed())
             return RunSearch(folders, recursive, tags, json);
         if (rename->parsed()) {
-            const Settings settings = ApplySettingOptions(renameOptions, Settings{});
+            const Settings settings = LoadSettingOptions(renameOptions, RealFileSystem(), std::cerr);
             return RunBatch(false, paths, settings, dryRun, json, CreateFolders::kYes);
         }
         if (move->parsed()) {
-            Settings settings = ApplySettingOptions(moveOptions, Settings{});
+            Settings settings = LoadSettingOptions(moveOptions, RealFileSystem(), std::cerr);
             settings.MP3SaveFolderTxt = StorageFolder(to);
             CreateFolders create = CreateFolders::kDefault;
             if (yes)
