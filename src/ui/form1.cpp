@@ -20,6 +20,7 @@
 #include <QUrl>
 
 #include "ui/dir_select_form.h"
+#include "ui/folder_lists.h"
 #include "ui/list_table_model.h"
 #include "ui/qt_text.h"
 #include "ui/search_form.h"
@@ -264,6 +265,8 @@ void Form1::ShowSearchForm() {
 }
 
 void Form1::ShowDirSelectForm() {
+    // Read afresh each time: a move may have made folders since the list was last read.
+    dirSelectForm().lists().OpenAfresh(m_mp3SaveFolderTxt->text());
     dirSelectForm().exec();
 }
 
