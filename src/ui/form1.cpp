@@ -134,6 +134,8 @@ void Form1::SetUpGrid() {
     m_table->setSelectionMode(QAbstractItemView::ContiguousSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Tab moves on to the buttons, as in any other control; the arrow keys walk the cells.
+    m_table->setTabKeyNavigation(false);
     QHeaderView* vertical = m_table->verticalHeader();
     vertical->setSectionResizeMode(QHeaderView::Fixed);
     vertical->setDefaultSectionSize(QFontMetrics(m_table->font()).height() + 2);

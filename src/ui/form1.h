@@ -124,7 +124,7 @@ class Form1 final : public QWidget {
     void delFMoveRequested(int index);
     /// mnuDelTagV(index): 0 no tag, 1 exactly "v1.0" or "v1.1", 2 exactly "v2".
     void delTagVRequested(int index);
-    /// The Delete key on the grid (any modifiers): remove the current row.
+    /// The Delete key on the grid (any modifiers): remove the selected rows.
     void deleteKeyPressed();
     /// Local paths dropped onto the grid, in the order the drop source gave them.
     void pathsDropped(const QStringList& paths);

@@ -73,7 +73,7 @@ void Form1::ConnectCommands() {
     connect(this, &Form1::delTagVRequested, this,
             listCommand([this](int index) { PruneList(m_store, TagPruneCommand(index)); }));
     connect(this, &Form1::deleteKeyPressed, this,
-            listCommand([this] { DeleteCurrentRow(m_store); }));
+            listCommand([this] { DeleteSelectedRows(m_store); }));
     connect(this, &Form1::pathsDropped, this, &Form1::AddDroppedPaths);
     connect(this, &Form1::searchRequested, this,
             [this](const QString& folder, const QString& extensionFilter, bool includeSubfolders) {

@@ -279,15 +279,19 @@ void Form1CommandsTest::popupCommands() {
 
 void Form1CommandsTest::deleteKey_data() {
     QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("shiftClickRow");  // -1: no selection beyond the cursor
     QTest::addColumn<QStringList>("left");
     QTest::addColumn<QString>("count");
-    QTest::newRow("three rows, cursor on the second") << 3 << QStringList{"a", "c"} << "2";
+    QTest::newRow("three rows, cursor on the second") << 3 << -1 << QStringList{"a", "c"} << "2";
     // The only row stays as the placeholder, emptied.
-    QTest::newRow("one row") << 1 << QStringList{""} << "1";
+    QTest::newRow("one row") << 1 << -1 << QStringList{""} << "1";
+    QTest::newRow("shift-click down") << 6 << 5 << QStringList{"a", "b", "c"} << "3";
+    QTest::newRow("shift-click up") << 6 << 0 << QStringList{"e", "f"} << "2";
 }
 
 void Form1CommandsTest::deleteKey() {
     QFETCH(int, rows);
+    QFETCH(int, shiftClickRow);
     QFETCH(QStringList, left);
     QFETCH(QString, count);
     TempDir dir;
@@ -302,6 +306,11 @@ void Form1CommandsTest::deleteKey() {
     store.UpdateFileCount();
     QTableView* table = window.table();
     table->setCurrentIndex(table->model()->index(rows / 2, ListStore::kTagType));
+    if (shiftClickRow >= 0) {
+        const QRect cell =
+            table->visualRect(table->model()->index(shiftClickRow, ListStore::kFileName));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::ShiftModifier, cell.center());
+    }
     QTest::keyClick(table, Qt::Key_Delete);
     QCOMPARE(Column(store, ListStore::kFileName), left);
     QCOMPARE(store.Cell(1, ListStore::kPath).empty(), rows == 1);

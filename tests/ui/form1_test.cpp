@@ -259,6 +259,12 @@ void Form1Test::deleteKeyReachesItsSignal() {
     QTest::keyClick(table, Qt::Key_Backspace);
     QTest::keyClick(table, Qt::Key_A);
     QCOMPARE(spy.count(), 2);
+
+    // Tab leaves the grid for the buttons below it.
+    table->setFocus();
+    QCOMPARE(window.focusWidget(), static_cast<QWidget*>(table));
+    QTest::keyClick(table, Qt::Key_Tab);
+    QVERIFY(window.focusWidget() != table);
 }
 
 void Form1Test::gridCursorAndSelectionAreTheStores() {
