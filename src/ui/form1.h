@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QPoint>
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "filelist/folder_search.h"
@@ -149,6 +151,9 @@ class Form1 final : public QWidget {
     void BuildPopupMenu();
     void SetUpGrid();
     void ApplyColumnWidths();
+    void KeepColumnWidthsOverReset();
+    bool GridEvent(QEvent* event);
+    void StorageBoxEvent(QEvent* event);
     void ApplyLayoutRule();
     void Option1Click();
     void ResetLabel5Colour();
@@ -170,6 +175,14 @@ class Form1 final : public QWidget {
     GetSearchMP3Module m_search{m_fs, m_store};
     // A batch is running; a second one, or a drop, waits for it to end.
     bool m_busy = false;
+    // The widths the store last gave the grid's columns (twips), and the widths the grid
+    // showed just before a reset (pixels): what the user dragged outlives a reset unless the
+    // store itself changed that column.
+    std::array<int, ListStore::kColumnCount> m_appliedWidths{};
+    std::array<int, ListStore::kColumnCount> m_shownWidths{};
+    // Where a left press in the storage-folder box went down: a click, not the end of a
+    // drag-select, opens the folder chooser.
+    std::optional<QPoint> m_boxPressAt;
     // The store is changing under a command: the view's cursor follows the store afterwards,
     // not the other way round.
     bool m_storeChanging = false;
@@ -179,6 +192,7 @@ class Form1 final : public QWidget {
     TabControl* m_tabs = nullptr;
     QTableView* m_table = nullptr;
     QWidget* m_gridViewport = nullptr;
+    QWidget* m_headerViewport = nullptr;
     QWidget* m_frame5 = nullptr;
     QLabel* m_fileCountLabel = nullptr;
     QProgressBar* m_progress = nullptr;

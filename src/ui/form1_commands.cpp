@@ -91,7 +91,10 @@ void Form1::AddDroppedPaths(const QStringList& paths) {
     for (const QString& p : paths)
         list.push_back(FromQt(p));
     m_storeChanging = true;
+    // Single files enter the store one row at a time; the view takes them in chunks.
+    m_model->BeginBulkAppend();
     FileAddReport report = DropPaths(m_fs, m_store, m_search, list);
+    m_model->EndBulkAppend();
     m_storeChanging = false;
     ShowStoreCursor();
     if (report.skipped.empty())

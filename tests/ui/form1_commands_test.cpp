@@ -102,8 +102,8 @@ class ModalAnswerer {
   public:
     ModalAnswerer(const QString& name, std::function<void(QWidget*)> answer) {
         QObject::connect(&m_timer, &QTimer::timeout, [this, name, answer] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal == nullptr || !modal->isVisible() || modal->objectName() != name)
+            QWidget* modal = tagwright::test::ShownDialog(name);
+            if (modal == nullptr)
                 return;
             ++m_count;
             answer(modal);
@@ -134,6 +134,7 @@ class Form1CommandsTest : public QObject {
     void moveByButtonAsksBeforeCreatingFolders_data();
     void moveByButtonAsksBeforeCreatingFolders();
     void appendsReachTheViewOneChunkAtATime();
+    void draggedColumnWidthsOutliveRemovals();
     void manualFoundInBuildOrInstallTree();
 };
 
@@ -450,6 +451,44 @@ void Form1CommandsTest::appendsReachTheViewOneChunkAtATime() {
     Drop(window, {dir / "many"});
     QCOMPARE(table->model()->rowCount(), 102500);
     QVERIFY2(inserted.count() <= 3, qPrintable(QString::number(inserted.count())));
+
+    // So do files dropped one by one, and the view knows all of them once the drop is done.
+    std::vector<std::string> files;
+    for (int i = 0; i < 2500; ++i)
+        files.push_back(dir / ("many/" + std::to_string(i) + ".mp3"));
+    inserted.clear();
+    Drop(window, files);
+    QCOMPARE(table->model()->rowCount(), 105000);
+    QVERIFY2(inserted.count() <= 3, qPrintable(QString::number(inserted.count())));
+    QCOMPARE(table->model()->index(104999, ListStore::kFileName).data().toString(),
+             QStringLiteral("2499.mp3"));
+}
+
+void Form1CommandsTest::draggedColumnWidthsOutliveRemovals() {
+    Form1 window;
+    window.show();
+    ListStore& store = window.store();
+    for (const char* name : {"a", "b", "c", "d"})
+        store.AppendFileRow(name, name == std::string("a") ? "" : "v2", std::string("/x/") + name);
+    store.UpdateFileCount();
+    QTableView* table = window.table();
+    QHeaderView* header = table->horizontalHeader();
+    header->resizeSection(ListStore::kFileName, 250);  // as a drag of its edge does
+    header->resizeSection(ListStore::kTagType, 90);
+
+    Trigger(window, QStringLiteral("mnuDelTagV_0"));  // a prune: one row goes
+    table->setCurrentIndex(table->model()->index(0, ListStore::kFileName));
+    QTest::keyClick(table, Qt::Key_Delete);
+    QCOMPARE(Column(store, ListStore::kFileName), QStringList({"c", "d"}));
+    QCOMPARE(header->sectionSize(ListStore::kFileName), 250);
+    QCOMPARE(header->sectionSize(ListStore::kTagType), 90);
+
+    // Emptying the list restores the TagType width it defines; the others stay as dragged.
+    Trigger(window, QStringLiteral("mnuDelTagV_2"));
+    QCOMPARE(store.RowCount(), 1);
+    QCOMPARE(header->sectionSize(ListStore::kTagType),
+             tagwright::TwipsToPixels(store.ColumnWidth(ListStore::kTagType)));
+    QCOMPARE(header->sectionSize(ListStore::kFileName), 250);
 }
 
 void Form1CommandsTest::manualFoundInBuildOrInstallTree() {
