@@ -1,11 +1,13 @@
 #include "ui/form1.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -264,7 +266,31 @@ bool Form1::AskCreateFolder(const QString& prompt, const QString& title) {
     QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::Ok | QMessageBox::Cancel,
                     this);
     box.setObjectName(QStringLiteral("FolderQuestion"));
-    return box.exec() == QMessageBox::Ok;
+    // Not modal: a modal box would make the window system's close button and Esc on the main
+    // window go unheard, and a batch asking about many files could then not be left. The
+    // window's controls wait instead, so nothing else reaches the list while the batch runs.
+    box.setWindowModality(Qt::NonModal);
+    QEventLoop answered;
+    connect(&box, &QDialog::finished, &answered, &QEventLoop::quit);
+    const QPointer<QWidget> hadFocus = focusWidget();
+    m_tabs->setEnabled(false);
+    m_question = &box;
+    box.show();
+    box.activateWindow();
+    answered.exec();
+    m_question = nullptr;
+    m_tabs->setEnabled(true);
+    if (hadFocus != nullptr)
+        hadFocus->setFocus();
+    return !m_stopBatch && box.clickedButton() == box.button(QMessageBox::Ok);
+}
+
+void Form1::StopBatch() {
+    if (!m_busy)
+        return;
+    m_stopBatch = true;
+    if (m_question != nullptr)
+        m_question->reject();
 }
 
 SearchForm& Form1::searchForm() {
@@ -329,6 +355,27 @@ void Form1::ResetLabel5Colour() {
 void Form1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     ApplyLayoutRule();
+}
+
+void Form1::keyPressEvent(QKeyEvent* event) {
+    // Only the folder question lets input in while a batch runs.
+    if (event->key() == Qt::Key_Escape && m_busy) {
+        StopBatch();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    if (m_busy) {
+        // The file in hand is finished first, so that every row tells the truth; the window
+        // closes as soon as the batch has stopped.
+        m_closeAfterBatch = true;
+        StopBatch();
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void Form1::ApplyLayoutRule() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -11,11 +12,13 @@
 #include "filelist/list_store.h"
 #include "naming/settings.h"
 #include "platform/file_system.h"
+#include "ui/skipped_entries_dialog.h"
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMessageBox;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -87,8 +90,11 @@ class Form1 final : public QWidget {
     void AdvanceProgress();
     void EndProgress();
     /// The folder-creation question, a standard OK/Cancel box without an icon showing `prompt`
-    /// under `title`; true when the user answered OK.
+    /// under `title`; true when the user answered OK. While it is up the main window takes no
+    /// input but Esc and its close button, which stop the running batch (and answer Cancel).
     bool AskCreateFolder(const QString& prompt, const QString& title);
+    /// Ends the running batch after the file it is working on; nothing when none runs.
+    void StopBatch();
 
     /// The commands themselves, as the signals above run them.
     void AddDroppedPaths(const QStringList& paths);
@@ -142,6 +148,8 @@ class Form1 final : public QWidget {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -168,13 +176,18 @@ class Form1 final : public QWidget {
     void ShowStoreCursor();
     void TellSkipped(const FileAddReport& report);
     template <class Batch>
-    void RunBatch(Batch&& batch);
+    void RunBatch(BatchKind kind, Batch&& batch);
 
     FileSystem& m_fs;
     ListStore m_store;
     GetSearchMP3Module m_search{m_fs, m_store};
     // A batch is running; a second one, or a drop, waits for it to end.
     bool m_busy = false;
+    // The user asked the running batch to stop, and perhaps the window to close once it has.
+    bool m_stopBatch = false;
+    bool m_closeAfterBatch = false;
+    // The folder question while it is up.
+    QPointer<QMessageBox> m_question;
     // The widths the store last gave the grid's columns (twips), and the widths the grid
     // showed just before a reset (pixels): what the user dragged outlives a reset unless the
     // store itself changed that column.

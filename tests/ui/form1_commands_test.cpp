@@ -135,6 +135,10 @@ class Form1CommandsTest : public QObject {
     void moveByButtonAsksBeforeCreatingFolders();
     void appendsReachTheViewOneChunkAtATime();
     void draggedColumnWidthsOutliveRemovals();
+    void batchTellsWhatTheFileSystemRefused_data();
+    void batchTellsWhatTheFileSystemRefused();
+    void moveStopsWhileTheFolderQuestionIsUp_data();
+    void moveStopsWhileTheFolderQuestionIsUp();
     void manualFoundInBuildOrInstallTree();
 };
 
@@ -489,6 +493,120 @@ void Form1CommandsTest::draggedColumnWidthsOutliveRemovals() {
     QCOMPARE(header->sectionSize(ListStore::kTagType),
              tagwright::TwipsToPixels(store.ColumnWidth(ListStore::kTagType)));
     QCOMPARE(header->sectionSize(ListStore::kFileName), 250);
+}
+
+void Form1CommandsTest::batchTellsWhatTheFileSystemRefused_data() {
+    QTest::addColumn<bool>("move");
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("move") << true << "移動できなかったファイルがあります（1 件）";
+    QTest::newRow("rename") << false << "名前を変更できなかったファイルがあります（1 件）";
+}
+
+void Form1CommandsTest::batchTellsWhatTheFileSystemRefused() {
+    QFETCH(bool, move);
+    QFETCH(QString, summary);
+    TempDir dir;
+    dir.Write("in/t1.mp3", Song("T1", "Art", "Alb"));
+    const std::string refused = dir.Write("in/t2.mp3", Song("T2", "Art", "Alb"));
+    const std::string storage = dir.MakeFolder("music") + "/";
+    tagwright::test::FaultFileSystem faults;
+    faults.Refuse(move ? FsOp::kMoveFile : FsOp::kRenameFile, "t2");
+    Form1 window(faults);
+    window.show();
+    Drop(window, {dir / "in"});
+    window.tabs()->setCurrentIndex(2);
+    Type(window, "MP3SaveFolderTxt", ToQt(storage));
+    Click(window, "FolderYN");  // no question: folders are made as needed
+
+    QString shownSummary, entries;
+    ModalAnswerer told(QStringLiteral("RefusedFiles"), [&](QWidget* modal) {
+        auto* dialog = qobject_cast<tagwright::RefusedFilesDialog*>(modal);
+        shownSummary = dialog->summary()->text();
+        entries = dialog->entries()->toPlainText();
+        dialog->accept();
+    });
+    window.tabs()->setCurrentIndex(0);
+    Click(window, move ? "MoveBtn" : "ReNameBtn");
+
+    QCOMPARE(told.count(), 1);
+    QCOMPARE(shownSummary, summary);
+    QVERIFY2(entries.startsWith(ToQt(refused) + QStringLiteral(": ")), qPrintable(entries));
+    QVERIFY2(entries.endsWith(QStringLiteral("Permission denied")), qPrintable(entries));
+    QVERIFY(!entries.contains(QLatin1Char('\n')));
+    // The marks are as before: the refused row "×", the other done.
+    QStringList marks = Column(window.store(), move ? ListStore::kM : ListStore::kR);
+    marks.sort();
+    QCOMPARE(marks, QStringList({"\u00D7", "\u25CB"}));
+    QVERIFY(fs::exists(refused));
+
+    // A batch without refusals tells nothing.
+    faults.ClearFaults();
+    Click(window, "ReNameBtn");
+    QTest::qWait(30);
+    QCOMPARE(told.count(), 1);
+}
+
+void Form1CommandsTest::moveStopsWhileTheFolderQuestionIsUp_data() {
+    QTest::addColumn<bool>("byClose");  // else Esc on the main window
+    QTest::newRow("Esc") << false;
+    QTest::newRow("closing the window") << true;
+}
+
+void Form1CommandsTest::moveStopsWhileTheFolderQuestionIsUp() {
+    QFETCH(bool, byClose);
+    TempDir dir;
+    // Three artists: each file would need a folder of its own and ask anew.
+    std::vector<std::string> songs;
+    for (const char* artist : {"A1", "A2", "A3"})
+        songs.push_back(dir.Write(std::string("in/") + artist + ".mp3", Song("T", artist)));
+    const std::string storage = dir.MakeFolder("music") + "/";
+    Form1 window;
+    window.show();
+    Drop(window, {dir / "in"});
+    window.tabs()->setCurrentIndex(2);
+    Type(window, "MP3SaveFolderTxt", ToQt(storage));
+    window.tabs()->setCurrentIndex(0);
+
+    bool mainWindowFree = false;
+    bool controlsWait = false;
+    auto answerer =
+        std::make_unique<ModalAnswerer>(QStringLiteral("FolderQuestion"), [&](QWidget* box) {
+            // The main window still hears its close button and keys; its controls do not.
+            mainWindowFree = QApplication::activeModalWidget() == nullptr;
+            controlsWait = !window.tabs()->isEnabled();
+            if (byClose)
+                window.close();
+            else
+                QTest::keyClick(&window, Qt::Key_Escape);
+            if (box->isVisible())  // not stopped: the user has to answer
+                qobject_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+        });
+    Click(window, "MoveBtn");
+
+    QCOMPARE(answerer->count(), 1);
+    answerer.reset();
+    QVERIFY(mainWindowFree);
+    QVERIFY(controlsWait);
+    // The file asked about stays and says so; the batch never reached the others.
+    QStringList marks = Column(window.store(), ListStore::kM);
+    marks.sort();
+    QCOMPARE(marks, QStringList({"", "", "\u00D7"}));
+    for (const std::string& song : songs)
+        QVERIFY(fs::exists(song));
+    QVERIFY(fs::is_empty(storage));
+    if (byClose) {
+        QTRY_VERIFY(!window.isVisible());
+    } else {
+        QVERIFY(window.isVisible());
+        QVERIFY(window.tabs()->isEnabled());
+        // The next batch runs in full again.
+        ModalAnswerer ok(QStringLiteral("FolderQuestion"), [](QWidget* box) {
+            qobject_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+        });
+        Click(window, "MoveBtn");
+        QCOMPARE(Column(window.store(), ListStore::kM),
+                 QStringList({"\u25CB", "\u25CB", "\u25CB"}));
+    }
 }
 
 void Form1CommandsTest::manualFoundInBuildOrInstallTree() {
