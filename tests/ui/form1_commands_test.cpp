@@ -97,6 +97,13 @@ void Type(Form1& window, const char* box, const QString& text) {
     QTest::keyClicks(edit, text);
 }
 
+// Lists the files of `folder` and types `storage` as the storage folder, the Set2 tab in front.
+void ListForMove(Form1& window, const std::string& folder, const std::string& storage) {
+    Drop(window, {folder});
+    window.tabs()->setCurrentIndex(2);
+    Type(window, "MP3SaveFolderTxt", ToQt(storage));
+}
+
 // Answers every modal window of one name while it lives, and counts them.
 class ModalAnswerer {
   public:
@@ -115,6 +122,24 @@ class ModalAnswerer {
   private:
     QTimer m_timer;
     int m_count = 0;
+};
+
+// Reads what every shown entry-list dialog of one name says, and closes it.
+class EntryListReader {
+  public:
+    explicit EntryListReader(const QString& name)
+        : m_answerer(name, [this](QWidget* modal) {
+              auto* dialog = qobject_cast<tagwright::EntryListDialog*>(modal);
+              summary = dialog->summary()->text();
+              entries = dialog->entries()->toPlainText();
+              dialog->accept();
+          }) {}
+    int count() const { return m_answerer.count(); }
+
+    QString summary, entries;
+
+  private:
+    ModalAnswerer m_answerer;
 };
 
 }  // namespace
@@ -180,21 +205,15 @@ void Form1CommandsTest::dropOfUnreadableFolderTellsWhatWasSkipped() {
     faults.Refuse(FsOp::kListFolder, "locked");
     Form1 window(faults);
     window.show();
-    QString summary, entries;
-    ModalAnswerer told(QStringLiteral("SkippedEntries"), [&](QWidget* modal) {
-        auto* dialog = qobject_cast<tagwright::SkippedEntriesDialog*>(modal);
-        summary = dialog->summary()->text();
-        entries = dialog->entries()->toPlainText();
-        dialog->accept();
-    });
+    EntryListReader told(QStringLiteral("SkippedEntries"));
 
     Drop(window, {dir / "a"});
     QStringList names = Column(window.store(), ListStore::kFileName);
     names.sort();
     QCOMPARE(names, QStringList({"w.mp3", "x.mp3"}));
     QTRY_COMPARE(told.count(), 1);
-    QCOMPARE(summary, QStringLiteral("読み込めなかった項目があります（1 件）"));
-    QCOMPARE(entries, ToQt(dir / "a/locked") + QStringLiteral(": Permission denied"));
+    QCOMPARE(told.summary, QStringLiteral("読み込めなかった項目があります（1 件）"));
+    QCOMPARE(told.entries, ToQt(dir / "a/locked") + QStringLiteral(": Permission denied"));
 }
 
 void Form1CommandsTest::searchTellsSkippedEntriesAfterItsDialogCloses() {
@@ -397,9 +416,7 @@ void Form1CommandsTest::moveByButtonAsksBeforeCreatingFolders() {
     const std::string storage = dir.MakeFolder("music") + "/";
     Form1 window;
     window.show();
-    Drop(window, {dir / "in"});
-    window.tabs()->setCurrentIndex(2);
-    Type(window, "MP3SaveFolderTxt", ToQt(storage));
+    ListForMove(window, dir / "in", storage);
 
     QStringList prompts;
     QString title;
@@ -513,23 +530,16 @@ void Form1CommandsTest::batchTellsWhatTheFileSystemRefused() {
     faults.Refuse(move ? FsOp::kMoveFile : FsOp::kRenameFile, "t2");
     Form1 window(faults);
     window.show();
-    Drop(window, {dir / "in"});
-    window.tabs()->setCurrentIndex(2);
-    Type(window, "MP3SaveFolderTxt", ToQt(storage));
+    ListForMove(window, dir / "in", storage);
     Click(window, "FolderYN");  // no question: folders are made as needed
 
-    QString shownSummary, entries;
-    ModalAnswerer told(QStringLiteral("RefusedFiles"), [&](QWidget* modal) {
-        auto* dialog = qobject_cast<tagwright::RefusedFilesDialog*>(modal);
-        shownSummary = dialog->summary()->text();
-        entries = dialog->entries()->toPlainText();
-        dialog->accept();
-    });
+    EntryListReader told(QStringLiteral("RefusedFiles"));
     window.tabs()->setCurrentIndex(0);
     Click(window, move ? "MoveBtn" : "ReNameBtn");
 
     QCOMPARE(told.count(), 1);
-    QCOMPARE(shownSummary, summary);
+    QCOMPARE(told.summary, summary);
+    const QString& entries = told.entries;
     QVERIFY2(entries.startsWith(ToQt(refused) + QStringLiteral(": ")), qPrintable(entries));
     QVERIFY2(entries.endsWith(QStringLiteral("Permission denied")), qPrintable(entries));
     QVERIFY(!entries.contains(QLatin1Char('\n')));
@@ -562,9 +572,7 @@ void Form1CommandsTest::moveStopsWhileTheFolderQuestionIsUp() {
     const std::string storage = dir.MakeFolder("music") + "/";
     Form1 window;
     window.show();
-    Drop(window, {dir / "in"});
-    window.tabs()->setCurrentIndex(2);
-    Type(window, "MP3SaveFolderTxt", ToQt(storage));
+    ListForMove(window, dir / "in", storage);
     window.tabs()->setCurrentIndex(0);
 
     bool mainWindowFree = false;
