@@ -215,4 +215,35 @@ void DeleteCurrentRow(ListStore& store) {
     store.UpdateFileCount();
 }
 
+void DeleteSelectedRows(ListStore& store) {
+    const int first = std::min(store.CurrentRow(), store.SelectionEndRow());
+    const int last = std::max(store.CurrentRow(), store.SelectionEndRow());
+    if (store.RowCount() <= 1 || first < 1 || first == last) {
+        DeleteCurrentRow(store);
+        return;
+    }
+    const int fileRows = store.RowCount() - 1;
+    // One row stays when the block is the whole list: it becomes the placeholder below.
+    const int keepFirst = first == 1 && last == fileRows ? 1 : 0;
+    const int gone = last - first + 1 - keepFirst;
+    // The block goes to the end and is cut off there: two notifications for the view however
+    // many rows go, where removing them one at a time would cost one each.
+    if (keepFirst == 0) {
+        std::vector<int> order;
+        order.reserve(static_cast<std::size_t>(fileRows - first + 1));
+        for (int r = first + gone; r <= fileRows; ++r)
+            order.push_back(r - first);
+        for (int r = first; r < first + gone; ++r)
+            order.push_back(r - first);
+        store.ReorderRows(first, order);
+    }
+    store.SetRowCount(store.RowCount() - gone);
+    store.SetCurrentRow(std::min(first, store.RowCount() - 1));
+    if (keepFirst != 0) {
+        for (int c = 0; c < ListStore::kColumnCount; ++c)
+            store.SetCell(1, c, std::string());
+    }
+    store.UpdateFileCount();
+}
+
 }  // namespace tagwright

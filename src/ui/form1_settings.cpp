@@ -161,7 +161,7 @@ void Form1::BuildSet1Tab(QWidget* page) {
     MakeLabel(frame23, QStringLiteral("NameCutLabel"), QStringLiteral("区切り文字"), 3360, 615, 900,
               330);
     m_nameCutText = MakeEdit(frame23, QStringLiteral("NameCutText"), 4290, 615, 810, 330);
-    m_nameCutText->setMaxLength(3);
+    m_nameCutText->setValidator(new CodePointLimit(3, m_nameCutText));
     m_oriTxt = MakeEdit(frame23, QStringLiteral("OriTxt"), 3780, 975, 1320, 330);
     MakeNote(
         frame23, QStringLiteral("HintLabel"),

@@ -183,5 +183,33 @@ TEST(DeleteCurrentRow, RemovesCursorRowOrLeavesPlaceholder) {
     EXPECT_EQ(empty.FileCountText(), "0");
 }
 
+// Whatever way the block was selected (cursor at its top or bottom), every row of it goes.
+TEST(DeleteSelectedRows, RemovesTheWholeBlock) {
+    struct Case {
+        int cursor, far;
+        Names left;
+        int cursorAfter;
+    };
+    const Case cases[] = {
+        {2, 4, {"a", "e"}, 2},
+        {4, 2, {"a", "e"}, 2},
+        {4, 5, {"a", "b", "c"}, 3},
+        {3, 3, {"a", "b", "d", "e"}, 3},  // a single row, as the Delete key always did
+        {1, 5, {""}, 1},                  // all of them: the placeholder stays
+        {5, 1, {""}, 1},
+    };
+    for (const Case& c : cases) {
+        ListStore store = StoreOf({"a", "b", "c", "d", "e"});
+        store.SetSelection(c.cursor, ListStore::kTagType, c.far, ListStore::kFileName);
+        DeleteSelectedRows(store);
+        EXPECT_EQ(ColumnOf(store, ListStore::kFileName), c.left) << c.cursor << "-" << c.far;
+        EXPECT_EQ(store.CurrentRow(), c.cursorAfter) << c.cursor << "-" << c.far;
+        EXPECT_EQ(store.FileCountText(), std::to_string(c.left.size()));
+    }
+    ListStore one = StoreOf({"a"});
+    DeleteSelectedRows(one);
+    EXPECT_TRUE(one.HasPlaceholder());
+}
+
 }  // namespace
 }  // namespace tagwright
