@@ -6,6 +6,7 @@
 #include <ostream>
 #include "naming/char_conversion.h"
 #include "naming/rule_editing.h"
+#include "naming/rule_tokens.h"
 #include "naming/settings_file.h"
 
 namespace tagwright::cli {
@@ -58,17 +59,15 @@ bool BlankPolicyFills(const std::string& option, const std::string& value, bool 
 std::string BuildNameRule(const std::string& text, const Settings& s) {
     if (text.find('+') == std::string::npos)
         return text;
-    static const char* const kTokens[] = {"曲名", "アルバム", "アーティスト",
-                                          "年",   "ジャンル", "トラック番号"};
     std::string rule;
     std::size_t start = 0;
     while (start <= text.size()) {
         const std::size_t end = std::min(text.find('+', start), text.size());
         const std::string element = text.substr(start, end - start);
-        int button = 7;
-        for (int i = 0; i < 6; ++i) {
-            if (element == kTokens[i])
-                button = i;
+        int button = 7;  // the literal button
+        for (std::size_t i = 0; i < rule_tokens::kNameButtons.size(); ++i) {
+            if (element == rule_tokens::kNameButtons[i])
+                button = static_cast<int>(i);
         }
         rule =
             PressFileNameSetBtn(rule, button, s.NameCutText, CleanTypedText(element, s.conversion));
