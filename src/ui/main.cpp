@@ -1,7 +1,9 @@
 #include <QApplication>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
 
+#include "platform/cp932.h"
 #include "ui/form1.h"
 #include "ui/widgets.h"
 
@@ -23,6 +25,15 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tagwright"));
     QApplication::setWindowIcon(tagwright::AppIcon());
+    // Without the decoder, tag texts would turn into names full of U+FFFD.
+    if (const auto problem = tagwright::Cp932DecoderProblem()) {
+        QMessageBox::critical(
+            nullptr, QStringLiteral("Tagwright"),
+            QStringLiteral("この環境ではタグの文字 (コードページ 932、Shift_JIS) を読めないため、"
+                           "起動できません。\n\n") +
+                QString::fromStdString(*problem));
+        return 1;
+    }
     tagwright::Form1 window;
     // Windows knows the frame once the native window exists; X11 window managers add it only
     // when the window is mapped, so the window is centred again once it has its frame.
