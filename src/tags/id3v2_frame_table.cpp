@@ -67,9 +67,13 @@ enum class SizeRule {
     kPlain,      // 2.4 tags of writers that store plain sizes
 };
 
+// Zero bytes in a row that count as padding: fewer could be the NUL of UTF-16 text.
+constexpr std::size_t kPaddingRun = 16;
+
 struct Walk {
     std::vector<Id3v2FrameEntry> frames;
-    bool clean = true;  // every frame ended on a frame ID, padding or the tag's end
+    bool clean = true;         // every frame ended on a frame ID, padding or the tag's end
+    bool sizesDiffer = false;  // some size reads otherwise as a plain number
 };
 
 Walk WalkWith(Id3v2TagBytes& tag, ByteReader& reader, SizeRule rule) {
@@ -106,6 +110,7 @@ Walk WalkWith(Id3v2TagBytes& tag, ByteReader& reader, SizeRule rule) {
         tag.Ensure(reader, body + size);
         const std::size_t length = std::min<std::size_t>(size, tag.bytes.size() - body);
         const std::size_t next = body + length;
+        walk.sizesDiffer = walk.sizesDiffer || (v24 && size != BigEndian(h + 4, 4));
         // Where the frame ends must be the tag's end, padding or the next frame's ID.
         if (length < size) {
             walk.clean = false;
@@ -114,6 +119,11 @@ Walk WalkWith(Id3v2TagBytes& tag, ByteReader& reader, SizeRule rule) {
             walk.clean = walk.clean && at(next) >= 'A' && at(next) <= 'Z';
             for (std::size_t i = next; i < next + idLength; ++i)
                 walk.clean = walk.clean && i < tag.bytes.size() && IsFrameIdByte(at(i));
+        } else {
+            tag.Ensure(reader, next + kPaddingRun);
+            const std::size_t run = std::min(tag.bytes.size(), next + kPaddingRun);
+            for (std::size_t i = next; i < run; ++i)
+                walk.clean = walk.clean && at(i) == 0;
         }
 
         Id3v2FrameEntry e;
@@ -207,12 +217,13 @@ std::optional<Id3v2TagBytes> LoadId3v2Tag(ByteReader& reader) {
 
 std::vector<Id3v2FrameEntry> WalkId3v2Frames(Id3v2TagBytes& tag, ByteReader& reader) {
     Walk walk = WalkWith(tag, reader, SizeRule::kAsWritten);
-    if (tag.version == 4 && !walk.clean) {
-        Walk plain = WalkWith(tag, reader, SizeRule::kPlain);
-        if (plain.clean)
-            return std::move(plain.frames);
-    }
-    return std::move(walk.frames);
+    if (tag.version != 4 || !walk.sizesDiffer)
+        return std::move(walk.frames);
+    // Both walks may land on zero bytes by chance (inside UTF-16 text, say): the clean one
+    // wins, and of two clean ones the one that found more frames; synchsafe sizes on a tie.
+    Walk plain = WalkWith(tag, reader, SizeRule::kPlain);
+    const bool takePlain = plain.clean && (!walk.clean || plain.frames.size() > walk.frames.size());
+    return std::move(takePlain ? plain.frames : walk.frames);
 }
 
 std::string_view CanonicalFrameId(std::uint8_t version, std::string_view id) {

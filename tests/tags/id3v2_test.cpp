@@ -149,6 +149,13 @@ TEST_F(ReadId3v2, Version24SizesPlainOrSynchsafeDecidedPerTag) {
     const std::vector<Id3v2Frame> mixed = {
         Text("TALB", "Album"), CommentOfSize(300), Text("TIT2", "Title"),  CommentOfSize(30000),
         CommentOfSize(127),    CommentOfSize(128), Text("TPE1", "Artist"), Text("TRCK", "7")};
+    // UTF-16 text is half zero bytes: a wrong walk may land on one as if on padding.
+    const std::u16string wide(143, u'w');
+    const clsMP3Tag utf16 = Read(
+        WithPlainSizes({{"TALB", TextBody(2, test::Utf16Be(wide))}, Text("TIT2", "Title")}, 40));
+    EXPECT_EQ(utf16.ID3V2TAGAlbum, std::string(143, 'w'));
+    EXPECT_EQ(utf16.ID3V2TAGTrackName, "Title");
+
     for (const Bytes& tag : {WithPlainSizes(mixed, 10), Id3v2Tag(4, mixed, 10)}) {
         clsMP3Tag t = Read(tag);
         EXPECT_EQ(t.FrameName.size(), mixed.size());
