@@ -92,7 +92,7 @@ Walk WalkWith(Id3v2TagBytes& tag, ByteReader& reader, SizeRule rule) {
     std::size_t pos = *start;
     // The header and one body byte must be in the tag.
     while (tag.Ensure(reader, pos + headerLength + 1) && at(pos) >= 'A' && at(pos) <= 'Z') {
-        const std::uint8_t* h = tag.bytes.data() + pos;
+        const std::uint8_t* h = tag.bytes.data() + pos;  // until the tag is read on
         std::uint32_t size = 0;
         if (v22) {
             size = BigEndian(h + 3, 3);
@@ -105,12 +105,14 @@ Walk WalkWith(Id3v2TagBytes& tag, ByteReader& reader, SizeRule rule) {
         }
         if (size == 0)
             break;
-        const std::uint8_t format = h[9];
+        // Taken before the tag is read on, which may move its bytes.
+        const std::uint8_t format = v22 ? 0 : h[9];
+        walk.sizesDiffer = walk.sizesDiffer || (v24 && size != BigEndian(h + 4, 4));
+        h = nullptr;
         const std::size_t body = pos + headerLength;
         tag.Ensure(reader, body + size);
         const std::size_t length = std::min<std::size_t>(size, tag.bytes.size() - body);
         const std::size_t next = body + length;
-        walk.sizesDiffer = walk.sizesDiffer || (v24 && size != BigEndian(h + 4, 4));
         // Where the frame ends must be the tag's end, padding or the next frame's ID.
         if (length < size) {
             walk.clean = false;
