@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "platform/path.h"
 #include "ui/form1.h"
 #include "ui/qt_text.h"
 #include "ui/widgets.h"
@@ -304,7 +305,10 @@ Settings Form1::BuildSettings() const {
     s.OriTxt = FromQt(m_oriTxt->text());
     s.FileMoveText = FromQt(m_fileMoveText->text());
     s.OriTxt2 = FromQt(m_oriTxt2->text());
+    // Typed without its final separator, "/x/Music" would file into "/x/MusicArtist/".
     s.MP3SaveFolderTxt = FromQt(m_mp3SaveFolderTxt->text());
+    if (!s.MP3SaveFolderTxt.empty())
+        s.MP3SaveFolderTxt = path::WithTrailingSeparator(s.MP3SaveFolderTxt);
     s.FolderYN = m_folderYN->isChecked();
     for (std::size_t i = 0; i < s.conversion.size(); ++i)
         s.conversion[i] = {FromQt(m_prohibitLabel[i]->text()), FromQt(m_text6[i]->text())};

@@ -4,6 +4,7 @@
 #include <QSettings>
 #include <QTimer>
 
+#include "platform/cp932.h"
 #include "ui/form1.h"
 #include "ui/settings_store.h"
 #include "ui/widgets.h"
@@ -26,6 +27,15 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tagwright"));
     QApplication::setWindowIcon(tagwright::AppIcon());
+    // Without the decoder, tag texts would turn into names full of U+FFFD.
+    if (const auto problem = tagwright::Cp932DecoderProblem()) {
+        QMessageBox::critical(
+            nullptr, QStringLiteral("Tagwright"),
+            QStringLiteral("この環境ではタグの文字 (コードページ 932、Shift_JIS) を読めないため、"
+                           "起動できません。\n\n") +
+                QString::fromStdString(*problem));
+        return 1;
+    }
     tagwright::Form1 window;
     const auto store = tagwright::OpenWindowSettings();
     const bool placed = store->contains(QStringLiteral("Window/geometry"));

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "platform/path.h"
 #include "ui/form1.h"
 #include "ui/qt_text.h"
 #include "ui/tab_control.h"
@@ -32,6 +33,7 @@ class SettingsTabsTest : public QObject {
     void greyingOfPriorityOptions();
     void settingsRoundTripThroughControls();
     void optionsFormSeparateGroups();
+    void storageFolderGetsItsFinalSeparator();
     void typedTextsAreCleaned_data();
     void typedTextsAreCleaned();
     void nameCutTextHoldsThreeCharacters_data();
@@ -220,6 +222,22 @@ void SettingsTabsTest::settingsRoundTripThroughControls() {
     // And back to the start values, every choice flipped again.
     window.LoadSettings(Settings{});
     QCOMPARE(window.BuildSettings(), Settings{});
+}
+
+// Whatever way the folder was typed, moves go into it, not beside it.
+void SettingsTabsTest::storageFolderGetsItsFinalSeparator() {
+    Form1 window;
+    auto* box = window.findChild<QLineEdit*>(QStringLiteral("MP3SaveFolderTxt"));
+    const std::string sep(1, tagwright::path::kSeparator);
+    const std::pair<std::string, std::string> cases[] = {
+        {"/x/Music", "/x/Music" + sep},
+        {"/x/Music" + sep, "/x/Music" + sep},
+        {"", ""},
+    };
+    for (const auto& [typed, used] : cases) {
+        box->setText(QString::fromStdString(typed));
+        QCOMPARE(window.BuildSettings().MP3SaveFolderTxt, used);
+    }
 }
 
 void SettingsTabsTest::optionsFormSeparateGroups() {
