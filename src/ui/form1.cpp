@@ -295,7 +295,7 @@ void Form1::StopBatch() {
 
 SearchForm& Form1::searchForm() {
     if (m_searchForm == nullptr) {
-        m_searchForm = new SearchForm(this);
+        m_searchForm = new SearchForm(this, m_fs);
         connect(m_searchForm, &SearchForm::searchRequested, this, &Form1::searchRequested);
         // What the search skipped is told once the dialog is out of the way.
         connect(m_searchForm, &QDialog::accepted, this, [this] {
@@ -308,7 +308,7 @@ SearchForm& Form1::searchForm() {
 
 DirSelectForm& Form1::dirSelectForm() {
     if (m_dirSelectForm == nullptr) {
-        m_dirSelectForm = new DirSelectForm(m_mp3SaveFolderTxt, this);
+        m_dirSelectForm = new DirSelectForm(m_mp3SaveFolderTxt, this, m_fs);
     }
     return *m_dirSelectForm;
 }
