@@ -48,33 +48,29 @@ struct Control {
 
 constexpr const char* kSameNameNote = "*すでに同じ名前のファイルがある場合番号を振ります。";
 
-QWidget* MakeControl(QWidget* parent, const Control& c) {
-    const QString caption = QString::fromUtf8(c.caption);
-    QWidget* widget = nullptr;
-    switch (c.kind) {
+QWidget* NewWidget(Kind kind, const QString& caption, QWidget* parent) {
+    switch (kind) {
         case Kind::kCaptionFrame:
-            widget = new CaptionFrame(caption, parent);
-            break;
-        case Kind::kPlainFrame:
-            widget = new QWidget(parent);
-            break;
+            return new CaptionFrame(caption, parent);
         case Kind::kLabel:
         case Kind::kNote:
-            widget = new QLabel(caption, parent);
-            break;
+            return new QLabel(caption, parent);
         case Kind::kOption:
-            widget = new QRadioButton(caption, parent);
-            break;
+            return new QRadioButton(caption, parent);
         case Kind::kEdit:
-            widget = new QLineEdit(parent);
-            break;
+            return new QLineEdit(parent);
         case Kind::kButton:
-            widget = new QPushButton(caption, parent);
-            break;
+            return new QPushButton(caption, parent);
         case Kind::kCheck:
-            widget = new QCheckBox(caption, parent);
+            return new QCheckBox(caption, parent);
+        case Kind::kPlainFrame:
             break;
     }
+    return new QWidget(parent);
+}
+
+QWidget* MakeControl(QWidget* parent, const Control& c) {
+    QWidget* widget = NewWidget(c.kind, QString::fromUtf8(c.caption), parent);
     if (c.index < 0) {
         widget->setObjectName(QLatin1String(c.name));
     } else {
