@@ -1,5 +1,8 @@
 #include "platform/path.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace tagwright::path {
 
 bool IsSeparator(char c) {
@@ -83,6 +86,15 @@ std::string WithTrailingSeparator(std::string_view folder) {
     if (out.empty() || !IsSeparator(out.back()))
         out += kSeparator;
     return out;
+}
+
+std::string WorkingFolder() {
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::current_path(ec);
+    if (ec)
+        return {};
+    const std::u8string text = folder.u8string();
+    return std::string(text.begin(), text.end());
 }
 
 }  // namespace tagwright::path

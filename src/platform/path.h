@@ -29,4 +29,7 @@ std::size_t RootLength(std::string_view path);
 /// The text with exactly one trailing separator.
 std::string WithTrailingSeparator(std::string_view folder);
 
+/// The process's current folder, absolute; empty when the system cannot tell it.
+std::string WorkingFolder();
+
 }  // namespace tagwright::path

@@ -1,14 +1,15 @@
 #include "ui/dir_select_form.h"
 
-#include <QDir>
 #include <QLineEdit>
 
+#include "platform/path.h"
 #include "ui/folder_lists.h"
+#include "ui/qt_text.h"
 
 namespace tagwright {
 
-DirSelectForm::DirSelectForm(QLineEdit* storageFolderBox, QWidget* parent)
-    : FolderDialog(parent, "DirSelectForm", QStringLiteral("ファイル保存先"), QSize(4680, 3195),
+DirSelectForm::DirSelectForm(QLineEdit* storageFolderBox, QWidget* parent, FileSystem& fs)
+    : FolderDialog(parent, fs, "DirSelectForm", QStringLiteral("ファイル保存先"), QSize(4680, 3195),
                    QStringLiteral("OK"),
                    {QRect(3270, 30, 1155, 375), QRect(3270, 450, 1155, 375),
                     QRect(3210, 2430, 360, 360), QRect(3210, 2820, 360, 360)}),
@@ -16,10 +17,7 @@ DirSelectForm::DirSelectForm(QLineEdit* storageFolderBox, QWidget* parent)
 
 void DirSelectForm::Command1Action() {
     // A root ("C:\", "/") already ends with its separator.
-    QString folder = lists().CurrentFolder();
-    if (!folder.endsWith(QDir::separator()))
-        folder += QDir::separator();
-    m_target->setText(folder);
+    m_target->setText(ToQt(path::WithTrailingSeparator(FromQt(lists().CurrentFolder()))));
 }
 
 }  // namespace tagwright

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/file_system.h"
 #include "ui/folder_dialog.h"
 
 class QLineEdit;
@@ -13,7 +14,8 @@ class DirSelectForm final : public FolderDialog {
     Q_OBJECT
 
   public:
-    DirSelectForm(QLineEdit* storageFolderBox, QWidget* parent);
+    /// The folder list reads folders through `fs`.
+    DirSelectForm(QLineEdit* storageFolderBox, QWidget* parent, FileSystem& fs = RealFileSystem());
 
   private:
     void Command1Action() override;

@@ -28,8 +28,8 @@ QPushButton* MakeDialogButton(QWidget* dialog, int index, const QString& caption
 
 }  // namespace
 
-FolderDialog::FolderDialog(QWidget* parent, const char* name, const QString& caption,
-                           QSize clientTwips, const QString& actionCaption,
+FolderDialog::FolderDialog(QWidget* parent, FileSystem& fs, const char* name,
+                           const QString& caption, QSize clientTwips, const QString& actionCaption,
                            const ButtonPlaces& places)
     : QDialog(parent) {
     setObjectName(QLatin1String(name));
@@ -40,7 +40,7 @@ FolderDialog::FolderDialog(QWidget* parent, const char* name, const QString& cap
     setModal(true);
     setFont(JapaneseFont(9));
 
-    m_lists = new FolderLists(this);
+    m_lists = new FolderLists(this, fs);
     SetTwipsGeometry(m_lists->drives(), 30, 30, 3165, 300);
     SetTwipsGeometry(m_lists->folders(), 30, 360, 3135, 2820);
 

@@ -7,6 +7,7 @@ class QPushButton;
 
 namespace tagwright {
 
+class FileSystem;
 class FolderLists;
 
 /// What both folder dialogs share: a fixed, modal frame; the drive and folder lists; and the
@@ -24,8 +25,8 @@ class FolderDialog : public QDialog {
     struct ButtonPlaces {
         QRect action, cancel, desktop, documents;
     };
-    FolderDialog(QWidget* parent, const char* name, const QString& caption, QSize clientTwips,
-                 const QString& actionCaption, const ButtonPlaces& places);
+    FolderDialog(QWidget* parent, FileSystem& fs, const char* name, const QString& caption,
+                 QSize clientTwips, const QString& actionCaption, const ButtonPlaces& places);
 
     /// Command1(0): the dialog's own action, run before it hides.
     virtual void Command1Action() = 0;

@@ -1,13 +1,12 @@
 #include "ui/folder_lists.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QEvent>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QTreeWidget>
 
+#include "platform/path.h"
 #include "platform/special_folders.h"
 #include "ui/qt_text.h"
 #include "ui/widgets.h"
@@ -18,25 +17,14 @@ namespace {
 
 constexpr int kPathRole = Qt::UserRole;
 
-QString Native(const QString& path) {
-    return QDir::toNativeSeparators(QDir::cleanPath(path));
-}
-
-// True when `folder` lies on `root` ("/media/usb" holds "/media/usb/x", not "/media/usb2").
-bool IsOnRoot(const QString& folder, const QString& root) {
-    if (!folder.startsWith(root, Qt::CaseInsensitive))
-        return false;
-    return root.endsWith(QDir::separator()) || folder.size() == root.size() ||
-           folder.at(root.size()) == QDir::separator();
-}
-
 }  // namespace
 
-FolderLists::FolderLists(QWidget* dialog) : QObject(dialog) {
+FolderLists::FolderLists(QWidget* dialog, FileSystem& fs)
+    : QObject(dialog), m_chooser(fs, FileSystemRoots(), path::WorkingFolder()) {
     m_drives = new QComboBox(dialog);
     m_drives->setObjectName(QStringLiteral("Drive1"));
-    for (const std::string& root : FileSystemRoots())
-        m_drives->addItem(Native(ToQt(root)));
+    for (const std::string& root : m_chooser.Drives())
+        m_drives->addItem(ToQt(root));
     connect(m_drives, &QComboBox::activated, this, &FolderLists::ChooseDrive);
 
     m_folders = new QTreeWidget(dialog);
@@ -50,96 +38,71 @@ FolderLists::FolderLists(QWidget* dialog) : QObject(dialog) {
             [this](QTreeWidgetItem* item) { Activate(item); });
     m_folders->installEventFilter(this);
 
-    if (!OpenFolder(QDir::currentPath()))
-        OpenFolder(QDir::rootPath());
-    ShowDriveOf(m_current);
+    ShowFolders();
+    ShowDrive();
+}
+
+QString FolderLists::CurrentFolder() const {
+    return ToQt(m_chooser.CurrentFolder());
 }
 
 bool FolderLists::OpenFolder(const QString& path) {
-    const QString folder = Native(path);
-    QDir dir(folder);
-    if (folder.isEmpty() || !dir.exists() || !dir.isReadable())
+    if (!m_chooser.OpenFolder(FromQt(path)).ok())
         return false;
-    const QStringList children =
-        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-
-    const QIcon open(IconPixmap(QStringLiteral("folder_open"), 16));
-    const QIcon closed(IconPixmap(QStringLiteral("folder_closed"), 16));
-    m_folders->clear();
-
-    // The chain from the root down to the opened folder, then the opened folder's children,
-    // as a drive-and-folder list shows them.
-    QStringList chain;
-    for (QDir up(folder);;) {
-        chain.prepend(Native(up.absolutePath()));
-        if (up.isRoot() || !up.cdUp())
-            break;
-    }
-    QTreeWidgetItem* parent = nullptr;
-    for (const QString& link : chain) {
-        const QString name = QFileInfo(link).fileName();
-        auto* item =
-            parent == nullptr ? new QTreeWidgetItem(m_folders) : new QTreeWidgetItem(parent);
-        item->setText(0, name.isEmpty() ? link : name);
-        item->setIcon(0, open);
-        item->setData(0, kPathRole, link);
-        item->setExpanded(true);
-        parent = item;
-    }
-    for (const QString& child : children) {
-        auto* item = new QTreeWidgetItem(parent);
-        item->setText(0, child);
-        item->setIcon(0, closed);
-        item->setData(0, kPathRole, Native(dir.filePath(child)));
-    }
-    m_folders->expandAll();
-    m_folders->setCurrentItem(parent);
-    m_folders->scrollToItem(parent);
-    m_current = chain.last();
+    ShowFolders();
     return true;
 }
 
 bool FolderLists::OpenSpecialFolder(const QString& name) {
-    const auto path = SpecialFolderPath(FromQt(name));
-    return path.ok() && OpenFolder(ToQt(path.value()));
+    if (!m_chooser.OpenSpecialFolder(FromQt(name)).ok())
+        return false;
+    ShowFolders();
+    return true;
 }
 
 void FolderLists::ChooseDrive(int index) {
-    if (index < 0 || index >= m_drives->count() || index == DriveIndexOf(m_current))
+    if (index < 0 || index >= m_drives->count())
         return;
-    if (!OpenFolder(m_drives->itemText(index)))
-        ShowDriveOf(m_current);
+    if (m_chooser.ChooseDrive(FromQt(m_drives->itemText(index))))
+        ShowFolders();
+    else
+        ShowDrive();
 }
 
 void FolderLists::OpenAfresh(const QString& folder) {
-    bool opened = false;
-    if (!folder.isEmpty() && QDir::isAbsolutePath(folder)) {
-        // A storage folder not made yet opens at what there is of it.
-        for (QString path = QDir::cleanPath(QDir::fromNativeSeparators(folder)); !opened;) {
-            opened = OpenFolder(path);
-            const QString up = QFileInfo(path).path();
-            if (up == path)
-                break;
-            path = up;
-        }
-    }
-    if (!opened && !OpenFolder(m_current) && !OpenFolder(QDir::currentPath()))
-        OpenFolder(QDir::rootPath());
-    ShowDriveOf(m_current);
+    m_chooser.OpenAfresh(FromQt(folder));
+    ShowFolders();
+    ShowDrive();
 }
 
-int FolderLists::DriveIndexOf(const QString& folder) const {
-    int best = -1;
-    for (int i = 0; i < m_drives->count(); ++i) {
-        const QString root = m_drives->itemText(i);
-        if (IsOnRoot(folder, root) && (best < 0 || root.size() > m_drives->itemText(best).size()))
-            best = i;
+void FolderLists::ShowFolders() {
+    const QIcon open(IconPixmap(QStringLiteral("folder_open"), 16));
+    const QIcon closed(IconPixmap(QStringLiteral("folder_closed"), 16));
+    m_folders->clear();
+    // Each line hangs below the last line one level up: the chain, then the children.
+    std::vector<QTreeWidgetItem*> parents;
+    QTreeWidgetItem* opened = nullptr;
+    const std::vector<FolderLine>& lines = m_chooser.Lines();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const FolderLine& line = lines[i];
+        parents.resize(static_cast<std::size_t>(line.depth));
+        auto* item =
+            parents.empty() ? new QTreeWidgetItem(m_folders) : new QTreeWidgetItem(parents.back());
+        item->setText(0, ToQt(line.name));
+        item->setIcon(0, line.open ? open : closed);
+        item->setData(0, kPathRole, ToQt(line.path));
+        item->setExpanded(line.open);
+        parents.push_back(item);
+        if (i == m_chooser.OpenedLine())
+            opened = item;
     }
-    return best;
+    m_folders->expandAll();
+    m_folders->setCurrentItem(opened);
+    m_folders->scrollToItem(opened);
 }
 
-void FolderLists::ShowDriveOf(const QString& folder) {
-    const int drive = DriveIndexOf(folder);
+void FolderLists::ShowDrive() {
+    const int drive = m_drives->findText(ToQt(m_chooser.ShownDrive()));
     if (drive >= 0)
         m_drives->setCurrentIndex(drive);
 }

@@ -295,7 +295,7 @@ void Form1::StopBatch() {
 
 SearchForm& Form1::searchForm() {
     if (m_searchForm == nullptr) {
-        m_searchForm = new SearchForm(this);
+        m_searchForm = new SearchForm(this, m_fs);
         connect(m_searchForm, &SearchForm::searchRequested, this, &Form1::searchRequested);
         // What the search skipped is told once the dialog is out of the way.
         connect(m_searchForm, &QDialog::accepted, this, [this] {
@@ -308,7 +308,7 @@ SearchForm& Form1::searchForm() {
 
 DirSelectForm& Form1::dirSelectForm() {
     if (m_dirSelectForm == nullptr) {
-        m_dirSelectForm = new DirSelectForm(m_mp3SaveFolderTxt, this);
+        m_dirSelectForm = new DirSelectForm(m_mp3SaveFolderTxt, this, m_fs);
     }
     return *m_dirSelectForm;
 }
@@ -392,38 +392,46 @@ void Form1::ApplyLayoutRule() {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_table && event->type() == QEvent::KeyPress) {
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-            emit deleteKeyPressed();
-            return true;
-        }
-    } else if (watched == m_gridViewport || watched == m_headerViewport) {
-        if (GridEvent(event))
-            return true;
-    } else if (watched == m_label5) {
-        switch (event->type()) {
-            case QEvent::Enter:
-            case QEvent::MouseMove: {
-                SetTextColour(m_label5, kLightCyan);
-                break;
-            }
-            case QEvent::MouseButtonRelease: {
-                auto* mouse = static_cast<QMouseEvent*>(event);
-                if (mouse->button() == Qt::LeftButton &&
-                    m_label5->rect().contains(mouse->position().toPoint())) {
-                    OpenSupportHome();
-                }
-                return true;
-            }
-            case QEvent::MouseButtonPress:
-                return true;
-            default:
-                break;
-        }
-    } else if (watched == static_cast<QObject*>(m_mp3SaveFolderTxt)) {
+    bool handled = false;
+    if (watched == m_table)
+        handled = TableEvent(event);
+    else if (watched == m_gridViewport || watched == m_headerViewport)
+        handled = GridEvent(event);
+    else if (watched == m_label5)
+        handled = Label5Event(event);
+    else if (watched == static_cast<QObject*>(m_mp3SaveFolderTxt))
         StorageBoxEvent(event);
+    return handled || QWidget::eventFilter(watched, event);
+}
+
+bool Form1::TableEvent(QEvent* event) {
+    if (event->type() != QEvent::KeyPress ||
+        static_cast<QKeyEvent*>(event)->key() != Qt::Key_Delete) {
+        return false;
     }
-    return QWidget::eventFilter(watched, event);
+    emit deleteKeyPressed();
+    return true;
+}
+
+bool Form1::Label5Event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::Enter:
+        case QEvent::MouseMove:
+            SetTextColour(m_label5, kLightCyan);
+            return false;
+        case QEvent::MouseButtonRelease: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton &&
+                m_label5->rect().contains(mouse->position().toPoint())) {
+                OpenSupportHome();
+            }
+            return true;
+        }
+        case QEvent::MouseButtonPress:
+            return true;
+        default:
+            return false;
+    }
 }
 
 bool Form1::GridEvent(QEvent* event) {

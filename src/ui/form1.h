@@ -160,7 +160,10 @@ class Form1 final : public QWidget {
     void SetUpGrid();
     void ApplyColumnWidths();
     void KeepColumnWidthsOverReset();
+    // One handler for each object the window watches; true when the event is used up.
+    bool TableEvent(QEvent* event);
     bool GridEvent(QEvent* event);
+    bool Label5Event(QEvent* event);
     void StorageBoxEvent(QEvent* event);
     void ApplyLayoutRule();
     void Option1Click();

@@ -1,4 +1,7 @@
 // The two settings tabs of Form1 and the way their controls become a Settings record.
+#include <span>
+#include <vector>
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,177 +25,242 @@ const QColor kLightGrey(0xC0, 0xC0, 0xC0);
 constexpr double kNotePoints = 7.5;
 constexpr double kSmallPoints = 8;
 
-// Positions inside these frames are in twips, like the frames themselves.
-QRadioButton* MakeOption(QWidget* parent, const char* name, int index, const QString& caption,
-                         int left, int top, int width) {
-    auto* option = new QRadioButton(caption, parent);
-    option->setObjectName(ArrayName(name, index));
-    option->setProperty("index", index);
-    SetTwipsGeometry(option, left, top, width, 255);
-    return option;
+// What a control of the settings tabs is; Control::look adds to it.
+enum class Kind { kCaptionFrame, kPlainFrame, kLabel, kNote, kOption, kEdit, kButton, kCheck };
+enum Look : unsigned {
+    kPlain = 0,
+    kSmall = 1,     // kSmallPoints
+    kBlueText = 2,  // kLightBlue
+    kCentred = 4,
+    kReadOnly = 8,
+};
+
+// One control of a settings tab, in twips inside the frame named `in` (the page when null).
+// The tables list them in creation order, which is also the order Tab moves through them.
+struct Control {
+    Kind kind;
+    const char* in;
+    const char* name;
+    int index;  // its element of the control array `name`; -1 when it is no array
+    const char* caption;
+    int left, top, width, height;
+    unsigned look = kPlain;
+};
+
+constexpr const char* kSameNameNote = "*すでに同じ名前のファイルがある場合番号を振ります。";
+
+QWidget* NewWidget(Kind kind, const QString& caption, QWidget* parent) {
+    switch (kind) {
+        case Kind::kCaptionFrame:
+            return new CaptionFrame(caption, parent);
+        case Kind::kLabel:
+        case Kind::kNote:
+            return new QLabel(caption, parent);
+        case Kind::kOption:
+            return new QRadioButton(caption, parent);
+        case Kind::kEdit:
+            return new QLineEdit(parent);
+        case Kind::kButton:
+            return new QPushButton(caption, parent);
+        case Kind::kCheck:
+            return new QCheckBox(caption, parent);
+        case Kind::kPlainFrame:
+            break;
+    }
+    return new QWidget(parent);
 }
 
-QLineEdit* MakeEdit(QWidget* parent, const QString& objectName, int left, int top, int width,
-                    int height) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(objectName);
-    SetTwipsGeometry(edit, left, top, width, height);
-    return edit;
+QWidget* MakeControl(QWidget* parent, const Control& c) {
+    QWidget* widget = NewWidget(c.kind, QString::fromUtf8(c.caption), parent);
+    if (c.index < 0) {
+        widget->setObjectName(QLatin1String(c.name));
+    } else {
+        widget->setObjectName(ArrayName(c.name, c.index));
+        widget->setProperty("index", c.index);
+    }
+    SetTwipsGeometry(widget, c.left, c.top, c.width, c.height);
+    return widget;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, int index, const QString& caption,
-                        int left, int top, int width) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(ArrayName(name, index));
-    button->setProperty("index", index);
-    SetTwipsGeometry(button, left, top, width, 330);
-    return button;
+void ApplyLook(QWidget* widget, const Control& c) {
+    auto* label = qobject_cast<QLabel*>(widget);
+    double points = (c.look & kSmall) != 0 ? kSmallPoints : 0;
+    if (c.kind == Kind::kNote) {
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        points = kNotePoints;
+    }
+    if (points > 0) {
+        QFont font = widget->font();
+        font.setPointSizeF(points);
+        widget->setFont(font);
+    }
+    if ((c.look & kBlueText) != 0)
+        SetTextColour(widget, kLightBlue);
+    if ((c.look & kCentred) != 0)
+        label->setAlignment(Qt::AlignCenter);
+    if ((c.look & kReadOnly) != 0)
+        qobject_cast<QLineEdit*>(widget)->setReadOnly(true);
 }
 
-QLabel* MakeNote(QWidget* parent, const QString& objectName, const QString& caption, int left,
-                 int top, int width, int height, double points) {
-    QLabel* note = MakeLabel(parent, objectName, caption, left, top, width, height);
-    note->setWordWrap(true);
-    note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QFont font = note->font();
-    font.setPointSizeF(points);
-    note->setFont(font);
-    return note;
+// Creates the controls of `table` on `page`, each inside the frame its row names.
+void BuildControls(QWidget* page, std::span<const Control> table) {
+    for (const Control& c : table) {
+        QWidget* parent = c.in == nullptr ? page : page->findChild<QWidget*>(QLatin1String(c.in));
+        ApplyLook(MakeControl(parent, c), c);
+    }
 }
 
-QWidget* MakePlainFrame(QWidget* parent, const QString& objectName, int left, int top, int width,
-                        int height) {
-    auto* frame = new QWidget(parent);
-    frame->setObjectName(objectName);
-    SetTwipsGeometry(frame, left, top, width, height);
-    return frame;
+// Frame19's conversion table: two rows of a character and the box for what replaces it.
+std::vector<Control> ConversionControls() {
+    std::vector<Control> table;
+    for (int i = 0; i < 11; ++i) {
+        const int left = 90 + (i % 6) * 840;
+        const int top = i < 6 ? 240 : 570;
+        table.push_back(
+            {Kind::kLabel, "Frame19", "Prohibitlabel", i, "", left, top, 210, 300, kCentred});
+        table.push_back({Kind::kEdit, "Frame19", "Text6", i, "", left + 240, top, 540, 300});
+    }
+    return table;
 }
 
-CaptionFrame* MakeFrame(QWidget* page, const char* name, const QString& caption, int top,
-                        int height) {
-    auto* frame = new CaptionFrame(caption, page);
-    frame->setObjectName(QLatin1String(name));
-    SetTwipsGeometry(frame, 90, top, 5205, height);
-    return frame;
-}
+constexpr Control kSet1Controls[] = {
+    // Frame1: where tag values come from, and what blank ones become in file names.
+    {Kind::kCaptionFrame, nullptr, "Frame1", -1, "タグ情報の読み取り設定", 90, 420, 5205, 2955},
+    {Kind::kOption, "Frame1", "Option1", 0, "ID3v1.1or1.0のみから情報を得る", 120, 240, 3045, 255},
+    {Kind::kOption, "Frame1", "Option1", 1, "ID3v2のみから情報を得る", 120, 495, 3000, 255},
+    {Kind::kOption, "Frame1", "Option1", 2, "ID3v1.1ｏｒ1.0及びｖ2から情報を得る", 120, 750, 4950,
+     255},
+    {Kind::kPlainFrame, "Frame1", "PriorityFrame", -1, "", 360, 1005, 4500, 510},
+    {Kind::kOption, "PriorityFrame", "Option1", 3, "ID3v1.1or1.0の情報を優先する", 0, 0, 4500, 255},
+    {Kind::kOption, "PriorityFrame", "Option1", 4, "ID3ｖ2の情報を優先する", 0, 255, 4500, 255},
+    {Kind::kNote, "Frame1", "Label20", 0, kSameNameNote, 3180, 240, 1950, 480, kBlueText},
+    {Kind::kLabel, "Frame1", "NameBlankLabel", -1, "ファイル名に使うタグに空白があった場合、", 120,
+     1545, 4950, 255},
+    {Kind::kPlainFrame, "Frame1", "NameBlankFrame", -1, "", 360, 1800, 4740, 255},
+    {Kind::kOption, "NameBlankFrame", "Option2", 0, "名前を変更しない", 0, 0, 1860, 255},
+    {Kind::kOption, "NameBlankFrame", "Option2", 1, "代りに指定した文字を入れる", 1890, 0, 2760,
+     255},
+    // Text1(0..5) in two rows of three: label, then box.
+    {Kind::kLabel, "Frame1", "Text1Label", 0, "曲名", 120, 2100, 360, 300, kSmall},
+    {Kind::kEdit, "Frame1", "Text1", 0, "", 510, 2100, 900, 300, kSmall},
+    {Kind::kLabel, "Frame1", "Text1Label", 2, "アルバム", 1410, 2100, 990, 300, kSmall},
+    {Kind::kEdit, "Frame1", "Text1", 2, "", 2430, 2100, 900, 300, kSmall},
+    {Kind::kLabel, "Frame1", "Text1Label", 4, "ジャンル", 3360, 2100, 990, 300, kSmall},
+    {Kind::kEdit, "Frame1", "Text1", 4, "", 4380, 2100, 630, 300, kSmall},
+    {Kind::kLabel, "Frame1", "Text1Label", 1, "年", 120, 2430, 360, 300, kSmall},
+    {Kind::kEdit, "Frame1", "Text1", 1, "", 510, 2430, 900, 300, kSmall},
+    {Kind::kLabel, "Frame1", "Text1Label", 3, "アーティスト", 1410, 2430, 990, 300, kSmall},
+    {Kind::kEdit, "Frame1", "Text1", 3, "", 2430, 2430, 900, 300, kSmall},
+    {Kind::kLabel, "Frame1", "Text1Label", 5, "トラック番号", 3360, 2430, 990, 300, kSmall},
+    {Kind::kEdit, "Frame1", "Text1", 5, "", 4380, 2430, 630, 300, kSmall},
+    // Frame23: the naming rule and its buttons.
+    {Kind::kCaptionFrame, nullptr, "Frame23", -1, "ファイル名の設定(ネーミング規則）", 90, 3450,
+     5205, 2085},
+    {Kind::kEdit, "Frame23", "FileNameSetting", -1, "", 90, 240, 4380, 330, kReadOnly},
+    {Kind::kLabel, "Frame23", "Mp3Label", -1, ".mp3", 4530, 240, 600, 330},
+    {Kind::kButton, "Frame23", "FileNameSetBtn", 0, "曲名", 90, 615, 630, 330},
+    {Kind::kButton, "Frame23", "FileNameSetBtn", 1, "アルバム", 750, 615, 870, 330},
+    {Kind::kButton, "Frame23", "FileNameSetBtn", 2, "アーティスト", 1650, 615, 1200, 330},
+    {Kind::kButton, "Frame23", "FileNameSetBtn", 3, "年", 2880, 615, 420, 330},
+    {Kind::kButton, "Frame23", "FileNameSetBtn", 4, "ジャンル", 90, 975, 870, 330},
+    {Kind::kButton, "Frame23", "FileNameSetBtn", 5, "トラック番号", 990, 975, 1200, 330},
+    {Kind::kButton, "Frame23", "FileNameSetBtn", 6, "クリア", 2220, 975, 690, 330},
+    {Kind::kButton, "Frame23", "FileNameSetBtn", 7, "　文字　", 2940, 975, 810, 330},
+    {Kind::kLabel, "Frame23", "NameCutLabel", -1, "区切り文字", 3360, 615, 900, 330},
+    {Kind::kEdit, "Frame23", "NameCutText", -1, "", 4290, 615, 810, 330},
+    {Kind::kEdit, "Frame23", "OriTxt", -1, "", 3780, 975, 1320, 330},
+    {Kind::kNote, "Frame23", "HintLabel", -1,
+     "高度なネーミングは、区切り文字を空白にして、文字ボタンに1文字ずつ入力することで可能!!"
+     "　*下の使用禁止文字は使わないように注意してください",
+     90, 1350, 5040, 690},
+    // Frame19: the character conversion table.
+    {Kind::kCaptionFrame, nullptr, "Frame19", -1, "タグ > ファイル名使用文字変換", 90, 5610, 5205,
+     1455},
+};
 
-const QString kSameNameNote = QStringLiteral("*すでに同じ名前のファイルがある場合番号を振ります。");
+// What follows the conversion table in Frame19.
+constexpr Control kFrame19Controls[] = {
+    {Kind::kButton, "Frame19", "Command2", -1, "初期化", 4290, 570, 810, 330},
+    {Kind::kNote, "Frame19", "ConversionNote", -1,
+     "ファイル名に使用できない文字を変換します。（基本的に半角＞全角すればOKです。"
+     "特に変更しないでいいと思います。）",
+     90, 930, 5040, 480},
+};
+
+constexpr Control kSet2Controls[] = {
+    {Kind::kCaptionFrame, nullptr, "Frame22", -1, "管理＆収納サポート", 90, 510, 5205, 4335},
+    // 255 high would reach into the box below.
+    {Kind::kLabel, "Frame22", "Label1", -1, "MP3ファイル保管フォルダ", 90, 300, 2400, 240},
+    {Kind::kEdit, "Frame22", "MP3SaveFolderTxt", -1, "", 90, 540, 4575, 345},
+    {Kind::kButton, "Frame22", "Command1", -1, "…", 4710, 570, 375, 285},
+    {Kind::kLabel, "Frame22", "Label2", -1,
+     "MP3ファイル保管フォルダの構造（Tagの情報を元に移動します。）", 90, 1110, 5085, 240, kSmall},
+    {Kind::kLabel, "Frame22", "Label28", -1, "...\\", 90, 1380, 270, 345},
+    {Kind::kEdit, "Frame22", "FileMoveText", -1, "", 360, 1350, 3240, 345, kReadOnly},
+    {Kind::kEdit, "Frame22", "OriTxt2", -1, "", 3660, 1350, 1440, 345},
+    {Kind::kButton, "Frame22", "FileMovepPlaceBtn", 0, "アーティスト", 330, 1740, 1155, 330},
+    {Kind::kButton, "Frame22", "FileMovepPlaceBtn", 1, "アルバム", 1515, 1740, 810, 330},
+    {Kind::kButton, "Frame22", "FileMovepPlaceBtn", 2, "ジャンル", 2355, 1740, 810, 330},
+    {Kind::kButton, "Frame22", "FileMovepPlaceBtn", 3, "年", 3195, 1740, 420, 330},
+    {Kind::kButton, "Frame22", "FileMovepPlaceBtn", 4, " クリア ", 3645, 1740, 720, 330},
+    {Kind::kButton, "Frame22", "FileMovepPlaceBtn", 5, " 文字 ", 4395, 1740, 720, 330},
+    {Kind::kLabel, "Frame22", "Label21", -1,
+     "TAG中の使用禁止文字はSet1の設定に従って変更されます。", 150, 2340, 4875, 255, kBlueText},
+    {Kind::kCheck, "Frame22", "FolderYN", -1, "フォルダ作成時に確認する。", 90, 2595, 2715, 255},
+    {Kind::kLabel, "Frame22", "Label14", -1, "フォルダ名に使うタグに空白があった場合、", 90, 2850,
+     3600, 255},
+    {Kind::kPlainFrame, "Frame22", "Frame4", -1, "", 90, 3120, 5070, 1170},
+    {Kind::kOption, "Frame4", "Option2", 2, "ファイルを移動しない", 210, 0, 2760, 255},
+    {Kind::kOption, "Frame4", "Option2", 3, "代りに指定した文字を入れる", 210, 255, 2760, 255},
+    {Kind::kLabel, "Frame4", "Text1Label", 7, "年", 210, 540, 990, 300, kSmall},
+    {Kind::kEdit, "Frame4", "Text1", 7, "", 1230, 540, 1080, 300, kSmall},
+    {Kind::kLabel, "Frame4", "Text1Label", 8, "アルバム", 2520, 540, 990, 300, kSmall},
+    {Kind::kEdit, "Frame4", "Text1", 8, "", 3540, 540, 1080, 300, kSmall},
+    {Kind::kLabel, "Frame4", "Text1Label", 9, "アーティスト", 210, 855, 990, 300, kSmall},
+    {Kind::kEdit, "Frame4", "Text1", 9, "", 1230, 855, 1080, 300, kSmall},
+    {Kind::kLabel, "Frame4", "Text1Label", 10, "ジャンル", 2520, 855, 990, 300, kSmall},
+    {Kind::kEdit, "Frame4", "Text1", 10, "", 3540, 855, 1080, 300, kSmall},
+    {Kind::kNote, "Frame22", "Label20", 1, kSameNameNote, 3180, 3180, 1995, 450, kBlueText},
+};
+
+template <class T>
+T* Child(const QWidget* page, const char* name, int index = -1) {
+    return page->findChild<T*>(index < 0 ? QString::fromLatin1(name) : ArrayName(name, index));
+}
 
 }  // namespace
 
 void Form1::BuildSet1Tab(QWidget* page) {
     MakeTitleLabel(page, "Label4", QStringLiteral("MP3高機能リネーミングツール"),
                    palette().color(QPalette::HighlightedText));
+    BuildControls(page, kSet1Controls);
+    BuildControls(page, ConversionControls());
+    BuildControls(page, kFrame19Controls);
 
-    // Frame1: where tag values come from, and what blank ones become in file names.
-    CaptionFrame* frame1 =
-        MakeFrame(page, "Frame1", QStringLiteral("タグ情報の読み取り設定"), 420, 2955);
-    m_option1[0] = MakeOption(frame1, "Option1", 0,
-                              QStringLiteral("ID3v1.1or1.0のみから情報を得る"), 120, 240, 3045);
-    m_option1[1] =
-        MakeOption(frame1, "Option1", 1, QStringLiteral("ID3v2のみから情報を得る"), 120, 495, 3000);
-    m_option1[2] =
-        MakeOption(frame1, "Option1", 2, QStringLiteral("ID3v1.1ｏｒ1.0及びｖ2から情報を得る"), 120,
-                   750, 4950);
-    QWidget* priority =
-        MakePlainFrame(frame1, QStringLiteral("PriorityFrame"), 360, 1005, 4500, 510);
-    m_option1[3] = MakeOption(priority, "Option1", 3,
-                              QStringLiteral("ID3v1.1or1.0の情報を優先する"), 0, 0, 4500);
-    m_option1[4] =
-        MakeOption(priority, "Option1", 4, QStringLiteral("ID3ｖ2の情報を優先する"), 0, 255, 4500);
-    for (QRadioButton* option : m_option1)
-        connect(option, &QRadioButton::clicked, this, &Form1::Option1Click);
-    SetTextColour(
-        MakeNote(frame1, ArrayName("Label20", 0), kSameNameNote, 3180, 240, 1950, 480, kNotePoints),
-        kLightBlue);
-
-    MakeLabel(frame1, QStringLiteral("NameBlankLabel"),
-              QStringLiteral("ファイル名に使うタグに空白があった場合、"), 120, 1545, 4950, 255);
-    QWidget* nameBlank =
-        MakePlainFrame(frame1, QStringLiteral("NameBlankFrame"), 360, 1800, 4740, 255);
-    m_option2[0] =
-        MakeOption(nameBlank, "Option2", 0, QStringLiteral("名前を変更しない"), 0, 0, 1860);
-    m_option2[1] = MakeOption(nameBlank, "Option2", 1, QStringLiteral("代りに指定した文字を入れる"),
-                              1890, 0, 2760);
-
-    // Text1(0..5) in two rows of three: label, then box.
-    struct DefaultBox {
-        int index;
-        const char* caption;
-        int left, top, labelWidth, boxWidth;
-    };
-    const DefaultBox nameDefaults[] = {
-        {0, "曲名", 120, 2100, 360, 900},          {2, "アルバム", 1410, 2100, 990, 900},
-        {4, "ジャンル", 3360, 2100, 990, 630},     {1, "年", 120, 2430, 360, 900},
-        {3, "アーティスト", 1410, 2430, 990, 900}, {5, "トラック番号", 3360, 2430, 990, 630},
-    };
-    QFont small = font();
-    small.setPointSizeF(kSmallPoints);
-    for (const DefaultBox& d : nameDefaults) {
-        QLabel* label = MakeLabel(frame1, ArrayName("Text1Label", d.index),
-                                  QString::fromUtf8(d.caption), d.left, d.top, d.labelWidth, 300);
-        label->setFont(small);
-        m_text1[d.index] = MakeEdit(frame1, ArrayName("Text1", d.index), d.left + d.labelWidth + 30,
-                                    d.top, d.boxWidth, 300);
-        m_text1[d.index]->setFont(small);
-        m_text1[d.index]->setProperty("index", d.index);
+    for (int i = 0; i < 5; ++i) {
+        m_option1[i] = Child<QRadioButton>(page, "Option1", i);
+        connect(m_option1[i], &QRadioButton::clicked, this, &Form1::Option1Click);
     }
-
-    // Frame23: the naming rule and its buttons.
-    CaptionFrame* frame23 =
-        MakeFrame(page, "Frame23", QStringLiteral("ファイル名の設定(ネーミング規則）"), 3450, 2085);
-    m_fileNameSetting = MakeEdit(frame23, QStringLiteral("FileNameSetting"), 90, 240, 4380, 330);
-    m_fileNameSetting->setReadOnly(true);
-    MakeLabel(frame23, QStringLiteral("Mp3Label"), QStringLiteral(".mp3"), 4530, 240, 600, 330);
-    struct RuleButton {
-        const char* caption;
-        int left, top, width;
-    };
-    const RuleButton nameButtons[] = {
-        {"曲名", 90, 615, 630},     {"アルバム", 750, 615, 870},  {"アーティスト", 1650, 615, 1200},
-        {"年", 2880, 615, 420},     {"ジャンル", 90, 975, 870},   {"トラック番号", 990, 975, 1200},
-        {"クリア", 2220, 975, 690}, {"　文字　", 2940, 975, 810},
-    };
+    for (int i = 0; i < 2; ++i)
+        m_option2[i] = Child<QRadioButton>(page, "Option2", i);
+    for (int i = 0; i <= 5; ++i)
+        m_text1[i] = Child<QLineEdit>(page, "Text1", i);
+    m_fileNameSetting = Child<QLineEdit>(page, "FileNameSetting");
     for (int i = 0; i < 8; ++i) {
-        const RuleButton& b = nameButtons[i];
-        QPushButton* button = MakeButton(frame23, "FileNameSetBtn", i, QString::fromUtf8(b.caption),
-                                         b.left, b.top, b.width);
-        connect(button, &QPushButton::clicked, this, [this, i] { FileNameSetBtnClick(i); });
+        connect(Child<QPushButton>(page, "FileNameSetBtn", i), &QPushButton::clicked, this,
+                [this, i] { FileNameSetBtnClick(i); });
     }
-    MakeLabel(frame23, QStringLiteral("NameCutLabel"), QStringLiteral("区切り文字"), 3360, 615, 900,
-              330);
-    m_nameCutText = MakeEdit(frame23, QStringLiteral("NameCutText"), 4290, 615, 810, 330);
+    m_nameCutText = Child<QLineEdit>(page, "NameCutText");
     m_nameCutText->setValidator(new CodePointLimit(3, m_nameCutText));
-    m_oriTxt = MakeEdit(frame23, QStringLiteral("OriTxt"), 3780, 975, 1320, 330);
-    MakeNote(
-        frame23, QStringLiteral("HintLabel"),
-        QStringLiteral("高度なネーミングは、区切り文字を空白にして、文字ボタンに1文字ずつ入力する"
-                       "ことで可能!!　*下の使用禁止文字は使わないように注意してください"),
-        90, 1350, 5040, 690, kNotePoints);
-
-    // Frame19: the character conversion table.
-    CaptionFrame* frame19 =
-        MakeFrame(page, "Frame19", QStringLiteral("タグ > ファイル名使用文字変換"), 5610, 1455);
+    m_oriTxt = Child<QLineEdit>(page, "OriTxt");
     for (int i = 0; i < 11; ++i) {
-        const int left = 90 + (i % 6) * 840;
-        const int top = i < 6 ? 240 : 570;
-        m_prohibitLabel[i] =
-            MakeLabel(frame19, ArrayName("Prohibitlabel", i), {}, left, top, 210, 300);
-        m_prohibitLabel[i]->setAlignment(Qt::AlignCenter);
-        m_prohibitLabel[i]->setProperty("index", i);
-        m_text6[i] = MakeEdit(frame19, ArrayName("Text6", i), left + 240, top, 540, 300);
-        m_text6[i]->setProperty("index", i);
+        m_prohibitLabel[i] = Child<QLabel>(page, "Prohibitlabel", i);
+        m_text6[i] = Child<QLineEdit>(page, "Text6", i);
         connect(m_text6[i], &QLineEdit::textChanged, this, [this, i] { CheckReplacement(i); });
     }
-    auto* command2 = new QPushButton(QStringLiteral("初期化"), frame19);
-    command2->setObjectName(QStringLiteral("Command2"));
-    SetTwipsGeometry(command2, 4290, 570, 810, 330);
-    connect(command2, &QPushButton::clicked, this, &Form1::Command2Click);
-    MakeNote(frame19, QStringLiteral("ConversionNote"),
-             QStringLiteral(
-                 "ファイル名に使用できない文字を変換します。（基本的に半角＞全角すればOKです。"
-                 "特に変更しないでいいと思います。）"),
-             90, 930, 5040, 480, kNotePoints);
+    connect(Child<QPushButton>(page, "Command2"), &QPushButton::clicked, this,
+            &Form1::Command2Click);
 
     for (QLineEdit* box : {m_oriTxt, m_nameCutText})
         WatchCleaning(box);
@@ -206,86 +274,25 @@ void Form1::BuildSet2Tab(QWidget* page) {
     m_label5->setMouseTracking(true);
     m_label5->setCursor(Qt::PointingHandCursor);
     m_label5->installEventFilter(this);
+    BuildControls(page, kSet2Controls);
 
-    CaptionFrame* frame22 = new CaptionFrame(QStringLiteral("管理＆収納サポート"), page);
-    frame22->setObjectName(QStringLiteral("Frame22"));
-    SetTwipsGeometry(frame22, 90, 510, 5205, 4335);
-
-    MakeLabel(frame22, QStringLiteral("Label1"), QStringLiteral("MP3ファイル保管フォルダ"), 90, 300,
-              2400, 240);  // 255 would reach into the box below
-    m_mp3SaveFolderTxt = MakeEdit(frame22, QStringLiteral("MP3SaveFolderTxt"), 90, 540, 4575, 345);
+    m_mp3SaveFolderTxt = Child<QLineEdit>(page, "MP3SaveFolderTxt");
     m_mp3SaveFolderTxt->installEventFilter(this);
-    auto* command1 = new QPushButton(QStringLiteral("…"), frame22);
-    command1->setObjectName(QStringLiteral("Command1"));
-    SetTwipsGeometry(command1, 4710, 570, 375, 285);
-    connect(command1, &QPushButton::clicked, this, &Form1::ShowDirSelectForm);
-
-    QLabel* label2 =
-        MakeLabel(frame22, QStringLiteral("Label2"),
-                  QStringLiteral("MP3ファイル保管フォルダの構造（Tagの情報を元に移動します。）"),
-                  90, 1110, 5085, 240);
-    QFont small = font();
-    small.setPointSizeF(kSmallPoints);
-    label2->setFont(small);
-    MakeLabel(frame22, QStringLiteral("Label28"), QStringLiteral("...\\"), 90, 1380, 270, 345);
-    m_fileMoveText = MakeEdit(frame22, QStringLiteral("FileMoveText"), 360, 1350, 3240, 345);
-    m_fileMoveText->setReadOnly(true);
-    m_oriTxt2 = MakeEdit(frame22, QStringLiteral("OriTxt2"), 3660, 1350, 1440, 345);
-    struct RuleButton {
-        const char* caption;
-        int left, width;
-    };
-    const RuleButton folderButtons[] = {
-        {"アーティスト", 330, 1155}, {"アルバム", 1515, 810}, {"ジャンル", 2355, 810},
-        {"年", 3195, 420},           {" クリア ", 3645, 720}, {" 文字 ", 4395, 720},
-    };
+    connect(Child<QPushButton>(page, "Command1"), &QPushButton::clicked, this,
+            &Form1::ShowDirSelectForm);
+    m_fileMoveText = Child<QLineEdit>(page, "FileMoveText");
+    m_oriTxt2 = Child<QLineEdit>(page, "OriTxt2");
     for (int i = 0; i < 6; ++i) {
-        const RuleButton& b = folderButtons[i];
-        QPushButton* button = MakeButton(frame22, "FileMovepPlaceBtn", i,
-                                         QString::fromUtf8(b.caption), b.left, 1740, b.width);
-        connect(button, &QPushButton::clicked, this, [this, i] { FileMovepPlaceBtnClick(i); });
+        connect(Child<QPushButton>(page, "FileMovepPlaceBtn", i), &QPushButton::clicked, this,
+                [this, i] { FileMovepPlaceBtnClick(i); });
     }
-
-    SetTextColour(MakeLabel(frame22, QStringLiteral("Label21"),
-                            QStringLiteral("TAG中の使用禁止文字はSet1の設定に従って変更されます。"),
-                            150, 2340, 4875, 255),
-                  kLightBlue);
-    m_folderYN = new QCheckBox(QStringLiteral("フォルダ作成時に確認する。"), frame22);
-    m_folderYN->setObjectName(QStringLiteral("FolderYN"));
-    SetTwipsGeometry(m_folderYN, 90, 2595, 2715, 255);
-
-    MakeLabel(frame22, QStringLiteral("Label14"),
-              QStringLiteral("フォルダ名に使うタグに空白があった場合、"), 90, 2850, 3600, 255);
-    QWidget* frame4 = MakePlainFrame(frame22, QStringLiteral("Frame4"), 90, 3120, 5070, 1170);
-    m_option2[2] =
-        MakeOption(frame4, "Option2", 2, QStringLiteral("ファイルを移動しない"), 210, 0, 2760);
-    m_option2[3] = MakeOption(frame4, "Option2", 3, QStringLiteral("代りに指定した文字を入れる"),
-                              210, 255, 2760);
-    struct DefaultBox {
-        int index;
-        const char* caption;
-        int left, top;
-    };
-    const DefaultBox folderDefaults[] = {
-        {7, "年", 210, 540},
-        {8, "アルバム", 2520, 540},
-        {9, "アーティスト", 210, 855},
-        {10, "ジャンル", 2520, 855},
-    };
-    for (const DefaultBox& d : folderDefaults) {
-        QLabel* label = MakeLabel(frame4, ArrayName("Text1Label", d.index),
-                                  QString::fromUtf8(d.caption), d.left, d.top, 990, 300);
-        label->setFont(small);
-        m_text1[d.index] =
-            MakeEdit(frame4, ArrayName("Text1", d.index), d.left + 1020, d.top, 1080, 300);
-        m_text1[d.index]->setFont(small);
-        m_text1[d.index]->setProperty("index", d.index);
-        WatchCleaning(m_text1[d.index]);
+    m_folderYN = Child<QCheckBox>(page, "FolderYN");
+    for (int i = 2; i < 4; ++i)
+        m_option2[i] = Child<QRadioButton>(page, "Option2", i);
+    for (int i = 7; i <= 10; ++i) {
+        m_text1[i] = Child<QLineEdit>(page, "Text1", i);
+        WatchCleaning(m_text1[i]);
     }
-    QLabel* label20 = MakeNote(frame22, ArrayName("Label20", 1), kSameNameNote, 3180, 3180, 1995,
-                               450, kNotePoints);
-    label20->setProperty("index", 1);
-    SetTextColour(label20, kLightBlue);
     WatchCleaning(m_oriTxt2);
 }
 

@@ -10,8 +10,8 @@
 
 namespace tagwright {
 
-SearchForm::SearchForm(QWidget* parent)
-    : FolderDialog(parent, "SearchForm", QStringLiteral("MP3File検索&追加"), QSize(5700, 3195),
+SearchForm::SearchForm(QWidget* parent, FileSystem& fs)
+    : FolderDialog(parent, fs, "SearchForm", QStringLiteral("MP3File検索&追加"), QSize(5700, 3195),
                    QStringLiteral("MP3File　Search！！"),
                    {QRect(3270, 90, 2385, 465), QRect(3270, 570, 2385, 435),
                     QRect(3210, 2820, 360, 360), QRect(3600, 2820, 360, 360)}) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/file_system.h"
 #include "ui/folder_dialog.h"
 
 class QCheckBox;
@@ -13,7 +14,8 @@ class SearchForm final : public FolderDialog {
     Q_OBJECT
 
   public:
-    explicit SearchForm(QWidget* parent);
+    /// The folder list reads folders through `fs`.
+    explicit SearchForm(QWidget* parent, FileSystem& fs = RealFileSystem());
 
     /// The search the dialog asks for: the opened folder, "mp3" or "" (also files with tags of
     /// any extension), and whether the folders below it are searched too.

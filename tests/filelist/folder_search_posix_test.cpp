@@ -5,7 +5,6 @@
 
 #include "filelist/filelist_test_util.h"
 #include "filelist/folder_search.h"
-#include "filelist/search_dialog.h"
 #include "support/mp3_bytes.h"
 #include "support/temp_dir.h"
 
@@ -31,17 +30,6 @@ TEST(FolderSearchPosix, LinkLoopIsNotFollowed) {
     std::sort(report.linksNotFollowed.begin(), report.linksNotFollowed.end());
     EXPECT_EQ(report.linksNotFollowed, (std::vector<std::string>{dir / "A/up", dir / "again"}));
     EXPECT_TRUE(report.skipped.empty());
-}
-
-TEST(SearchDialogPosix, DriveOfPicksLongestHoldingRoot) {
-    const std::vector<std::string> roots{"/", "/media/usb", "/mnt/"};
-    const std::pair<const char*, const char*> cases[] = {
-        {"/home/u/Music", "/"},       {"/media/usb/Music", "/media/usb"},
-        {"/media/usb", "/media/usb"}, {"/media/usb2/x", "/"},
-        {"/mnt/disk", "/mnt/"},
-    };
-    for (const auto& [folder, drive] : cases)
-        EXPECT_EQ(SearchDialogLogic::DriveOf(folder, roots), drive) << folder;
 }
 
 }  // namespace

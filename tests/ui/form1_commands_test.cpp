@@ -151,6 +151,7 @@ class Form1CommandsTest : public QObject {
     void dropAddsFilesAndFoldersInOrder();
     void dropOfUnreadableFolderTellsWhatWasSkipped();
     void searchTellsSkippedEntriesAfterItsDialogCloses();
+    void searchFollowsTheDialogsControls();
     void popupCommands_data();
     void popupCommands();
     void deleteKey_data();
@@ -258,6 +259,39 @@ void Form1CommandsTest::searchTellsSkippedEntriesAfterItsDialogCloses() {
     QVERIFY(!searchStillShown);
     QVERIFY(entries.startsWith(ToQt(dir / "a/locked") + QStringLiteral(": ")));
     QCOMPARE(window.fileCountLabel()->text(), QStringLiteral("5"));  // 2, then all 3
+}
+
+// The dialog's controls decide the search: at first the opened folder's mp3 files only; a
+// greyed tick counts as ticked, and by tags adds tagged files of any name.
+void Form1CommandsTest::searchFollowsTheDialogsControls() {
+    using namespace tagwright::test;
+    TempDir dir;
+    dir.Write("a.mp3", Audio(300));
+    dir.Write("tagged.dat", Cat({Id3v2Tag(3, {}), Audio(300)}));
+    dir.Write("Sub/b.mp3", Audio(300));
+    Form1 window;
+    window.show();
+    tagwright::SearchForm& search = window.searchForm();
+    QVERIFY(search.lists().OpenFolder(ToQt(dir.path())));
+    const auto searchOnce = [&window] {
+        WhenModalOpens(
+            [](QWidget* modal) {
+                QTest::mouseClick(modal->findChild<QPushButton*>(QStringLiteral("Command1_0")),
+                                  Qt::LeftButton);
+            },
+            QStringLiteral("SearchForm"));
+        Click(window, "Command4");
+    };
+    searchOnce();
+    QCOMPARE(Column(window.store(), ListStore::kFileName), QStringList({"a.mp3"}));
+    QCOMPARE(window.fileCountLabel()->text(), QStringLiteral("1"));
+
+    auto* check1 = search.findChild<QCheckBox*>(QStringLiteral("Check1"));
+    check1->setTristate(true);
+    check1->setCheckState(Qt::PartiallyChecked);
+    search.findChild<QRadioButton*>(QStringLiteral("Option1_1"))->setChecked(true);
+    searchOnce();
+    QCOMPARE(window.fileCountLabel()->text(), QStringLiteral("4"));
 }
 
 void Form1CommandsTest::popupCommands_data() {
