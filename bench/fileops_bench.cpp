@@ -12,12 +12,10 @@
 #include <vector>
 
 #include "filelist/list_store.h"
-#include "fileops/fileops_fixture.h"
 #include "fileops/move_batch.h"
 #include "fileops/rename_batch.h"
 #include "naming/field_selection.h"
-#include "support/mp3_bytes.h"
-#include "support/temp_dir.h"
+#include "support/bench_files.h"
 
 namespace {
 
@@ -38,9 +36,19 @@ std::string Title(int i) {
     return "Title" + std::to_string(i);
 }
 
+// Title names, artist/album folders, no question asked.
+Settings BatchSettings(const std::string& storage) {
+    Settings s;
+    s.FileNameSetting = "曲名";
+    s.FileMoveText = "アーティスト\\アルバム\\";
+    s.FolderYN = false;
+    s.MP3SaveFolderTxt = storage;
+    return s;
+}
+
 // One folder of kFiles tagged files, listed as the drop handler would list them.
 struct Tree {
-    test::TempDir dir;
+    bench::ScratchFolder dir;
     std::string in = dir.MakeFolder("in");
     std::string storage = dir.MakeFolder("Music") + "/";
     std::vector<std::string> paths;
@@ -48,15 +56,15 @@ struct Tree {
 
     Tree() {
         for (int i = 0; i < kFiles; ++i) {
-            test::Id3v1Fields f;
-            f.title = test::B(Title(i));
-            f.artist = test::B(Artist(i));
-            f.album = test::B(Album(i));
-            f.year = test::B("2001");
+            bench::Id3v1Fields f;
+            f.title = Title(i);
+            f.artist = Artist(i);
+            f.album = Album(i);
+            f.year = "2001";
             f.track = i % 256;
             const std::string p = in + "/f" + std::to_string(i) + ".mp3";
             RealFileSystem()
-                .WriteFile(p, test::Cat({test::Audio(2048), test::Id3v1Trailer(f)}))
+                .WriteFile(p, bench::Cat({bench::Audio(2048), bench::Id3v1(f)}))
                 .ThrowIfError();
             paths.push_back(p);
         }
@@ -115,7 +123,7 @@ void BM_RenameBatch(benchmark::State& state) {
         double batch = 0, loop = 0, tags = 0;
         {
             Tree t;
-            const Settings s = test::TestSettings(t.storage);
+            const Settings s = BatchSettings(t.storage);
             tags = TagReads(t, s, TagR::kModeFileName);
             batch = Millis([&] { RunRenameBatch(t.store, s, RealFileSystem()); });
         }
@@ -137,7 +145,7 @@ void BM_MoveBatch(benchmark::State& state) {
         double batch = 0, loop = 0, tags = 0;
         {
             Tree t;
-            const Settings s = test::TestSettings(t.storage);
+            const Settings s = BatchSettings(t.storage);
             tags = TagReads(t, s, TagR::kModeFolder);
             batch = Millis([&] { RunMoveBatch(t.store, s, RealFileSystem()); });
         }

@@ -19,8 +19,7 @@
 #include "filelist/folder_search.h"
 #include "filelist/list_commands.h"
 #include "filelist/list_store.h"
-#include "support/mp3_bytes.h"
-#include "support/temp_dir.h"
+#include "support/bench_files.h"
 
 // Every allocation of the process is counted, so that the bytes the rows hold can be told
 // apart from the page cache and the allocator's own slack.
@@ -75,7 +74,7 @@ constexpr int kFilesPerAlbum = 50;  // 40 .mp3 and 10 others
 constexpr int kFiles = kArtists * kAlbumsPerArtist * kFilesPerAlbum;
 constexpr int kMp3Files = kFiles * 4 / 5;
 
-void WriteFile(const std::string& path, const test::Bytes& bytes) {
+void WriteFile(const std::string& path, const bench::Bytes& bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
         std::abort();
@@ -84,14 +83,14 @@ void WriteFile(const std::string& path, const test::Bytes& bytes) {
 
 // Made once per run under the system's temporary folder and removed at exit.
 struct Library {
-    test::TempDir dir;
+    bench::ScratchFolder dir;
     Library() {
-        test::Id3v1Fields f;
-        f.title = test::B("Title");
+        bench::Id3v1Fields f;
+        f.title = "Title";
         f.track = 1;
-        const test::Bytes mp3 =
-            test::Cat({test::Id3v2Tag(3, {}, 64), test::Audio(1000), test::Id3v1Trailer(f)});
-        const test::Bytes other = test::Audio(600);
+        const bench::Bytes mp3 =
+            bench::Cat({bench::Id3v23({}, 64), bench::Audio(1000), bench::Id3v1(f)});
+        const bench::Bytes other = bench::Audio(600);
         const char* otherExt[] = {".jpg", ".txt", ".m3u", ".wav", ".log"};
         for (int a = 0; a < kArtists; ++a) {
             const std::string artist = dir.MakeFolder("Artist " + std::to_string(a));

@@ -11,8 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/mp3_bytes.h"
-#include "support/temp_dir.h"
+#include "support/bench_files.h"
 #include "tags/mp3_tag.h"
 
 #ifdef TAGWRIGHT_HAVE_TAGLIB
@@ -26,36 +25,34 @@ using namespace tagwright;
 
 constexpr int kFiles = 10'000;
 
-test::Bytes TagFor(int i) {
-    using test::B;
-    using test::TextBody;
+bench::Bytes TagFor(int i) {
+    using bench::TextFrame;
     const std::string n = std::to_string(i);
     // The mix people's files have: UTF-16 text, a comment, a few TXXX frames, padding.
-    std::vector<test::Id3v2Frame> frames = {
-        {"TIT2", TextBody(1, test::Utf16LeBom(u"夜に駆ける Title"))},
-        {"TPE1", TextBody(1, test::Utf16LeBom(u"YOASOBI"))},
-        {"TALB", TextBody(0, B("\x93\xFA\x96\x7B Album " + n))},
-        {"TYER", TextBody(0, B("2020"))},
-        {"TCON", TextBody(0, B("(13)"))},
-        {"TRCK", TextBody(0, B(std::to_string(i % 20 + 1) + "/20"))},
-        {"COMM", TextBody(0, B(std::string_view("eng\0Some comment text for the file", 36)))},
+    std::vector<std::pair<std::string, bench::Bytes>> frames = {
+        {"TIT2", bench::Utf16Frame(u"夜に駆ける Title")},
+        {"TPE1", bench::Utf16Frame(u"YOASOBI")},
+        {"TALB", TextFrame(0, "\x93\xFA\x96\x7B Album " + n)},
+        {"TYER", TextFrame(0, "2020")},
+        {"TCON", TextFrame(0, "(13)")},
+        {"TRCK", TextFrame(0, std::to_string(i % 20 + 1) + "/20")},
+        {"COMM", TextFrame(0, std::string_view("eng\0Some comment text for the file", 36))},
     };
     for (int k = 0; k < 4; ++k)
-        frames.push_back(
-            {"TXXX", TextBody(0, B("KEY" + std::to_string(k) + std::string(60, 'v')))});
+        frames.push_back({"TXXX", TextFrame(0, "KEY" + std::to_string(k) + std::string(60, 'v'))});
     // Tags from about 1 KB to 2 KB.
-    return test::Id3v2Tag(3, frames, 500 + static_cast<std::size_t>(i % 1000));
+    return bench::Id3v23(frames, 500 + static_cast<std::size_t>(i % 1000));
 }
 
 struct Corpus {
-    test::TempDir dir;
+    bench::ScratchFolder dir;
     std::vector<std::string> paths;
     Corpus() {
-        const test::Bytes audio = test::Audio(4000);
+        const bench::Bytes audio = bench::Audio(4000);
         paths.reserve(kFiles);
         for (int i = 0; i < kFiles; ++i) {
             paths.push_back(
-                dir.Write("f" + std::to_string(i) + ".mp3", test::Cat({TagFor(i), audio})));
+                dir.Write("f" + std::to_string(i) + ".mp3", bench::Cat({TagFor(i), audio})));
         }
     }
 };

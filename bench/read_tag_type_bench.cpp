@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support/mp3_bytes.h"
-#include "support/temp_dir.h"
+#include "support/bench_files.h"
 #include "tags/mp3_tag.h"
 
 namespace {
@@ -19,14 +18,14 @@ using namespace tagwright;
 constexpr int kFiles = 10'000;
 
 struct Corpus {
-    test::TempDir dir;
+    bench::ScratchFolder dir;
     std::vector<std::string> paths;
     Corpus() {
-        test::Id3v1Fields f;
-        f.title = test::B("Title");
+        bench::Id3v1Fields f;
+        f.title = "Title";
         f.track = 3;
-        const test::Bytes bytes =
-            test::Cat({test::Id3v2Tag(3, {}, 64), test::Audio(2000), test::Id3v1Trailer(f)});
+        const bench::Bytes bytes =
+            bench::Cat({bench::Id3v23({}, 64), bench::Audio(2000), bench::Id3v1(f)});
         paths.reserve(kFiles);
         for (int i = 0; i < kFiles; ++i) {
             paths.push_back(dir.Write("f" + std::to_string(i) + ".mp3", bytes));

@@ -19,8 +19,7 @@
 #include "filelist/folder_search.h"
 #include "filelist/list_store.h"
 #include "platform/file_system.h"
-#include "support/mp3_bytes.h"
-#include "support/temp_dir.h"
+#include "support/bench_files.h"
 #include "ui/form1.h"
 #include "ui/qt_text.h"
 
@@ -36,7 +35,7 @@ constexpr int kFiles = kArtists * kAlbumsPerArtist * kFilesPerAlbum;
 
 // artist/album/track.mp3, each file a little audio and an ID3v1.1 tag.
 const std::string& Library() {
-    static test::TempDir dir;
+    static bench::ScratchFolder dir;
     static const std::string root = [] {
         const std::string top = dir.MakeFolder("library");
         for (int a = 0; a < kArtists; ++a) {
@@ -46,14 +45,8 @@ const std::string& Library() {
                 std::filesystem::create_directories(folder);
                 for (int t = 0; t < kFilesPerAlbum; ++t) {
                     const std::string title = "Track " + std::to_string(t);
-                    const test::Bytes bytes =
-                        test::Cat({test::Audio(64), test::Id3v1Trailer({test::B(title),
-                                                                        test::B("Artist"),
-                                                                        test::B("Album"),
-                                                                        test::B("2001"),
-                                                                        {},
-                                                                        t,
-                                                                        0})});
+                    const bench::Bytes bytes = bench::Cat(
+                        {bench::Audio(64), bench::Id3v1({title, "Artist", "Album", "2001", t, 0})});
                     const std::string path = folder + "/" + std::to_string(t) + ".mp3";
                     std::FILE* f = std::fopen(path.c_str(), "wb");
                     if (f == nullptr ||
