@@ -72,15 +72,47 @@ Result<void> DryRunFileSystem::Relocate(const char* op, const std::string& from,
     return {};
 }
 
-Result<void> DryRunFileSystem::RenameFile(const std::string& p, const std::string& newName) {
+Result<FileIdentity> DryRunFileSystem::IdentifyFile(const std::string& p) {
+    const std::string real = RealPathOf(p);
+    if (real.empty())
+        return MakeSystemError("identify", p, ENOENT);
+    return m_inner.IdentifyFile(real);
+}
+
+std::optional<Error> DryRunFileSystem::Changed(const char* op, const std::string& p,
+                                               const FileIdentity& expected) {
+    if (!expected.Known())
+        return std::nullopt;
+    auto id = IdentifyFile(p);
+    if (id.ok() && *id == expected)
+        return std::nullopt;
+    return Error{op, p, kFileChangedReason, 0, ErrorKind::kFileChanged};
+}
+
+Result<void> DryRunFileSystem::RenameFile(const std::string& p, const std::string& newName,
+                                          const FileIdentity& expected) {
+    if (auto changed = Changed("rename", p, expected))
+        return *changed;
     return Relocate("rename", p, path::Join(path::ParentFolder(p), newName), Action::Kind::kRename);
 }
 
-Result<void> DryRunFileSystem::MoveFile(const std::string& p, const std::string& destFolder,
-                                        const std::string& newName) {
+Result<std::string> DryRunFileSystem::MoveFile(const std::string& p, const FileIdentity& expected,
+                                               const std::string& destFolder,
+                                               const NameCandidates& names) {
+    if (auto changed = Changed("move", p, expected))
+        return *changed;
     if (!FolderExists(destFolder))
         return MakeSystemError("move", p, ENOENT);
-    return Relocate("move", p, path::Join(destFolder, newName), Action::Kind::kMove);
+    for (int i = 0;; ++i) {
+        const auto name = names(i);
+        if (!name)
+            return MakeSystemError("move", p, EEXIST);
+        Result<void> r = Relocate("move", p, path::Join(destFolder, *name), Action::Kind::kMove);
+        if (r.ok())
+            return *name;
+        if (r.error().kind != ErrorKind::kAlreadyExists)
+            return r.error();
+    }
 }
 
 Result<void> DryRunFileSystem::CreateFolder(const std::string& p) {

@@ -119,13 +119,46 @@ Result<void> MemoryFileSystem::Place(const char* op, const std::string& from,
     return {};
 }
 
-Result<void> MemoryFileSystem::RenameFile(const std::string& p, const std::string& newName) {
+Result<FileIdentity> MemoryFileSystem::IdentifyFile(const std::string& p) {
+    const auto it = m_files.find(p);
+    if (it == m_files.end())
+        return MakeSystemError("identify", p, m_folders.count(p) != 0 ? EISDIR : ENOENT);
+    // The bytes' address: it moves with the file on rename and is unique while the file lives.
+    return FileIdentity{1, reinterpret_cast<std::uintptr_t>(it->second.get())};
+}
+
+std::optional<Error> MemoryFileSystem::Changed(const char* op, const std::string& p,
+                                               const FileIdentity& expected) {
+    if (!expected.Known())
+        return std::nullopt;
+    auto id = IdentifyFile(p);
+    if (id.ok() && *id == expected)
+        return std::nullopt;
+    return Error{op, p, kFileChangedReason, 0, ErrorKind::kFileChanged};
+}
+
+Result<void> MemoryFileSystem::RenameFile(const std::string& p, const std::string& newName,
+                                          const FileIdentity& expected) {
+    if (auto changed = Changed("rename", p, expected))
+        return *changed;
     return Place("rename", p, Parent(p), newName);
 }
 
-Result<void> MemoryFileSystem::MoveFile(const std::string& p, const std::string& destFolder,
-                                        const std::string& newName) {
-    return Place("move", p, destFolder, newName);
+Result<std::string> MemoryFileSystem::MoveFile(const std::string& p, const FileIdentity& expected,
+                                               const std::string& destFolder,
+                                               const NameCandidates& names) {
+    if (auto changed = Changed("move", p, expected))
+        return *changed;
+    for (int i = 0;; ++i) {
+        const auto name = names(i);
+        if (!name)
+            return MakeSystemError("move", p, EEXIST);
+        Result<void> r = Place("move", p, destFolder, *name);
+        if (r.ok())
+            return *name;
+        if (r.error().kind != ErrorKind::kAlreadyExists)
+            return r.error();
+    }
 }
 
 Result<void> MemoryFileSystem::CreateFolder(const std::string& p) {
