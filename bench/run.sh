@@ -1,54 +1,121 @@
 #!/usr/bin/env bash
-# Times tagwright-cli over a generated tree of 100,000 files against plain baseline loops:
-#   search --recursive  vs  a walk that opens each file and reads 3 + 128 bytes;
-#   probe --json        vs  a loop that reads each file's header and whole tag, and TagLib.
-# Usage: bench/run.sh [FILES]   (builds the default preset first)
+# Times tagwright-cli end to end (process start included, over every MP3 through xargs) on a
+# generated tree against plain C loops over the same files, and prints each ratio:
+#   search --recursive   vs  a walk that opens each file and reads 3 + 128 bytes
+#   probe --json         vs  open, 10-byte header, whole tag in one read, trailer, close;
+#                            and vs TagLib when it is installed (install-deps.sh taglib)
+#   rename               vs  that read loop plus one renameat2(RENAME_NOREPLACE) per file
+#   move --to --yes      vs  that read loop plus mkdir and renameat2 into artist/album folders
+# Warm: the median of 3 runs with the files in the page cache. Cold (as root only): the same
+# with the cache dropped before each run, for the reads a user's first scan makes.
+# Usage: bench/run.sh [FILES]   (default 10000; builds the default preset with benchmarks)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-FILES=${1:-100000}
+FILES=${1:-10000}
 BUILD=build
-cmake --preset default >/dev/null
-cmake --build --preset default --target tagwright-cli baseline_walk baseline_probe >/dev/null
+cmake --preset default -DTAGWRIGHT_BUILD_BENCH=ON >/dev/null
+cmake --build --preset default --target tagwright-cli baseline_walk baseline_probe baseline_batch \
+  >/dev/null
 cmake --build --preset default --target taglib_probe >/dev/null 2>&1 || true
+CLI=$BUILD/src/cli/tagwright-cli
+B=$BUILD/bench
 
 TREE=$(mktemp -d /tmp/tagwright-bench-XXXXXX)
-trap 'rm -rf "$TREE"' EXIT
+WORK=$TREE.work
+trap 'rm -rf "$TREE" "$WORK" "$TREE.list"' EXIT
 echo "generating $FILES files in $TREE ..."
 /usr/bin/python3 bench/make_tree.py "$TREE" "$FILES" >/dev/null
-find "$TREE" -name '*.mp3' -print0 > "$TREE.list"
-trap 'rm -rf "$TREE" "$TREE.list"' EXIT
+(cd "$TREE" && find . -name '*.mp3' -printf '%P\0' | sort -z) >"$TREE.list"
+echo "$(nproc) cores, $(tr -cd '\0' <"$TREE.list" | wc -c) MP3 files of $FILES"
 
-# The best of three warm runs, in seconds.
-best() {
-  local best=""
+COLD=0
+if [ "$(id -u)" -eq 0 ] && [ -w /proc/sys/vm/drop_caches ]; then COLD=1; fi
+drop_caches() { sync; echo 3 >/proc/sys/vm/drop_caches; }
+
+# A fresh copy of the tree for a run that renames or moves: hard links, so the copy costs
+# little and the file contents are the same inodes.
+fresh_work() {
+  rm -rf "$WORK" "$WORK.lib"
+  cp -al "$TREE" "$WORK"
+  mkdir "$WORK.lib"
+}
+in_work() { sed -z "s|^|$WORK/|" "$TREE.list"; }
+in_tree() { sed -z "s|^|$TREE/|" "$TREE.list"; }
+
+# median MODE PREPARE COMMAND...: the median of 3 timed runs of COMMAND, each after PREPARE;
+# MODE cold drops the page cache after PREPARE.
+median() {
+  local mode=$1 prepare=$2
+  shift 2
+  local times=()
   for _ in 1 2 3; do
+    $prepare
+    [ "$mode" = cold ] && drop_caches
     local start end
     start=$(date +%s.%N)
-    "$@" >/dev/null
+    "$@" >/dev/null 2>&1 || true
     end=$(date +%s.%N)
-    local t
-    t=$(echo "$end - $start" | bc -l)
-    if [ -z "$best" ] || [ "$(echo "$t < $best" | bc -l)" = 1 ]; then best=$t; fi
+    times+=("$(echo "$end - $start" | bc -l)")
   done
-  printf '%.3f' "$best"
+  printf '%s\n' "${times[@]}" | sort -n | sed -n 2p | xargs printf '%.3f'
+}
+nothing() { :; }
+fresh_work_list() { fresh_work; in_work >"$WORK.list"; }
+
+row() {  # row WORK OURS BASE BASE_NAME GOAL
+  printf '| %-28s | %8s s | %-44s | %8s s | %6sx | %-7s |\n' "$1" "$2" "$4" "$3" \
+    "$(printf '%.2f' "$(echo "$2 / $3" | bc -l)")" "$5"
+}
+header() {
+  printf '| %-28s | %10s | %-44s | %10s | %7s | %-7s |\n' "$1" "tagwright" "baseline" "time" \
+    "ratio" "goal"
+  printf '|%s|%s|%s|%s|%s|%s|\n' "------------------------------" "-----------:" \
+    "----------------------------------------------" "-----------:" "--------:" "---------"
 }
 
-CLI=$BUILD/src/cli/tagwright-cli
-"$BUILD/bench/baseline_walk" "$TREE" >/dev/null  # warm the cache
+run_reads() {  # run_reads warm|cold
+  local mode=$1
+  in_tree >"$TREE.paths"
+  local search walk probe plain tagsearch
+  search=$(median "$mode" nothing "$CLI" search --recursive "$TREE")
+  tagsearch=$(median "$mode" nothing "$CLI" search --recursive --tags "$TREE")
+  walk=$(median "$mode" nothing "$B/baseline_walk" "$TREE")
+  probe=$(median "$mode" nothing xargs -0 -a "$TREE.paths" "$CLI" probe --json)
+  plain=$(median "$mode" nothing xargs -0 -a "$TREE.paths" "$B/baseline_probe")
+  header "$mode"
+  row "search --recursive" "$search" "$walk" "walk: open, 3 + 128 bytes, close" "1.3x"
+  row "search --recursive --tags" "$tagsearch" "$plain" "open, header, whole tag, trailer, close" \
+    "$([ "$mode" = cold ] && echo 0.67x || echo -)"
+  row "probe --json" "$probe" "$plain" "open, header, whole tag, trailer, close" \
+    "$([ "$mode" = cold ] && echo 0.67x || echo 1.5x)"
+  if [ -x "$B/taglib_probe" ]; then
+    local taglib
+    taglib=$(median "$mode" nothing xargs -0 -a "$TREE.paths" "$B/taglib_probe")
+    row "probe --json vs TagLib" "$probe" "$taglib" "TagLib MPEG::File, one process" "0.33x"
+  fi
+  rm -f "$TREE.paths"
+}
 
-search=$(best "$CLI" search --recursive "$TREE")
-walk=$(best "$BUILD/bench/baseline_walk" "$TREE")
-probe=$(best xargs -0 -a "$TREE.list" "$CLI" probe --json)
-plain=$(best xargs -0 -a "$TREE.list" "$BUILD/bench/baseline_probe")
+run_batches() {
+  local rename plainrename move plainmove
+  rename=$(median warm fresh_work_list xargs -0 -a "$WORK.list" "$CLI" rename)
+  plainrename=$(median warm fresh_work_list xargs -0 -a "$WORK.list" "$B/baseline_batch" rename)
+  move=$(median warm fresh_work_list xargs -0 -a "$WORK.list" "$CLI" move --to "$WORK.lib" --yes)
+  plainmove=$(median warm fresh_work_list \
+    xargs -0 -a "$WORK.list" "$B/baseline_batch" move "$WORK.lib")
+  row "rename" "$rename" "$plainrename" "read loop + renameat2(NOREPLACE)" "1.5x"
+  row "move --to DIR --yes" "$move" "$plainmove" "read loop + mkdir + renameat2 into a/b/" "2x"
+  rm -rf "$WORK" "$WORK.lib" "$WORK.list"
+}
 
-printf '%-40s %8ss\n' "tagwright-cli search --recursive" "$search"
-printf '%-40s %8ss\n' "baseline walk (open + 3 + 128 bytes)" "$walk"
-printf '%-40s %8s\n' "ratio" "$(echo "scale=2; $search / $walk" | bc -l)x"
-printf '%-40s %8ss\n' "tagwright-cli probe --json" "$probe"
-printf '%-40s %8ss\n' "baseline probe (header + whole tag)" "$plain"
-printf '%-40s %8s\n' "ratio" "$(echo "scale=2; $probe / $plain" | bc -l)x"
-if [ -x "$BUILD/bench/taglib_probe" ]; then
-  taglib=$(best xargs -0 -a "$TREE.list" "$BUILD/bench/taglib_probe")
-  printf '%-40s %8ss\n' "TagLib read of the same files" "$taglib"
-  printf '%-40s %8s\n' "ratio (probe / TagLib)" "$(echo "scale=2; $probe / $taglib" | bc -l)x"
+"$B/baseline_walk" "$TREE" >/dev/null  # warm the cache
+echo
+run_reads warm
+run_batches
+[ -x "$B/taglib_probe" ] || echo "(TagLib not installed: scripts/install-deps.sh taglib adds its row)"
+echo
+if [ "$COLD" = 1 ]; then
+  run_reads cold
+else
+  echo "(cold figures need root: they drop the page cache before each run)"
 fi

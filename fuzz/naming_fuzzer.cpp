@@ -144,10 +144,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckName(base + ".mp3", limit);
     CheckName(base + std::string(kLongestNumberedEnding), limit);
 
-    // As a folder path: each level a real, single folder name.
-    const std::vector<std::string> levels = SafeFolderLevels(*composed, limit);
-    FUZZ_CHECK(levels.size() <= Count(*composed, '\\') + 1);
-    for (const std::string& level : levels) {
+    // As a folder path: each level a real, single folder name, or none when a level comes out
+    // empty.
+    const auto levels = SafeFolderLevels(*composed, limit);
+    FUZZ_CHECK(!levels || levels->size() <= Count(*composed, '\\') + 1);
+    for (const std::string& level : levels.value_or(std::vector<std::string>{})) {
         FUZZ_CHECK(!level.empty() && level != "." && level != "..");
         FUZZ_CHECK(level.back() != '.' && level.back() != ' ');
         CheckName(level, limit);
@@ -158,9 +159,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.MP3SaveFolderTxt = "/storage/";
     settings.FileMoveText = rule;
     const auto dest = TagR::DestinationFolder(fields, settings, skipOnBlank);
-    FUZZ_CHECK(dest.has_value());
+    const auto platformLevels = SafeFolderLevels(*composed);
+    FUZZ_CHECK(dest.has_value() == platformLevels.has_value());
+    // An empty name or level is refused, never given to a file.
+    if (!dest || SafeBaseName(*composed).empty())
+        return 0;
     std::string expected = settings.MP3SaveFolderTxt;
-    for (const std::string& level : SafeFolderLevels(*composed))
+    for (const std::string& level : *platformLevels)
         expected += level + path::kSeparator;
     FUZZ_CHECK(*dest == expected);
 

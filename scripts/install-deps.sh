@@ -67,6 +67,14 @@ fi
 
 echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-"${SUDO[@]}" apt-get update -qq
-"${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# apt and dpkg talk a lot; their words are shown only when something fails.
+log=$(mktemp /tmp/tagwright-install-deps-XXXXXX.log)
+if ! { "${SUDO[@]}" apt-get update -qq && \
+       "${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+  tail -n 40 "$log" >&2
+  echo "install-deps: installing ${missing[*]} failed; the whole log is in $log" >&2
+  exit 1
+fi
+rm -f "$log"
+echo "install-deps: installed"
 ensure_ja_locale

@@ -3,8 +3,11 @@
 #include <CLI/CLI.hpp>
 #include <stdexcept>
 
+#include <ostream>
 #include "naming/char_conversion.h"
 #include "naming/rule_editing.h"
+#include "naming/rule_tokens.h"
+#include "naming/settings_file.h"
 
 namespace tagwright::cli {
 
@@ -56,17 +59,15 @@ bool BlankPolicyFills(const std::string& option, const std::string& value, bool 
 std::string BuildNameRule(const std::string& text, const Settings& s) {
     if (text.find('+') == std::string::npos)
         return text;
-    static const char* const kTokens[] = {"曲名", "アルバム", "アーティスト",
-                                          "年",   "ジャンル", "トラック番号"};
     std::string rule;
     std::size_t start = 0;
     while (start <= text.size()) {
         const std::size_t end = std::min(text.find('+', start), text.size());
         const std::string element = text.substr(start, end - start);
-        int button = 7;
-        for (int i = 0; i < 6; ++i) {
-            if (element == kTokens[i])
-                button = i;
+        int button = 7;  // the literal button
+        for (std::size_t i = 0; i < rule_tokens::kNameButtons.size(); ++i) {
+            if (element == rule_tokens::kNameButtons[i])
+                button = static_cast<int>(i);
         }
         rule =
             PressFileNameSetBtn(rule, button, s.NameCutText, CleanTypedText(element, s.conversion));
@@ -78,6 +79,10 @@ std::string BuildNameRule(const std::string& text, const Settings& s) {
 }  // namespace
 
 void AddSettingOptions(CLI::App& app, SettingOptions& o) {
+    app.add_option("--settings", o.settingsFile,
+                   "Start from the settings in FILE, an INI file in the window's format (the "
+                   "window keeps its own in tagwright/tagwright.ini in the user's config folder); "
+                   "the other options apply over it");
     app.add_option("--source", o.source, "Tags to read: v1, v2 or both (default both)");
     app.add_option("--prefer", o.prefer, "With both tags, which wins: v1 or v2 (default v2)");
     app.add_option("--name-rule", o.nameRule,
@@ -174,6 +179,22 @@ Settings ApplySettingOptions(const SettingOptions& o, Settings s) {
         }
     }
     return s;
+}
+
+Settings LoadSettingOptions(const SettingOptions& o, FileSystem& fs, std::ostream& warnings) {
+    if (o.settingsFile.empty())
+        return ApplySettingOptions(o, Settings{});
+    auto loaded = ReadSettingsFile(fs, o.settingsFile);
+    if (!loaded)
+        throw std::invalid_argument("--settings: " + loaded.error().Message());
+    if (!loaded->refused.empty()) {
+        warnings << "tagwright-cli: " << o.settingsFile
+                 << ": these values cannot be used; their start values apply:";
+        for (const std::string& r : loaded->refused)
+            warnings << ' ' << r;
+        warnings << '\n';
+    }
+    return ApplySettingOptions(o, std::move(loaded->settings));
 }
 
 }  // namespace tagwright::cli

@@ -3,7 +3,10 @@
 #include <string>
 #include <vector>
 
+#include <iosfwd>
+
 #include "naming/settings.h"
+#include "platform/file_system.h"
 
 namespace CLI {
 class App;
@@ -14,6 +17,7 @@ namespace tagwright::cli {
 /// The window's settings as command-line options. Raw texts are kept until Apply, so that a
 /// bad value is reported with the option that carried it.
 struct SettingOptions {
+    std::string settingsFile;
     std::string source;
     std::string prefer;
     std::string nameRule;
@@ -36,5 +40,10 @@ void AddSettingOptions(CLI::App& app, SettingOptions& options);
 /// Applies the options over the start settings. Throws std::invalid_argument with a one-line
 /// message naming the bad option and value.
 Settings ApplySettingOptions(const SettingOptions& options, Settings settings);
+
+/// The start settings, or those of --settings FILE (values it cannot use keep their start
+/// values and are named once on `warnings`), with the other options applied over them. Throws
+/// std::invalid_argument when the file cannot be read or an option is bad.
+Settings LoadSettingOptions(const SettingOptions& options, FileSystem& fs, std::ostream& warnings);
 
 }  // namespace tagwright::cli

@@ -1,5 +1,6 @@
 // tagwright-cli: the engine of the window from a terminal, for scripts and machines without a
-// desktop. Exit status: 0 every row succeeded, 1 some row or file was refused, 2 usage error.
+// desktop. Exit status: 0 every row succeeded, 1 some row or file was refused, 2 usage error,
+// 3 this system cannot decode the tag texts.
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <nlohmann/json.hpp>
@@ -19,6 +20,7 @@
 #include "fileops/rename_batch.h"
 #include "naming/field_selection.h"
 #include "platform/console.h"
+#include "platform/cp932.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
 #include "tags/mp3_tag.h"
@@ -38,6 +40,7 @@ constexpr auto kReplaceInvalid = Json::error_handler_t::replace;
 constexpr int kExitOk = 0;
 constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitNoDecoder = 3;
 
 // Rows hold full paths, as a drop from a file manager gives them; "." and "../x" are made
 // absolute first. ".." means what the kernel makes of it: after a link to a folder it leads to
@@ -352,17 +355,25 @@ int Main(int argc, char** argv) {
         return kExitUsage;
     }
 
+    // Without the decoder, tag texts would turn into names full of U+FFFD.
+    if (const std::optional<std::string> problem = Cp932DecoderProblem()) {
+        std::cerr << "tagwright-cli: cannot decode code page 932 (Shift_JIS) tag texts on this "
+                     "system: "
+                  << *problem << '\n';
+        return kExitNoDecoder;
+    }
+
     try {
         if (probe->parsed())
             return RunProbe(files, json);
         if (search->parsed())
             return RunSearch(folders, recursive, tags, json);
         if (rename->parsed()) {
-            const Settings settings = ApplySettingOptions(renameOptions, Settings{});
+            const Settings settings = LoadSettingOptions(renameOptions, RealFileSystem(), std::cerr);
             return RunBatch(false, paths, settings, dryRun, json, CreateFolders::kYes);
         }
         if (move->parsed()) {
-            Settings settings = ApplySettingOptions(moveOptions, Settings{});
+            Settings settings = LoadSettingOptions(moveOptions, RealFileSystem(), std::cerr);
             settings.MP3SaveFolderTxt = StorageFolder(to);
             CreateFolders create = CreateFolders::kDefault;
             if (yes)

@@ -9,7 +9,8 @@ FileAddReport DropPaths(FileSystem& fs, ListStore& store, GetSearchMP3Module& se
     FileAddReport report;
     TagProbe probe(fs);
     for (const std::string& p : paths) {
-        if (EndsInMp3(p)) {
+        // A folder such as "~/Music/mp3" is searched, whatever its name ends in.
+        if (EndsInMp3(p) && !fs.FolderExists(p)) {
             std::optional<std::string> kind = probe.KindText(p, report);
             if (!kind)
                 continue;

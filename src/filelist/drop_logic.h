@@ -9,11 +9,12 @@
 
 namespace tagwright {
 
-/// Adds dropped paths to the list, in the order given: a path that ends in "mp3" as one file
-/// with its tag kind; otherwise an existing folder with all its sub-folders searched for files
-/// with the extension mp3; anything else is ignored. One tag reader serves the whole drop.
-/// A path ending in "mp3" that cannot be probed or looked up (a folder named "x.mp3", a locked
-/// file) is skipped and noted in the report; rows added before it stay, and no row is ever
+/// Adds dropped paths to the list, in the order given: an existing folder (also one whose name
+/// ends in "mp3") with all its sub-folders searched for files with the extension mp3;
+/// otherwise a path that ends in "mp3" as one file with its tag kind; anything else is ignored.
+/// One tag reader serves the whole drop. A path ending in "mp3" that cannot be probed or
+/// looked up (a locked file) is skipped and noted in the report; rows added before it stay,
+/// and no row is ever
 /// left half filled. Refreshes the count once at the end, also when nothing was added.
 /// `paths` is empty when the drop carried no file paths.
 FileAddReport DropPaths(FileSystem& fs, ListStore& store, GetSearchMP3Module& search,

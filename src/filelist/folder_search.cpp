@@ -1,5 +1,6 @@
 #include "filelist/folder_search.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tagwright {
@@ -12,6 +13,28 @@ constexpr std::size_t kRowChunk = 1024;
 
 char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Name order, the same on every platform: letters compare without regard to ASCII case
+// (as NTFS lists them), then byte by byte, so no two names are ever equal.
+bool NameBefore(const DirEntry& a, const DirEntry& b) {
+    const std::size_t n = std::min(a.name.size(), b.name.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(LowerAscii(a.name[i]));
+        const auto y = static_cast<unsigned char>(LowerAscii(b.name[i]));
+        if (x != y)
+            return x < y;
+    }
+    if (a.name.size() != b.name.size())
+        return a.name.size() < b.name.size();
+    return a.name < b.name;
+}
+
+// File systems list in their own order (hash order on ext4); the list must not depend on it.
+void SortByName(FolderListing& listing) {
+    std::sort(listing.files.begin(), listing.files.end(), NameBefore);
+    std::sort(listing.folders.begin(), listing.folders.end(), NameBefore);
+    std::sort(listing.links.begin(), listing.links.end(), NameBefore);
 }
 
 }  // namespace
@@ -78,6 +101,9 @@ void WalkFolders(FileSystem& fs, const std::string& start, bool includeSubfolder
         }
         first = false;
         FolderListing& listing = listed.value();
+        SortByName(listing);
+        for (Error& e : listing.skipped)
+            report.skipped.push_back(std::move(e));
         for (DirEntry& link : listing.links)
             report.linksNotFollowed.push_back(std::move(link.path));
         if (includeSubfolders) {

@@ -55,11 +55,13 @@ class TagProbe {
 };
 
 /// Visits `start` and, when `includeSubfolders`, every folder below it: depth first, parent
-/// before children, sub-folders in the order the file system lists them. Each folder is listed
+/// before children, sub-folders in name order (ASCII letters without regard to case, then byte
+/// order), the same on every file system. Each folder is listed
 /// once. The walk keeps its own stack, so a deep tree cannot overflow the call stack, and it
 /// never enters a link to a folder. A folder that cannot be listed is noted in `report` and
 /// its branch skipped. Every folder met, listed or not, is appended to `folderList` when given.
-/// `visit` receives each listed folder's listing, which it may take apart.
+/// Entries a listing could not tell the kind of are noted in `report` too. `visit` receives
+/// each listed folder's listing, its entries in name order, which it may take apart.
 void WalkFolders(FileSystem& fs, const std::string& start, bool includeSubfolders,
                  FileAddReport& report, std::vector<std::string>* folderList,
                  const std::function<void(FolderListing&)>& visit);
@@ -71,8 +73,8 @@ class GetSearchMP3Module {
     GetSearchMP3Module(FileSystem& fs, ListStore& store) : m_fs(fs), m_store(store) {}
 
     /// Adds the files of `folder` (and, when `includeSubfolders`, of every folder below it)
-    /// to the list, folder by folder in the folder list's order, each folder's files in the
-    /// file system's order. A file is taken when its extension is "mp3" in any letter case,
+    /// to the list, folder by folder in the folder list's order, each folder's files in name
+    /// order. A file is taken when its extension is "mp3" in any letter case,
     /// or, when `extensionFilter` is empty, also when its tag probe finds any tag. Does not
     /// refresh the count: the caller runs UpdateFileCount.
     FileAddReport SearchMP3Files(const std::string& folder, const std::string& extensionFilter,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace tagwright {
@@ -56,6 +57,31 @@ std::vector<int> StableOrder(int count, Before before) {
     return order;
 }
 
+// Whether a number too large or too small for a double is too large: its first significant
+// digit's decimal place plus the exponent is positive. `number` is digits with at most one
+// point, then optionally "e", a sign and digits; the first `mantissaLength` bytes are the
+// mantissa.
+bool Overflows(std::string_view number, std::size_t mantissaLength) {
+    const std::string_view mantissa = number.substr(0, mantissaLength);
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t first = std::min(mantissa.find_first_not_of("0."), mantissa.size());
+    // The decimal place of the first significant digit: 0 for units, -1 for tenths.
+    const auto place = static_cast<std::int64_t>(point) - static_cast<std::int64_t>(first) -
+                       (first < point ? 1 : 0);
+    std::int64_t exponent = 0;
+    if (mantissaLength < number.size()) {
+        std::size_t k = mantissaLength + 1;
+        const bool negative = number[k] == '-';
+        if (number[k] == '+' || number[k] == '-')
+            ++k;
+        for (; k < number.size(); ++k)
+            exponent = std::min<std::int64_t>(exponent * 10 + (number[k] - '0'), 1'000'000'000);
+        if (negative)
+            exponent = -exponent;
+    }
+    return place + exponent > 0;
+}
+
 }  // namespace
 
 std::optional<double> GenericNumber(const std::string& cell) {
@@ -77,6 +103,7 @@ std::optional<double> GenericNumber(const std::string& cell) {
     }
     if (!digits)
         return std::nullopt;
+    const std::size_t mantissaEnd = i;
     if (i < e && (cell[i] == 'e' || cell[i] == 'E')) {
         std::size_t k = i + 1;
         if (k < e && (cell[k] == '+' || cell[k] == '-'))
@@ -92,8 +119,16 @@ std::optional<double> GenericNumber(const std::string& cell) {
     double value = 0;
     // from_chars takes no '+'; the sign is applied by hand.
     const auto [end, ec] = std::from_chars(cell.data() + mantissa, cell.data() + e, value);
-    if (ec != std::errc() && ec != std::errc::result_out_of_range)
+    if (ec == std::errc::result_out_of_range) {
+        // from_chars leaves the value alone then: "1e999" is larger than any double and sorts
+        // as the largest, "1e-999" as 0.
+        value =
+            Overflows(std::string_view(cell).substr(mantissa, e - mantissa), mantissaEnd - mantissa)
+                ? HUGE_VAL
+                : 0.0;
+    } else if (ec != std::errc()) {
         return std::nullopt;
+    }
     (void)end;
     return cell[b] == '-' ? -value : value;
 }
@@ -211,6 +246,37 @@ void DeleteCurrentRow(ListStore& store) {
         // The grid keeps its only file row; emptied, it stands for an empty list.
         for (int c = 0; c < ListStore::kColumnCount; ++c)
             store.SetCell(row, c, std::string());
+    }
+    store.UpdateFileCount();
+}
+
+void DeleteSelectedRows(ListStore& store) {
+    const int first = std::min(store.CurrentRow(), store.SelectionEndRow());
+    const int last = std::max(store.CurrentRow(), store.SelectionEndRow());
+    if (store.RowCount() <= 1 || first < 1 || first == last) {
+        DeleteCurrentRow(store);
+        return;
+    }
+    const int fileRows = store.RowCount() - 1;
+    // One row stays when the block is the whole list: it becomes the placeholder below.
+    const int keepFirst = first == 1 && last == fileRows ? 1 : 0;
+    const int gone = last - first + 1 - keepFirst;
+    // The block goes to the end and is cut off there: two notifications for the view however
+    // many rows go, where removing them one at a time would cost one each.
+    if (keepFirst == 0) {
+        std::vector<int> order;
+        order.reserve(static_cast<std::size_t>(fileRows - first + 1));
+        for (int r = first + gone; r <= fileRows; ++r)
+            order.push_back(r - first);
+        for (int r = first; r < first + gone; ++r)
+            order.push_back(r - first);
+        store.ReorderRows(first, order);
+    }
+    store.SetRowCount(store.RowCount() - gone);
+    store.SetCurrentRow(std::min(first, store.RowCount() - 1));
+    if (keepFirst != 0) {
+        for (int c = 0; c < ListStore::kColumnCount; ++c)
+            store.SetCell(1, c, std::string());
     }
     store.UpdateFileCount();
 }

@@ -56,4 +56,10 @@ void DeleteAllFiles(ListStore& store);
 /// Refreshes the count.
 void DeleteCurrentRow(ListStore& store);
 
+/// The Delete key over a selection: removes every row from the cell cursor's to the
+/// selection's far row, keeping the order of the rest; the cursor lands on the row after them,
+/// or on the last row. When they are all the file rows, the first stays, emptied, as the
+/// placeholder row, as deleting them one by one would leave it. Refreshes the count.
+void DeleteSelectedRows(ListStore& store);
+
 }  // namespace tagwright

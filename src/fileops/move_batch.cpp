@@ -68,11 +68,12 @@ std::optional<std::string> DestinationFolder(const TagFields& fields, const Sett
                                              bool skipOnBlank) {
     const auto rel =
         TryComposeFromRule(fields, settings.FileMoveText, skipOnBlank, settings.conversion);
-    if (!rel)
+    const auto levels = rel ? SafeFolderLevels(*rel) : std::nullopt;
+    if (!levels)
         return std::nullopt;
     // Used as typed: a storage folder without its final separator runs into the first level.
     std::string dest = settings.MP3SaveFolderTxt;
-    for (const std::string& level : SafeFolderLevels(*rel)) {
+    for (const std::string& level : *levels) {
         dest += level;
         dest += path::kSeparator;
     }

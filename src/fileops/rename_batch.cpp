@@ -25,6 +25,10 @@ FileOutcome RenameMP3File(FileSystem& fs, const std::string& p, const FileIdenti
     if (!composed)
         return {FileOutcome::Status::kBlankEscape, std::string(kBlankEscapeFailure), {}};
     const std::string base = SafeBaseName(*composed);
+    if (base.empty()) {
+        return FileOutcome::Refused(
+            Error{"rename", p, "The new name is empty", 0, ErrorKind::kInvalidName});
+    }
     const std::string folder = path::ParentFolder(p);
 
     Error taken;

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "naming/char_conversion.h"
+#include "naming/rule_tokens.h"
 
 namespace tagwright::TagR {
 
@@ -16,12 +17,12 @@ struct Token {
 // The order is part of the behaviour: a value inserted for an earlier token is searched by
 // the later ones.
 constexpr std::array<Token, 6> kTokens = {{
-    {"年", &TagFields::Year},
-    {"曲名", &TagFields::TrackName},
-    {"ジャンル", &TagFields::Genre},
-    {"アルバム", &TagFields::AlbumName},
-    {"アーティスト", &TagFields::ArtistName},
-    {"トラック番号", &TagFields::TrackNo},
+    {rule_tokens::kYear, &TagFields::Year},
+    {rule_tokens::kTitle, &TagFields::TrackName},
+    {rule_tokens::kGenre, &TagFields::Genre},
+    {rule_tokens::kAlbum, &TagFields::AlbumName},
+    {rule_tokens::kArtist, &TagFields::ArtistName},
+    {rule_tokens::kTrack, &TagFields::TrackNo},
 }};
 
 }  // namespace

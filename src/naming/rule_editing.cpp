@@ -3,19 +3,18 @@
 #include <array>
 
 #include "naming/char_conversion.h"
+#include "naming/rule_tokens.h"
 #include "naming/utf8.h"
 
 namespace tagwright {
 
 namespace {
 
-constexpr std::array<std::string_view, 6> kNameTokens = {"曲名", "アルバム", "アーティスト",
-                                                         "年",   "ジャンル", "トラック番号"};
+constexpr auto kNameTokens = rule_tokens::kNameButtons;
 constexpr int kNameClear = 6;
 constexpr int kNameLiteral = 7;
 
-constexpr std::array<std::string_view, 4> kFolderTokens = {"アーティスト", "アルバム", "ジャンル",
-                                                           "年"};
+constexpr auto kFolderTokens = rule_tokens::kFolderButtons;
 constexpr int kFolderClear = 4;
 constexpr int kFolderLiteral = 5;
 

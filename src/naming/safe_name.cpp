@@ -7,8 +7,8 @@ namespace tagwright {
 
 namespace {
 
-// Control characters go, separators inside a level become "_", and the other characters no
-// Windows name may hold take their full-width forms, so a name made here is portable.
+// Control characters (DEL too) go, separators inside a level become "_", and the other characters
+// no Windows name may hold take their full-width forms, so a name made here is portable.
 std::string Sanitize(std::string_view level) {
     std::string out;
     out.reserve(level.size());
@@ -33,7 +33,7 @@ std::string Sanitize(std::string_view level) {
                 AppendUtf8(out, cp);
                 break;
             default:
-                if (cp >= 0x20)
+                if (cp >= 0x20 && cp != 0x7F)
                     out.append(level, start, pos - start);
         }
     }
@@ -159,14 +159,20 @@ std::string SafeFolderLevel(std::string_view level, const NameLimit& limit) {
     }
 }
 
-std::vector<std::string> SafeFolderLevels(std::string_view composedFolder, const NameLimit& limit) {
+std::optional<std::vector<std::string>> SafeFolderLevels(std::string_view composedFolder,
+                                                         const NameLimit& limit) {
     std::vector<std::string> levels;
     std::size_t from = 0;
     while (from <= composedFolder.size()) {
         std::size_t to = composedFolder.find('\\', from);
         if (to == std::string_view::npos)
             to = composedFolder.size();
-        std::string level = SafeFolderLevel(composedFolder.substr(from, to - from), limit);
+        const std::string_view raw = composedFolder.substr(from, to - from);
+        std::string level = SafeFolderLevel(raw, limit);
+        // A value of control characters only would otherwise vanish and file the song one
+        // level higher than the rule says.
+        if (level.empty() && !raw.empty())
+            return std::nullopt;
         if (!level.empty())
             levels.push_back(std::move(level));
         from = to + 1;

@@ -40,12 +40,15 @@ bool IsLeadByte(std::uint8_t b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-// One character (one or two bytes) through the ANSI code page, which is 932 on the systems the
-// program is made for. MB_ERR_INVALID_CHARS makes an undecodable character an error instead of
-// a silent default character.
+constexpr UINT kCodePage = 932;
+
+// One character (one or two bytes) through code page 932 itself, not the ANSI code page: the
+// lead bytes that split the text are 932's, so the decoding must be too, whatever the system's
+// language. MB_ERR_INVALID_CHARS makes an undecodable character an error instead of a silent
+// default character.
 bool DecodeOne(const std::uint8_t* p, int len, std::string& out) {
     wchar_t w[2];
-    const int n = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS,
+    const int n = ::MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS,
                                         reinterpret_cast<const char*>(p), len, w, 2);
     if (n <= 0)
         return false;
@@ -106,6 +109,21 @@ class Cp932Converter {
 #endif
 
 }  // namespace
+
+std::optional<std::string> Cp932DecoderProblem() {
+#ifdef _WIN32
+    if (!::IsValidCodePage(kCodePage))
+        return "code page 932 is not installed on this system";
+#else
+    const iconv_t cd = ::iconv_open("UTF-8", "CP932");
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return std::string("the iconv converter from CP932 to UTF-8 cannot be opened: ") +
+               std::strerror(errno);
+    }
+    ::iconv_close(cd);
+#endif
+    return std::nullopt;
+}
 
 std::string DecodeCp932(std::span<const std::uint8_t> bytes) {
     std::string out;

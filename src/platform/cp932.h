@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -13,6 +14,11 @@ namespace tagwright {
 /// A 0 byte gives U+0000. A byte or pair that cannot be decoded gives U+FFFD and decoding goes
 /// on with the next byte, so the rest of the text is never lost.
 std::string DecodeCp932(std::span<const std::uint8_t> bytes);
+
+/// Why this system cannot decode code page 932, or nullopt when it can. Without the decoder
+/// every byte outside ASCII would come out as U+FFFD and files would be renamed to names full
+/// of it, so the window and the command line refuse to start and show this reason.
+std::optional<std::string> Cp932DecoderProblem();
 
 /// Appends one code point to UTF-8 text. Code points that UTF-8 cannot hold (surrogates,
 /// values past U+10FFFF) become U+FFFD.

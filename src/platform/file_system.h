@@ -49,6 +49,9 @@ struct FolderListing {
     std::vector<DirEntry> files;
     std::vector<DirEntry> folders;
     std::vector<DirEntry> links;
+    /// Entries whose kind could not be learnt (the file system does not say and the entry
+    /// cannot be examined), with the OS's reason; they are in none of the lists above.
+    std::vector<Error> skipped;
 };
 
 /// Positioned reads of one open file. The handle is closed when the object goes.

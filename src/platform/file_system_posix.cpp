@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/folder_listing_posix.h"
 #include "platform/path.h"
 #include "platform/special_folders.h"
 
@@ -286,6 +287,64 @@ int RenameThroughTemporary(const std::string& from, const std::string& to, const
     return EEXIST;
 }
 
+}  // namespace
+
+namespace posix {
+
+Result<FolderListing> ListFolder(const std::string& folder, ExamineFunction examine,
+                                 bool kindsUnknown) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return Errno("open folder", folder);
+    FolderListing out;
+    const std::string prefix = path::WithTrailingSeparator(folder);
+    for (;;) {
+        errno = 0;
+        const dirent* e = ::readdir(dir);
+        if (e == nullptr) {
+            if (errno != 0) {
+                Error err = Errno("list folder", folder);
+                ::closedir(dir);
+                return err;
+            }
+            break;
+        }
+        const char* name = e->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        DirEntry entry{name, prefix + name};
+        unsigned char type = kindsUnknown ? static_cast<unsigned char>(DT_UNKNOWN) : e->d_type;
+        if (type == DT_UNKNOWN) {
+            struct stat st {};
+            if (examine(entry.path.c_str(), &st) != 0) {
+                // Gone meanwhile is no loss; anything else the user must hear of.
+                if (errno != ENOENT)
+                    out.skipped.push_back(Errno("examine", entry.path));
+                continue;
+            }
+            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
+        }
+        if (type == DT_DIR) {
+            out.folders.push_back(std::move(entry));
+        } else if (type == DT_LNK) {
+            struct stat st {};
+            if (::stat(entry.path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+                out.links.push_back(std::move(entry));
+            } else {
+                out.files.push_back(std::move(entry));
+            }
+        } else {
+            out.files.push_back(std::move(entry));
+        }
+    }
+    ::closedir(dir);
+    return out;
+}
+
+}  // namespace posix
+
+namespace {
+
 class PosixFileSystem final : public FileSystem {
   public:
     bool FolderExists(const std::string& p) override {
@@ -332,48 +391,7 @@ class PosixFileSystem final : public FileSystem {
     }
 
     Result<FolderListing> ListFolder(const std::string& folder) override {
-        DIR* dir = ::opendir(folder.c_str());
-        if (dir == nullptr)
-            return Errno("open folder", folder);
-        FolderListing out;
-        const std::string prefix = path::WithTrailingSeparator(folder);
-        for (;;) {
-            errno = 0;
-            const dirent* e = ::readdir(dir);
-            if (e == nullptr) {
-                if (errno != 0) {
-                    Error err = Errno("list folder", folder);
-                    ::closedir(dir);
-                    return err;
-                }
-                break;
-            }
-            const char* name = e->d_name;
-            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
-                continue;
-            DirEntry entry{name, prefix + name};
-            unsigned char type = e->d_type;
-            if (type == DT_UNKNOWN) {
-                struct stat st {};
-                if (::lstat(entry.path.c_str(), &st) != 0)
-                    continue;  // vanished meanwhile
-                type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
-            }
-            if (type == DT_DIR) {
-                out.folders.push_back(std::move(entry));
-            } else if (type == DT_LNK) {
-                struct stat st {};
-                if (::stat(entry.path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-                    out.links.push_back(std::move(entry));
-                } else {
-                    out.files.push_back(std::move(entry));
-                }
-            } else {
-                out.files.push_back(std::move(entry));
-            }
-        }
-        ::closedir(dir);
-        return out;
+        return posix::ListFolder(folder);
     }
 
     Result<FileIdentity> IdentifyFile(const std::string& p) override {

@@ -314,8 +314,13 @@ class WinFileSystem final : public FileSystem {
         WIN32_FIND_DATAW data{};
         HANDLE find = ::FindFirstFileExW(Native(prefix + "*").c_str(), FindExInfoBasic, &data,
                                          FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-        if (find == INVALID_HANDLE_VALUE)
-            return WinError("open folder", folder);
+        if (find == INVALID_HANDLE_VALUE) {
+            const DWORD err = ::GetLastError();
+            // A drive root has no "." or ".." entries: an empty one finds nothing at all.
+            if (err == ERROR_FILE_NOT_FOUND && FolderExists(folder))
+                return FolderListing{};
+            return WinError("open folder", folder, err);
+        }
         FolderListing out;
         do {
             const std::wstring name = data.cFileName;

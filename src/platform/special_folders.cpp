@@ -120,6 +120,26 @@ std::string DefaultStorageFolder() {
 #endif
 }
 
+std::string UnescapeMountPath(std::string_view field) {
+    std::string out;
+    out.reserve(field.size());
+    const auto octal = [](char c) { return c >= '0' && c <= '7'; };
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size() && octal(field[i + 1]) &&
+            octal(field[i + 2]) && octal(field[i + 3])) {
+            const int value =
+                (field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0');
+            if (value <= 0xFF) {
+                out += static_cast<char>(value);
+                i += 3;
+                continue;
+            }
+        }
+        out += field[i];
+    }
+    return out;
+}
+
 std::vector<std::string> FileSystemRoots() {
     std::vector<std::string> roots;
 #ifdef _WIN32
@@ -133,6 +153,8 @@ std::vector<std::string> FileSystemRoots() {
     std::ifstream mounts("/proc/self/mounts");
     std::string device, point, type, rest;
     while (mounts >> device >> point >> type && std::getline(mounts, rest)) {
+        // Blanks and other separators in a mount point are written as octal escapes.
+        point = UnescapeMountPath(point);
         // Only volumes a user keeps files on; pseudo file systems are not offered.
         if (point == "/" || device.rfind("/dev/", 0) != 0)
             continue;

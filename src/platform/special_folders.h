@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/result.h"
@@ -19,5 +20,9 @@ std::string DefaultStorageFolder();
 /// The roots a folder chooser offers in place of drives: the drive letters on Windows, "/"
 /// and the mounted volumes elsewhere.
 std::vector<std::string> FileSystemRoots();
+
+/// A path as /proc/self/mounts writes it, with its octal escapes undone: "\040" is a blank,
+/// "\011" a tab, "\012" a line break, "\134" a backslash. Other text stays as it is.
+std::string UnescapeMountPath(std::string_view field);
 
 }  // namespace tagwright

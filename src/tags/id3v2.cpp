@@ -78,25 +78,26 @@ void clsMP3Tag::FillID3v2Fields(const Id3v2TagBytes& tag, const Id3v2FrameTable&
 bool clsMP3Tag::ReadID3v2Tag() {
     try {
         std::optional<Id3v2TagBytes> tag;
+        std::optional<Id3v2FrameTable> table;
         {
+            // Open while the walk reads on into the tag.
             auto opened = m_fs->OpenRead(MP3FilePath);
             if (!opened)
                 return false;
             tag = LoadId3v2Tag(**opened);
+            if (!tag)
+                return false;
+            table = Id3v2FrameTable{MP3FilePath, tag->version, WalkId3v2Frames(*tag, **opened)};
         }
-        if (!tag)
-            return false;
-
-        Id3v2FrameTable table{MP3FilePath, tag->version, WalkId3v2Frames(*tag)};
         std::vector<std::string> names;
-        names.reserve(table.frames.size());
-        for (const Id3v2FrameEntry& entry : table.frames)
+        names.reserve(table->frames.size());
+        for (const Id3v2FrameEntry& entry : table->frames)
             names.push_back(entry.FrameID);
 
-        FillID3v2Fields(*tag, table);
+        FillID3v2Fields(*tag, *table);
         FrameName = std::move(names);
         TagLength = tag->tagLength;
-        FrameCount = static_cast<std::int32_t>(table.frames.size());
+        FrameCount = static_cast<std::int32_t>(table->frames.size());
         m_table = std::move(table);
         return true;
     } catch (const std::exception&) {
@@ -121,15 +122,16 @@ const Id3v2FrameEntry* clsMP3Tag::FindFrame(std::string_view id, bool last) cons
 
 std::optional<std::vector<std::uint8_t>> clsMP3Tag::ReadFrameData(const Id3v2FrameEntry& entry) {
     std::optional<Id3v2TagBytes> tag;
+    bool held = false;
     {
         auto opened = m_fs->OpenRead(MP3FilePath);
         tag = LoadId3v2Tag(*opened.ValueOrThrow());
+        held = tag && tag->Ensure(**opened, static_cast<std::size_t>(entry.FrameEnd) + 1);
     }
     // The file may have been changed since the table was made: check that the frame is still
     // where the table has it before trusting the table's offsets.
     const auto pos = static_cast<std::size_t>(entry.FramePos);
-    if (!tag || tag->version != m_table->version || tag->tagLength != TagLength ||
-        static_cast<std::size_t>(entry.FrameEnd) >= tag->bytes.size() ||
+    if (!held || tag->version != m_table->version || tag->tagLength != TagLength ||
         tag->bytes.size() - pos < entry.FrameID.size() ||
         std::string_view(reinterpret_cast<const char*>(tag->bytes.data() + pos),
                          entry.FrameID.size()) != entry.FrameID) {

@@ -61,7 +61,8 @@ class clsMP3Tag {
     ///
     /// False when the file does not begin with "ID3" or cannot be read; then no property,
     /// FrameName or frame table changes. Never throws. Reads the file with one open and
-    /// (for tags up to 4 KB) one read, and never asks for more bytes than the file holds.
+    /// (for tags up to 4 KB) one read, never further than the frames go, whatever size the
+    /// header claims, and never more bytes than the file holds.
     bool ReadID3v2Tag();
 
     /// Reads the ID3v1/ID3v1.1 trailer; false (nothing changed) when the file has none.

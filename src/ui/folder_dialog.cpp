@@ -54,6 +54,12 @@ FolderDialog::FolderDialog(QWidget* parent, const char* name, const QString& cap
         connect(m_commands[i], &QPushButton::clicked, this, [this, i] { Command1Click(i); });
 }
 
+void FolderDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The folder list is what the user works in: arrow keys, Enter and typing go to it at once.
+    m_lists->folders()->setFocus();
+}
+
 void FolderDialog::Command1Click(int index) {
     switch (index) {
         case 0:

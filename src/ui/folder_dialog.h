@@ -30,6 +30,8 @@ class FolderDialog : public QDialog {
     /// Command1(0): the dialog's own action, run before it hides.
     virtual void Command1Action() = 0;
 
+    void showEvent(QShowEvent* event) override;
+
   private:
     void Command1Click(int index);
 

@@ -105,21 +105,43 @@ bool FolderLists::OpenSpecialFolder(const QString& name) {
 }
 
 void FolderLists::ChooseDrive(int index) {
-    if (index < 0 || index >= m_drives->count())
+    if (index < 0 || index >= m_drives->count() || index == DriveIndexOf(m_current))
         return;
     if (!OpenFolder(m_drives->itemText(index)))
         ShowDriveOf(m_current);
 }
 
-void FolderLists::ShowDriveOf(const QString& folder) {
+void FolderLists::OpenAfresh(const QString& folder) {
+    bool opened = false;
+    if (!folder.isEmpty() && QDir::isAbsolutePath(folder)) {
+        // A storage folder not made yet opens at what there is of it.
+        for (QString path = QDir::cleanPath(QDir::fromNativeSeparators(folder)); !opened;) {
+            opened = OpenFolder(path);
+            const QString up = QFileInfo(path).path();
+            if (up == path)
+                break;
+            path = up;
+        }
+    }
+    if (!opened && !OpenFolder(m_current) && !OpenFolder(QDir::currentPath()))
+        OpenFolder(QDir::rootPath());
+    ShowDriveOf(m_current);
+}
+
+int FolderLists::DriveIndexOf(const QString& folder) const {
     int best = -1;
     for (int i = 0; i < m_drives->count(); ++i) {
         const QString root = m_drives->itemText(i);
         if (IsOnRoot(folder, root) && (best < 0 || root.size() > m_drives->itemText(best).size()))
             best = i;
     }
-    if (best >= 0)
-        m_drives->setCurrentIndex(best);
+    return best;
+}
+
+void FolderLists::ShowDriveOf(const QString& folder) {
+    const int drive = DriveIndexOf(folder);
+    if (drive >= 0)
+        m_drives->setCurrentIndex(drive);
 }
 
 void FolderLists::Activate(QTreeWidgetItem* item) {

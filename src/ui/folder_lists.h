@@ -31,12 +31,17 @@ class FolderLists final : public QObject {
     /// Opens the special folder "Desktop" or "mydocuments"; false when there is none.
     bool OpenSpecialFolder(const QString& name);
     /// What picking drive `index` in the drive list does: open its root, or, when it cannot
-    /// be read, put the drive list back on the drive of the opened folder, silently.
+    /// be read, put the drive list back on the drive of the opened folder, silently. Picking
+    /// the drive already shown keeps the opened folder.
     void ChooseDrive(int index);
+    /// Reads the lists again from the disk, opened at `folder` (or the nearest folder above it
+    /// that exists), else at the folder opened before; the drive list follows.
+    void OpenAfresh(const QString& folder);
 
   private:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void ShowDriveOf(const QString& folder);
+    int DriveIndexOf(const QString& folder) const;
     void Activate(QTreeWidgetItem* item);
 
     QComboBox* m_drives = nullptr;

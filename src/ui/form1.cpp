@@ -1,11 +1,13 @@
 #include "ui/form1.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -20,6 +22,7 @@
 #include <QUrl>
 
 #include "ui/dir_select_form.h"
+#include "ui/folder_lists.h"
 #include "ui/list_table_model.h"
 #include "ui/qt_text.h"
 #include "ui/search_form.h"
@@ -133,6 +136,8 @@ void Form1::SetUpGrid() {
     m_table->setSelectionMode(QAbstractItemView::ContiguousSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Tab moves on to the buttons, as in any other control; the arrow keys walk the cells.
+    m_table->setTabKeyNavigation(false);
     QHeaderView* vertical = m_table->verticalHeader();
     vertical->setSectionResizeMode(QHeaderView::Fixed);
     vertical->setDefaultSectionSize(QFontMetrics(m_table->font()).height() + 2);
@@ -144,8 +149,14 @@ void Form1::SetUpGrid() {
     // R and M are 20 pixels wide, below the style's usual least width.
     horizontal->setMinimumSectionSize(1);
     ApplyColumnWidths();
-    // ResetFileList changes the widths in the store; the view follows.
-    connect(m_model, &QAbstractItemModel::modelReset, this, &Form1::ApplyColumnWidths);
+    // A reset gives every column the header's default width. The widths shown are noted first
+    // (the header has not yet dropped them) and put back afterwards, but a width that
+    // ResetFileList changed in the store wins.
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        for (int c = 0; c < ListStore::kColumnCount; ++c)
+            m_shownWidths[static_cast<std::size_t>(c)] = m_table->columnWidth(c);
+    });
+    connect(m_model, &QAbstractItemModel::modelReset, this, &Form1::KeepColumnWidthsOverReset);
     // The store's cursor and selection are what the list commands work on.
     connect(m_table->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &Form1::MirrorSelectionIntoStore);
@@ -158,11 +169,30 @@ void Form1::SetUpGrid() {
     m_table->installEventFilter(this);
     m_gridViewport->installEventFilter(this);
     m_gridViewport->setAcceptDrops(true);
+    // The header row is part of the grid to the user: a right click or a drop there does
+    // what it does on the rows.
+    m_headerViewport = horizontal->viewport();
+    m_headerViewport->installEventFilter(this);
+    m_headerViewport->setAcceptDrops(true);
 }
 
 void Form1::ApplyColumnWidths() {
-    for (int c = 0; c < ListStore::kColumnCount; ++c)
+    for (int c = 0; c < ListStore::kColumnCount; ++c) {
+        m_appliedWidths[static_cast<std::size_t>(c)] = m_store.ColumnWidth(c);
         m_table->setColumnWidth(c, TwipsToPixels(m_store.ColumnWidth(c)));
+    }
+}
+
+void Form1::KeepColumnWidthsOverReset() {
+    for (int c = 0; c < ListStore::kColumnCount; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        if (m_store.ColumnWidth(c) != m_appliedWidths[i]) {
+            m_appliedWidths[i] = m_store.ColumnWidth(c);
+            m_table->setColumnWidth(c, TwipsToPixels(m_appliedWidths[i]));
+        } else {
+            m_table->setColumnWidth(c, m_shownWidths[i]);
+        }
+    }
 }
 
 void Form1::BuildPopupMenu() {
@@ -236,7 +266,31 @@ bool Form1::AskCreateFolder(const QString& prompt, const QString& title) {
     QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::Ok | QMessageBox::Cancel,
                     this);
     box.setObjectName(QStringLiteral("FolderQuestion"));
-    return box.exec() == QMessageBox::Ok;
+    // Not modal: a modal box would make the window system's close button and Esc on the main
+    // window go unheard, and a batch asking about many files could then not be left. The
+    // window's controls wait instead, so nothing else reaches the list while the batch runs.
+    box.setWindowModality(Qt::NonModal);
+    QEventLoop answered;
+    connect(&box, &QDialog::finished, &answered, &QEventLoop::quit);
+    const QPointer<QWidget> hadFocus = focusWidget();
+    m_tabs->setEnabled(false);
+    m_question = &box;
+    box.show();
+    box.activateWindow();
+    answered.exec();
+    m_question = nullptr;
+    m_tabs->setEnabled(true);
+    if (hadFocus != nullptr)
+        hadFocus->setFocus();
+    return !m_stopBatch && box.clickedButton() == box.button(QMessageBox::Ok);
+}
+
+void Form1::StopBatch() {
+    if (!m_busy)
+        return;
+    m_stopBatch = true;
+    if (m_question != nullptr)
+        m_question->reject();
 }
 
 SearchForm& Form1::searchForm() {
@@ -264,6 +318,8 @@ void Form1::ShowSearchForm() {
 }
 
 void Form1::ShowDirSelectForm() {
+    // Read afresh each time: a move may have made folders since the list was last read.
+    dirSelectForm().lists().OpenAfresh(m_mp3SaveFolderTxt->text());
     dirSelectForm().exec();
 }
 
@@ -301,6 +357,27 @@ void Form1::resizeEvent(QResizeEvent* event) {
     ApplyLayoutRule();
 }
 
+void Form1::keyPressEvent(QKeyEvent* event) {
+    // Only the folder question lets input in while a batch runs.
+    if (event->key() == Qt::Key_Escape && m_busy) {
+        StopBatch();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    if (m_busy) {
+        // The file in hand is finished first, so that every row tells the truth; the window
+        // closes as soon as the batch has stopped.
+        m_closeAfterBatch = true;
+        StopBatch();
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
 void Form1::ApplyLayoutRule() {
     // Thresholds are on the outer size, in twips; at or below them (a minimized window) the
     // controls keep their last layout.
@@ -320,44 +397,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
             emit deleteKeyPressed();
             return true;
         }
-    } else if (watched == m_gridViewport) {
-        switch (event->type()) {
-            case QEvent::MouseButtonPress: {
-                auto* mouse = static_cast<QMouseEvent*>(event);
-                if (mouse->button() == Qt::RightButton) {
-                    m_mnuA->popup(mouse->globalPosition().toPoint());
-                    return true;
-                }
-                break;
-            }
-            case QEvent::MouseButtonDblClick:
-                return true;
-            case QEvent::DragEnter:
-            case QEvent::DragMove: {
-                auto* drag = static_cast<QDropEvent*>(event);
-                if (drag->mimeData()->hasUrls()) {
-                    drag->setDropAction(Qt::CopyAction);
-                    drag->accept();
-                } else {
-                    drag->ignore();
-                }
-                return true;
-            }
-            case QEvent::Drop: {
-                auto* drop = static_cast<QDropEvent*>(event);
-                QStringList paths;
-                for (const QUrl& url : drop->mimeData()->urls()) {
-                    if (url.isLocalFile())
-                        paths.append(QDir::toNativeSeparators(url.toLocalFile()));
-                }
-                drop->setDropAction(Qt::CopyAction);
-                drop->accept();
-                emit pathsDropped(paths);
-                return true;
-            }
-            default:
-                break;
-        }
+    } else if (watched == m_gridViewport || watched == m_headerViewport) {
+        if (GridEvent(event))
+            return true;
     } else if (watched == m_label5) {
         switch (event->type()) {
             case QEvent::Enter:
@@ -378,11 +420,72 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
             default:
                 break;
         }
-    } else if (watched == static_cast<QObject*>(m_mp3SaveFolderTxt) &&
-               event->type() == QEvent::MouseButtonRelease) {
-        ShowDirSelectForm();
+    } else if (watched == static_cast<QObject*>(m_mp3SaveFolderTxt)) {
+        StorageBoxEvent(event);
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool Form1::GridEvent(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::RightButton) {
+                m_mnuA->popup(mouse->globalPosition().toPoint());
+                return true;
+            }
+            return false;
+        }
+        case QEvent::MouseButtonDblClick:
+            return true;
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDropEvent*>(event);
+            if (drag->mimeData()->hasUrls()) {
+                drag->setDropAction(Qt::CopyAction);
+                drag->accept();
+            } else {
+                drag->ignore();
+            }
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            QStringList paths;
+            for (const QUrl& url : drop->mimeData()->urls()) {
+                if (url.isLocalFile())
+                    paths.append(QDir::toNativeSeparators(url.toLocalFile()));
+            }
+            drop->setDropAction(Qt::CopyAction);
+            drop->accept();
+            emit pathsDropped(paths);
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+void Form1::StorageBoxEvent(QEvent* event) {
+    // A left click opens the folder chooser. A right click is the box's own menu, and a
+    // press that dragged was selecting text.
+    if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonRelease)
+        return;
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint at = mouse->position().toPoint();
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (mouse->button() == Qt::LeftButton)
+            m_boxPressAt = at;
+        else
+            m_boxPressAt.reset();
+        return;
+    }
+    const std::optional<QPoint> pressAt = std::exchange(m_boxPressAt, std::nullopt);
+    if (mouse->button() != Qt::LeftButton || !pressAt || m_mp3SaveFolderTxt->hasSelectedText() ||
+        (at - *pressAt).manhattanLength() >= QApplication::startDragDistance()) {
+        return;
+    }
+    ShowDirSelectForm();
 }
 
 }  // namespace tagwright

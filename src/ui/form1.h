@@ -1,19 +1,24 @@
 #pragma once
 
+#include <QPoint>
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "filelist/folder_search.h"
 #include "filelist/list_store.h"
 #include "naming/settings.h"
 #include "platform/file_system.h"
+#include "ui/skipped_entries_dialog.h"
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMessageBox;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -85,8 +90,11 @@ class Form1 final : public QWidget {
     void AdvanceProgress();
     void EndProgress();
     /// The folder-creation question, a standard OK/Cancel box without an icon showing `prompt`
-    /// under `title`; true when the user answered OK.
+    /// under `title`; true when the user answered OK. While it is up the main window takes no
+    /// input but Esc and its close button, which stop the running batch (and answer Cancel).
     bool AskCreateFolder(const QString& prompt, const QString& title);
+    /// Ends the running batch after the file it is working on; nothing when none runs.
+    void StopBatch();
 
     /// The commands themselves, as the signals above run them.
     void AddDroppedPaths(const QStringList& paths);
@@ -124,7 +132,7 @@ class Form1 final : public QWidget {
     void delFMoveRequested(int index);
     /// mnuDelTagV(index): 0 no tag, 1 exactly "v1.0" or "v1.1", 2 exactly "v2".
     void delTagVRequested(int index);
-    /// The Delete key on the grid (any modifiers): remove the current row.
+    /// The Delete key on the grid (any modifiers): remove the selected rows.
     void deleteKeyPressed();
     /// Local paths dropped onto the grid, in the order the drop source gave them.
     void pathsDropped(const QStringList& paths);
@@ -140,6 +148,8 @@ class Form1 final : public QWidget {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -149,6 +159,9 @@ class Form1 final : public QWidget {
     void BuildPopupMenu();
     void SetUpGrid();
     void ApplyColumnWidths();
+    void KeepColumnWidthsOverReset();
+    bool GridEvent(QEvent* event);
+    void StorageBoxEvent(QEvent* event);
     void ApplyLayoutRule();
     void Option1Click();
     void ResetLabel5Colour();
@@ -163,13 +176,26 @@ class Form1 final : public QWidget {
     void ShowStoreCursor();
     void TellSkipped(const FileAddReport& report);
     template <class Batch>
-    void RunBatch(Batch&& batch);
+    void RunBatch(BatchKind kind, Batch&& batch);
 
     FileSystem& m_fs;
     ListStore m_store;
     GetSearchMP3Module m_search{m_fs, m_store};
     // A batch is running; a second one, or a drop, waits for it to end.
     bool m_busy = false;
+    // The user asked the running batch to stop, and perhaps the window to close once it has.
+    bool m_stopBatch = false;
+    bool m_closeAfterBatch = false;
+    // The folder question while it is up.
+    QPointer<QMessageBox> m_question;
+    // The widths the store last gave the grid's columns (twips), and the widths the grid
+    // showed just before a reset (pixels): what the user dragged outlives a reset unless the
+    // store itself changed that column.
+    std::array<int, ListStore::kColumnCount> m_appliedWidths{};
+    std::array<int, ListStore::kColumnCount> m_shownWidths{};
+    // Where a left press in the storage-folder box went down: a click, not the end of a
+    // drag-select, opens the folder chooser.
+    std::optional<QPoint> m_boxPressAt;
     // The store is changing under a command: the view's cursor follows the store afterwards,
     // not the other way round.
     bool m_storeChanging = false;
@@ -179,6 +205,7 @@ class Form1 final : public QWidget {
     TabControl* m_tabs = nullptr;
     QTableView* m_table = nullptr;
     QWidget* m_gridViewport = nullptr;
+    QWidget* m_headerViewport = nullptr;
     QWidget* m_frame5 = nullptr;
     QLabel* m_fileCountLabel = nullptr;
     QProgressBar* m_progress = nullptr;

@@ -73,7 +73,7 @@ void Form1::ConnectCommands() {
     connect(this, &Form1::delTagVRequested, this,
             listCommand([this](int index) { PruneList(m_store, TagPruneCommand(index)); }));
     connect(this, &Form1::deleteKeyPressed, this,
-            listCommand([this] { DeleteCurrentRow(m_store); }));
+            listCommand([this] { DeleteSelectedRows(m_store); }));
     connect(this, &Form1::pathsDropped, this, &Form1::AddDroppedPaths);
     connect(this, &Form1::searchRequested, this,
             [this](const QString& folder, const QString& extensionFilter, bool includeSubfolders) {
@@ -91,7 +91,10 @@ void Form1::AddDroppedPaths(const QStringList& paths) {
     for (const QString& p : paths)
         list.push_back(FromQt(p));
     m_storeChanging = true;
+    // Single files enter the store one row at a time; the view takes them in chunks.
+    m_model->BeginBulkAppend();
     FileAddReport report = DropPaths(m_fs, m_store, m_search, list);
+    m_model->EndBulkAppend();
     m_storeChanging = false;
     ShowStoreCursor();
     if (report.skipped.empty())
@@ -121,10 +124,12 @@ void Form1::TellSkipped(const FileAddReport& report) {
 }
 
 template <class Batch>
-void Form1::RunBatch(Batch&& batch) {
+void Form1::RunBatch(BatchKind kind, Batch&& batch) {
     if (m_busy)
         return;
     m_busy = true;
+    m_stopBatch = false;
+    std::vector<RefusedFile> refused;
     QElapsedTimer sincePaint;
     sincePaint.start();
     BatchCallbacks callbacks;
@@ -152,18 +157,32 @@ void Form1::RunBatch(Batch&& batch) {
         return AskCreateFolder(ToQt(prompt), ToQt(title)) ? FolderAnswer::kOk
                                                           : FolderAnswer::kCancel;
     };
+    callbacks.stopRequested = [this] { return m_stopBatch; };
+    // Called before the row's Path could change: it still names the file that stayed.
+    callbacks.rowRefused = [this, &refused](int row, const Error& error) {
+        refused.push_back({m_store.Cell(row, ListStore::kPath), error});
+    };
     batch(BuildSettings(), callbacks);
     m_busy = false;
+    m_stopBatch = false;
+    if (std::exchange(m_closeAfterBatch, false)) {
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        return;
+    }
+    if (!refused.empty()) {
+        RefusedFilesDialog dialog(kind, refused, this);
+        dialog.exec();
+    }
 }
 
 void Form1::RunRename() {
-    RunBatch([this](const Settings& settings, const BatchCallbacks& callbacks) {
+    RunBatch(BatchKind::kRename, [this](const Settings& settings, const BatchCallbacks& callbacks) {
         RunRenameBatch(m_store, settings, m_fs, callbacks);
     });
 }
 
 void Form1::RunMove() {
-    RunBatch([this](const Settings& settings, const BatchCallbacks& callbacks) {
+    RunBatch(BatchKind::kMove, [this](const Settings& settings, const BatchCallbacks& callbacks) {
         RunMoveBatch(m_store, settings, m_fs, callbacks);
     });
 }

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "platform/path.h"
 #include "ui/form1.h"
 #include "ui/qt_text.h"
 #include "ui/widgets.h"
@@ -161,7 +162,7 @@ void Form1::BuildSet1Tab(QWidget* page) {
     MakeLabel(frame23, QStringLiteral("NameCutLabel"), QStringLiteral("区切り文字"), 3360, 615, 900,
               330);
     m_nameCutText = MakeEdit(frame23, QStringLiteral("NameCutText"), 4290, 615, 810, 330);
-    m_nameCutText->setMaxLength(3);
+    m_nameCutText->setValidator(new CodePointLimit(3, m_nameCutText));
     m_oriTxt = MakeEdit(frame23, QStringLiteral("OriTxt"), 3780, 975, 1320, 330);
     MakeNote(
         frame23, QStringLiteral("HintLabel"),
@@ -304,7 +305,10 @@ Settings Form1::BuildSettings() const {
     s.OriTxt = FromQt(m_oriTxt->text());
     s.FileMoveText = FromQt(m_fileMoveText->text());
     s.OriTxt2 = FromQt(m_oriTxt2->text());
+    // Typed without its final separator, "/x/Music" would file into "/x/MusicArtist/".
     s.MP3SaveFolderTxt = FromQt(m_mp3SaveFolderTxt->text());
+    if (!s.MP3SaveFolderTxt.empty())
+        s.MP3SaveFolderTxt = path::WithTrailingSeparator(s.MP3SaveFolderTxt);
     s.FolderYN = m_folderYN->isChecked();
     for (std::size_t i = 0; i < s.conversion.size(); ++i)
         s.conversion[i] = {FromQt(m_prohibitLabel[i]->text()), FromQt(m_text6[i]->text())};

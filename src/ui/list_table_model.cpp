@@ -6,6 +6,9 @@ namespace tagwright {
 
 namespace {
 
+// The same chunk as the folder search's.
+constexpr int kBulkChunk = 1024;
+
 // The grid's alignment codes: 0-2 left, 3-5 centre, 6-8 right, each top, middle, bottom;
 // 9 (general) puts text at the left.
 Qt::Alignment AlignmentOfCode(int code) {
@@ -21,7 +24,7 @@ Qt::Alignment AlignmentOfCode(int code) {
 }  // namespace
 
 ListTableModel::ListTableModel(ListStore& store, QObject* parent)
-    : QAbstractTableModel(parent), m_store(store) {
+    : QAbstractTableModel(parent), m_store(store), m_shownRows(store.RowCount() - 1) {
     m_store.SetObserver(this);
 }
 
@@ -30,7 +33,7 @@ ListTableModel::~ListTableModel() {
 }
 
 int ListTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_store.RowCount() - 1;
+    return parent.isValid() ? 0 : m_shownRows;
 }
 
 int ListTableModel::columnCount(const QModelIndex& parent) const {
@@ -38,7 +41,7 @@ int ListTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ListTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() + 1 >= m_store.RowCount() ||
+    if (!index.isValid() || index.row() >= m_shownRows ||
         index.column() >= ListStore::kColumnCount) {
         return {};
     }
@@ -63,15 +66,36 @@ QVariant ListTableModel::headerData(int section, Qt::Orientation orientation, in
     return {};
 }
 
-void ListTableModel::RowsAboutToBeAppended(int first, int last) {
-    beginInsertRows({}, first - 1, last - 1);
+void ListTableModel::EndBulkAppend() {
+    m_bulk = false;
+    ShowPendingRows();
 }
 
-void ListTableModel::RowsAppended(int, int) {
+void ListTableModel::ShowPendingRows() {
+    const int rows = m_store.RowCount() - 1;
+    if (rows <= m_shownRows)
+        return;
+    beginInsertRows({}, m_shownRows, rows - 1);
+    m_shownRows = rows;
     endInsertRows();
 }
 
+void ListTableModel::RowsAboutToBeAppended(int first, int last) {
+    if (!m_bulk)
+        beginInsertRows({}, first - 1, last - 1);
+}
+
+void ListTableModel::RowsAppended(int, int last) {
+    if (!m_bulk) {
+        m_shownRows = last;
+        endInsertRows();
+    } else if (last - m_shownRows >= kBulkChunk) {
+        ShowPendingRows();
+    }
+}
+
 void ListTableModel::CellsChanged(int firstRow, int lastRow) {
+    ShowPendingRows();
     if (firstRow < 1)
         firstRow = 1;
     if (lastRow < firstRow)
@@ -80,6 +104,7 @@ void ListTableModel::CellsChanged(int firstRow, int lastRow) {
 }
 
 void ListTableModel::LayoutAboutToChange() {
+    ShowPendingRows();
     emit layoutAboutToBeChanged();
 }
 
@@ -88,10 +113,12 @@ void ListTableModel::LayoutChanged() {
 }
 
 void ListTableModel::RowsAboutToBeRemoved(int first, int last) {
+    ShowPendingRows();
     beginRemoveRows({}, first - 1, last - 1);
 }
 
 void ListTableModel::RowsRemoved(int, int) {
+    m_shownRows = m_store.RowCount() - 1;
     endRemoveRows();
 }
 
@@ -100,10 +127,12 @@ void ListTableModel::ListAboutToReset() {
 }
 
 void ListTableModel::ListReset() {
+    m_shownRows = m_store.RowCount() - 1;
     endResetModel();
 }
 
 void ListTableModel::FileCountChanged(const std::string& text) {
+    ShowPendingRows();
     emit fileCountChanged(ToQt(text));
 }
 

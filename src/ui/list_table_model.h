@@ -22,6 +22,12 @@ class ListTableModel final : public QAbstractTableModel, private ListObserver {
 
     ListStore& store() { return m_store; }
 
+    /// Until EndBulkAppend, rows the store appends one at a time reach the view in chunks,
+    /// as a search's do: a view told of each row alone would spend a large drop updating
+    /// itself. Any other change of the store shows the rows appended so far first.
+    void BeginBulkAppend() { m_bulk = true; }
+    void EndBulkAppend();
+
   signals:
     void fileCountChanged(const QString& text);
 
@@ -37,7 +43,13 @@ class ListTableModel final : public QAbstractTableModel, private ListObserver {
     void ListReset() override;
     void FileCountChanged(const std::string& text) override;
 
+    // Tells the view of the rows appended but not yet shown.
+    void ShowPendingRows();
+
     ListStore& m_store;
+    // The file rows the view has been told of; all of the store's unless appends are pending.
+    int m_shownRows = 0;
+    bool m_bulk = false;
 };
 
 }  // namespace tagwright

@@ -136,4 +136,26 @@ void PictureButton::paintEvent(QPaintEvent*) {
                          QPalette::ButtonText);
 }
 
+QValidator::State CodePointLimit::validate(QString& input, int& pos) const {
+    const auto codePoints = [](const QString& text) {
+        int count = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (!(text[i].isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate()))
+                ++count;
+        }
+        return count;
+    };
+    while (codePoints(input) > m_limit) {
+        // The last code point before the caret, or the text's last when the caret is at 0.
+        int end = pos > 0 ? pos : static_cast<int>(input.size());
+        int start = end - 1;
+        if (start > 0 && input[start].isLowSurrogate() && input[start - 1].isHighSurrogate())
+            --start;
+        input.remove(start, end - start);
+        if (pos > 0)
+            pos = start;
+    }
+    return Acceptable;
+}
+
 }  // namespace tagwright

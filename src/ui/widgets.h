@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QString>
+#include <QValidator>
 
 class QColor;
 class QFont;
@@ -59,6 +60,21 @@ class PictureButton final : public QPushButton {
 
   private:
     QString m_iconName;
+};
+
+/// Holds a text box to `limit` characters, counted as code points: a character outside the
+/// BMP (𠮷) is one, not the two UTF-16 units a box's maximum length would count, and a pair is
+/// never cut in half. What does not fit is cut from what was just typed or pasted (the text
+/// before the caret), as a maximum length cuts it.
+class CodePointLimit final : public QValidator {
+    Q_OBJECT
+
+  public:
+    CodePointLimit(int limit, QObject* parent) : QValidator(parent), m_limit(limit) {}
+    State validate(QString& input, int& pos) const override;
+
+  private:
+    int m_limit;
 };
 
 }  // namespace tagwright

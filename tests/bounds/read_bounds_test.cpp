@@ -188,6 +188,21 @@ TEST(ReadBounds, WorkGrowsLinearlyWithTheNumberOfFrames) {
     EXPECT_LE(full.bytesRead, 2 * half.bytesRead + 4096);
 }
 
+// A header may claim half a gigabyte over a few frames and the audio: the reads cover the
+// frames, not the claim, also when the frames fill more than the first read.
+TEST(ReadBounds, AHugeClaimedTagCostsWhatItsFramesUse) {
+    const Bytes frames =
+        Id3v2Frames(4, {{"TIT2", TextBody(0, B("title"sv))},
+                        {"APIC", Cat({B("\x00image/png\x00\x03\x00"sv), Bytes(20000, 0x89)})}});
+    for (const Bytes& head : {B("ID3\x04\x00\x00\xFF\xFF\xFF\xFF"sv), Id3v2Header(4, 0, 1 << 27)}) {
+        const Bytes file = Cat({head, frames, Audio(8 << 20)});
+        const Cost cost = ReadEverything(file);
+        EXPECT_EQ(cost.frames, 2u);
+        EXPECT_LE(cost.bytesRead, 6 * (frames.size() + 16384 + 4096));
+        EXPECT_LE(cost.peakBytes, 8 * (frames.size() + 16384 + 4096));
+    }
+}
+
 // The same for one long frame of undecodable text: the decoder's work is per byte.
 TEST(ReadBounds, UndecodableTextCostsInProportionToItsLength) {
     const auto lyrics = [](std::size_t n) {

@@ -8,6 +8,7 @@ import base64
 import hashlib
 import json
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -22,9 +23,10 @@ CLI = sys.argv[1]
 RESULTS = {"passed": 0, "failed": 0}
 
 
-def run(*args, stdin=None):
+def run(*args, stdin=None, env=None):
     proc = subprocess.run([CLI, *args], capture_output=True, text=True, input=stdin,
-                          stdin=None if stdin is not None else subprocess.DEVNULL, timeout=120)
+                          stdin=None if stdin is not None else subprocess.DEVNULL, timeout=120,
+                          env=env)
     return proc.returncode, proc.stdout, proc.stderr
 
 
@@ -168,6 +170,12 @@ def _(root):
     assert json_lines(out)[0]["NewName"] == "Song B(0).mp3"
     with open(os.path.join(root, "Song B.mp3"), "rb") as f:
         assert f.read() == b"someone else's file"
+    # The user guide's example of the first clash is the name the program gives.
+    manual = os.path.join(os.path.dirname(__file__), "..", "..", "docs", "manual.html")
+    with open(manual, encoding="utf-8") as f:
+        guide = f.read()
+    first = re.search(r"「名前\((\d+)\)\.mp3」", guide)
+    assert first and first.group(1) == "0", first and first.group(0)
 
 
 @check("move --dry-run then move files a folder into artist/album")
@@ -320,6 +328,46 @@ def _(root):
     assert code == 0 and out.startswith("tagwright-cli "), out
     code, out, _ = run("--help")
     assert code == 0 and "rename" in out
+
+
+@check("a folder whose name ends in mp3 is searched as a folder")
+def _(root):
+    folder = os.path.join(root, "Music", "mp3")
+    os.makedirs(folder)
+    shutil.move(os.path.join(root, "b.MP3"), os.path.join(folder, "b.MP3"))
+    code, out, _ = run("rename", "--json", folder)
+    assert code == 0, (code, out)
+    rows = json_lines(out)
+    assert [r["NewName"] for r in rows] == ["Song B.mp3"], rows
+
+
+# The converter made to fail through the dynamic linker, as on a system without it.
+NO_ICONV = r"""
+#include <errno.h>
+#include <iconv.h>
+iconv_t iconv_open(const char* to, const char* from) {
+    (void)to; (void)from;
+    errno = EINVAL;
+    return (iconv_t)-1;
+}
+"""
+
+
+@check("without a code page 932 decoder the CLI refuses to start and renames nothing")
+def _(root):
+    compiler = shutil.which("cc")
+    if compiler is None or not sys.platform.startswith("linux"):
+        return
+    source = os.path.join(root, "no_iconv.c")
+    shim = os.path.join(root, "no_iconv.so")
+    with open(source, "w") as f:
+        f.write(NO_ICONV)
+    subprocess.run([compiler, "-shared", "-fPIC", "-o", shim, source], check=True)
+    before = snapshot(root)
+    env = dict(os.environ, LD_PRELOAD=shim)
+    code, out, err = run("rename", os.path.join(root, "c.mp3"), env=env)
+    assert code == 3 and "932" in err and out == "", (code, out, err)
+    assert snapshot(root) == before
 
 
 for c in CHECKS:

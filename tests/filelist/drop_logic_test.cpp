@@ -107,30 +107,30 @@ TEST_F(DropTest, FillsPlaceholderFirst) {
     EXPECT_EQ(store.FileCountText(), "1");
 }
 
-// Paths that end in "mp3" but cannot be read as files: a folder named so, a file the system
-// refuses to open, a file whose lookup fails, one that is gone. Each is skipped and reported;
-// the rows before and after are whole.
-TEST_F(DropTest, UnreadableMp3PathsAreSkippedWithoutHalfRows) {
+// Paths that end in "mp3" but cannot be read as files: a file the system refuses to open, a
+// file whose lookup fails, one that is gone. Each is skipped and reported; the rows before and
+// after are whole. A folder named so is no file: it is searched like any folder.
+TEST_F(DropTest, UnreadableMp3PathsAreSkippedWithoutHalfRowsAndFoldersSearched) {
     const std::string good1 = dir.Write("good1.mp3", test::Audio(300));
     const std::string folder = dir.MakeFolder("Music.mp3");
     dir.Write("Music.mp3/inside.mp3", test::Audio(300));
+    const std::string bare = dir.MakeFolder("mp3");
+    dir.Write("mp3/bare.MP3", test::Audio(300));
     const std::string locked = dir.Write("locked.mp3", test::Audio(300));
     const std::string lookup = dir.Write("lookup.mp3", test::Audio(300));
     const std::string good2 = dir.Write("good2.mp3", test::Audio(300));
     fs.Refuse(test::FsOp::kOpenRead, "locked.mp3");
     fs.Refuse(test::FsOp::kGetFilePath, "lookup.mp3");
 
-    FileAddReport report = Drop({good1, folder, locked, lookup, dir / "gone.mp3", good2});
+    FileAddReport report = Drop({good1, folder, locked, bare, lookup, dir / "gone.mp3", good2});
     EXPECT_EQ(ColumnOf(store, ListStore::kFileName),
-              (std::vector<std::string>{"good1.mp3", "good2.mp3"}));
-    EXPECT_EQ(report.added, 2);
-    ASSERT_EQ(report.skipped.size(), 4u);
-    EXPECT_EQ(report.skipped[0].path, folder);
-    EXPECT_EQ(report.skipped[0].kind, ErrorKind::kIsFolder);
-    EXPECT_EQ(report.skipped[1].path, locked);
-    EXPECT_EQ(report.skipped[2].path, lookup);
-    EXPECT_EQ(report.skipped[3].kind, ErrorKind::kNotFound);
-    EXPECT_EQ(store.FileCountText(), "2");
+              (std::vector<std::string>{"good1.mp3", "inside.mp3", "bare.MP3", "good2.mp3"}));
+    EXPECT_EQ(report.added, 4);
+    ASSERT_EQ(report.skipped.size(), 3u);
+    EXPECT_EQ(report.skipped[0].path, locked);
+    EXPECT_EQ(report.skipped[1].path, lookup);
+    EXPECT_EQ(report.skipped[2].kind, ErrorKind::kNotFound);
+    EXPECT_EQ(store.FileCountText(), "4");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "filelist/list_commands.h"
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "filelist/filelist_test_util.h"
@@ -26,6 +28,32 @@ TEST(GenericNumber, RecognisesNumbersOnly) {
     EXPECT_GT(GenericCompare("b9", "b10"), 0);  // text
     EXPECT_LT(GenericCompare("10", "9a"), 0);   // only one a number: text
     EXPECT_EQ(GenericCompare("1.0", "1"), 0);
+}
+
+// Numbers past the range of a double keep their place in the order: the huge ones beyond
+// every other number, the tiny ones at 0.
+TEST(GenericNumber, OutOfRangeNumbersSortByTheirSize) {
+    const std::string hundredDigits = "1" + std::string(400, '0');
+    const std::string tinyFraction = "0." + std::string(400, '0') + "1";
+    const std::pair<std::string, double> numbers[] = {
+        {"1e999", HUGE_VAL},
+        {"-1e999", -HUGE_VAL},
+        {"+1E+400", HUGE_VAL},
+        {"1e-999", 0},
+        {"-2.5e-400", 0},
+        {hundredDigits, HUGE_VAL},
+        {tinyFraction, 0},
+        {"0.0001e310", 1e306},
+        {"12e99999999999999999999", HUGE_VAL},
+        {tinyFraction + "e900", HUGE_VAL},
+    };
+    for (const auto& [text, value] : numbers) {
+        ASSERT_TRUE(GenericNumber(text).has_value()) << text;
+        EXPECT_DOUBLE_EQ(*GenericNumber(text), value) << text;
+    }
+    EXPECT_GT(GenericCompare("1e999", "5"), 0);
+    EXPECT_LT(GenericCompare("-1e999", "-5"), 0);
+    EXPECT_GT(GenericCompare(hundredDigits, "1e300"), 0);
 }
 
 ListStore StoreOf(const Names& names) {
@@ -181,6 +209,34 @@ TEST(DeleteCurrentRow, RemovesCursorRowOrLeavesPlaceholder) {
     DeleteCurrentRow(empty);
     EXPECT_EQ(empty.RowCount(), 1);
     EXPECT_EQ(empty.FileCountText(), "0");
+}
+
+// Whatever way the block was selected (cursor at its top or bottom), every row of it goes.
+TEST(DeleteSelectedRows, RemovesTheWholeBlock) {
+    struct Case {
+        int cursor, far;
+        Names left;
+        int cursorAfter;
+    };
+    const Case cases[] = {
+        {2, 4, {"a", "e"}, 2},
+        {4, 2, {"a", "e"}, 2},
+        {4, 5, {"a", "b", "c"}, 3},
+        {3, 3, {"a", "b", "d", "e"}, 3},  // a single row, as the Delete key always did
+        {1, 5, {""}, 1},                  // all of them: the placeholder stays
+        {5, 1, {""}, 1},
+    };
+    for (const Case& c : cases) {
+        ListStore store = StoreOf({"a", "b", "c", "d", "e"});
+        store.SetSelection(c.cursor, ListStore::kTagType, c.far, ListStore::kFileName);
+        DeleteSelectedRows(store);
+        EXPECT_EQ(ColumnOf(store, ListStore::kFileName), c.left) << c.cursor << "-" << c.far;
+        EXPECT_EQ(store.CurrentRow(), c.cursorAfter) << c.cursor << "-" << c.far;
+        EXPECT_EQ(store.FileCountText(), std::to_string(c.left.size()));
+    }
+    ListStore one = StoreOf({"a"});
+    DeleteSelectedRows(one);
+    EXPECT_TRUE(one.HasPlaceholder());
 }
 
 }  // namespace

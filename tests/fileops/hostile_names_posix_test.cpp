@@ -51,7 +51,7 @@ struct Tree {
                 ++id;
                 const std::string title = kTitles[static_cast<std::size_t>(id) % kTitles.size()];
                 const Bytes bytes =
-                    SongBytes(Song{title, "-" + folder.substr(0, 20), "\n", id % 5, id});
+                    SongBytes(Song{title, "-" + folder.substr(0, 20), "\n.", id % 5, id});
                 const std::string p = dir.Write(
                     "in" + std::string(1, path::kSeparator) + folder + path::kSeparator + file,
                     bytes);

@@ -162,6 +162,22 @@ TEST_F(MoveFixture, BlankTagUnderFileNotMovedIsRefused) {
     EXPECT_EQ(store.Cell(1, kPath), Under("Unknown" + kSep + "B" + kSep + "a.mp3"));
 }
 
+// A value that the clean-up empties is a blank value: the file is not filed a level higher.
+TEST_F(MoveFixture, AFolderLevelThatComesOutEmptyIsRefusedAsABlankTag) {
+    for (const bool fill : {false, true}) {
+        SCOPED_TRACE(fill);
+        store.ResetFileList();
+        settings.folderFillBlanks = fill;
+        const std::string a = Put("a.mp3", {"T", "\x7F\x01", "Album", 1, 1});
+        ListFiles(store, {a});
+        Run();
+        EXPECT_EQ(store.Cell(1, kM), ListStore::kRefused);
+        EXPECT_EQ(store.Cell(1, kPath), a);
+        EXPECT_TRUE(RealFileSystem().FileExists(a));
+        EXPECT_TRUE(Folders(storage).empty());
+    }
+}
+
 TEST_F(MoveFixture, RefusalsLeaveTheFileWhereItIsAndTheBatchGoesOn) {
     const std::string noFolder = Put("nofolder.mp3", {"T", "Locked", "B", 1, 1});
     const std::string inUse = Put("inuse.mp3", {"T", "A", "B", 1, 2});

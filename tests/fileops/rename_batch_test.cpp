@@ -97,6 +97,37 @@ TEST_F(RenameFixture, BlankTagRefusesAndTheFailureTextNeverBecomesFileName) {
     EXPECT_EQ(store.Cell(1, kNew), "Unknown.mp3");
 }
 
+// A name that is empty once made safe would give the hidden file ".mp3"; it is refused with its
+// reason whether the rule, a default text or the tag value emptied it.
+TEST_F(RenameFixture, ANameThatComesOutEmptyIsRefusedNotHidden) {
+    struct Case {
+        const char* name;
+        std::string rule, title, defaultTitle;
+        bool fillBlanks;
+    };
+    const Case cases[] = {
+        {"RuleCleared", "", "T", "Unknown", false},
+        {"DefaultTextEmptied", "曲名", "", "", true},
+        {"ControlCharactersOnly", "曲名", "\x01\x7F", "Unknown", false},
+        {"ControlCharactersFilled", "曲名", "\x1F", "Unknown", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        store.ResetFileList();
+        settings.FileNameSetting = c.rule;
+        settings.nameFillBlanks = c.fillBlanks;
+        settings.Text1[0] = c.defaultTitle;
+        const std::string a = Put(std::string(c.name) + ".mp3", {c.title, "x", "y", 1, 1});
+        ListFiles(store, {a});
+        Run();
+        EXPECT_EQ(store.Cell(1, kR), ListStore::kRefused);
+        EXPECT_EQ(store.Cell(1, kNew), "Faild:The new name is empty");
+        EXPECT_EQ(store.Cell(1, kPath), a);
+        EXPECT_TRUE(RealFileSystem().FileExists(a));
+        EXPECT_FALSE(RealFileSystem().FileExists(dir / ".mp3"));
+    }
+}
+
 TEST_F(RenameFixture, RefusalsAreMarkedWithTheOsReasonAndTheBatchGoesOn) {
     const std::string locked = Put("locked.mp3", {"L", "x", "y", 1, 1});
     const std::string gone = Put("gone.mp3", {"G", "x", "y", 1, 2});

@@ -52,6 +52,11 @@ const NameCase kNameCases[] = {
     {"AuxInsideName", "my aux", "my aux", "my aux"},
     {"Newline", "a\nb", "ab", "ab"},
     {"OnlyControls", "\n\t\x01", "", ""},
+    {"Delete",
+     "a\x7F"
+     "b\x7F",
+     "ab", "ab"},
+    {"OnlyDeletes", "\x7F\x7F", "", ""},
     {"Nul0", std::string("a\0b", 3), "ab", "ab"},
     {"EscapingPath", "../../etc", ".._.._etc", ".._.._etc"},
     {"BackslashInsideLevel", "a\\b", "a_b", "a_b"},
@@ -83,7 +88,16 @@ TEST(SafeFolderLevels, SplitsOnDividersAndNeverLeavesTheStorageFolder) {
     EXPECT_EQ(SafeFolderLevels("..\\..\\etc", kBytes),
               (Levels{"\uFF0E\uFF0E", "\uFF0E\uFF0E", "etc"}));
     EXPECT_EQ(SafeFolderLevels("a/../b\\.", kBytes), (Levels{"a_.._b", "\uFF0E"}));
-    EXPECT_EQ(SafeFolderLevels("\n\\CON\\x. ", kBytes), (Levels{"CON_", "x\uFF0E\u3000"}));
+    EXPECT_EQ(SafeFolderLevels("CON\\x. ", kBytes), (Levels{"CON_", "x\uFF0E\u3000"}));
+}
+
+// A level that held characters and comes out empty is a blank value, not a level to skip:
+// skipping it would file the song one level higher than the rule says.
+TEST(SafeFolderLevels, ALevelEmptiedByTheCleanUpIsRefused) {
+    for (const std::string_view folder : {"\n\\CON\\x", "Artist\\\x7F\\", "A\\\x01\x02"}) {
+        SCOPED_TRACE(folder);
+        EXPECT_EQ(SafeFolderLevels(folder, kBytes), std::nullopt);
+    }
 }
 
 // 300 characters of every width, cut for both limits: on a character boundary, within the

@@ -77,6 +77,11 @@ TEST(Cp932Decode, LongRunsAndManyBadBytes) {
     EXPECT_EQ(text.size(), expected.size());
 }
 
+// The front ends start only when this holds; the cases above show the decoder it vouches for.
+TEST(Cp932Decode, DecoderIsAvailableHere) {
+    EXPECT_EQ(Cp932DecoderProblem(), std::nullopt);
+}
+
 TEST(AppendUtf8, ReplacesWhatUtf8CannotHold) {
     std::string out;
     AppendUtf8(out, 0xD800);

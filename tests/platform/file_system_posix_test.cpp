@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/folder_listing_posix.h"
 #include "platform/special_folders.h"
 #include "support/fault_file_system.h"
 #include "support/mp3_bytes.h"
@@ -41,6 +43,34 @@ TEST(RealFileSystem, ListsFilesFoldersAndLinksApart) {
     EXPECT_EQ(Names(listing->links), std::vector<std::string>{"loop"});
     for (const DirEntry& e : listing->files)
         EXPECT_EQ(e.path, dir / e.name);
+}
+
+// Examines like lstat, but refuses entries named "locked*" and finds "gone*" gone, as a file
+// system that reports no entry kinds would show a forbidden or vanished entry.
+int ExamineWithRefusals(const char* p, struct stat* st) {
+    const std::string name = std::filesystem::path(p).filename().string();
+    if (name.rfind("locked", 0) == 0 || name.rfind("gone", 0) == 0) {
+        errno = name[0] == 'l' ? EACCES : ENOENT;
+        return -1;
+    }
+    return ::lstat(p, st);
+}
+
+TEST(RealFileSystem, EntriesOfUnknownKindAreExaminedAndRefusalsReported) {
+    TempDir dir;
+    dir.Write("a.mp3", "x");
+    dir.Write("sub/b.mp3", "y");
+    dir.Write("locked.mp3", "z");
+    dir.Write("gone.mp3", "z");
+    std::filesystem::create_directory_symlink(dir / "sub", dir / "loop");
+    auto listing = posix::ListFolder(dir.path(), ExamineWithRefusals, true);
+    ASSERT_TRUE(listing.ok()) << listing.error().Message();
+    EXPECT_EQ(Names(listing->files), std::vector<std::string>{"a.mp3"});
+    EXPECT_EQ(Names(listing->folders), std::vector<std::string>{"sub"});
+    EXPECT_EQ(Names(listing->links), std::vector<std::string>{"loop"});
+    ASSERT_EQ(listing->skipped.size(), 1u);
+    EXPECT_EQ(listing->skipped[0].path, dir / "locked.mp3");
+    EXPECT_EQ(listing->skipped[0].kind, ErrorKind::kPermissionDenied);
 }
 
 TEST(RealFileSystem, RenameAndMoveNeverReplace) {
@@ -156,6 +186,19 @@ TEST(RealFileSystem, FifoNamedMp3DoesNotHang) {
     auto reader = RealFileSystem().OpenRead(fifo);
     ASSERT_TRUE(reader.ok());
     EXPECT_FALSE((*reader)->Size().ok());
+}
+
+TEST(SpecialFolders, MountPointsAreUnescaped) {
+    const std::pair<std::string_view, std::string> cases[] = {
+        {"/media/usb", "/media/usb"},
+        {"/media/My\\040Disk", "/media/My Disk"},
+        {"/mnt/a\\011b\\012c\\134d", "/mnt/a\tb\nc\\d"},
+        {"/mnt/\\04", "/mnt/\\04"},      // cut short: kept as written
+        {"/mnt/\\999", "/mnt/\\999"},    // not octal
+        {"/mnt/\\101\\040", "/mnt/A "},  // an escape at the very end
+    };
+    for (const auto& [field, path] : cases)
+        EXPECT_EQ(UnescapeMountPath(field), path) << field;
 }
 
 TEST(SpecialFolders, ReadXdgUserDirsWithFallback) {

@@ -116,6 +116,89 @@ TEST_F(ReadId3v2, FrameSizesByVersion) {
     EXPECT_EQ(broken.ID3V2TAGArtist, "Artist");
 }
 
+// A version 2.4 tag whose frame sizes are plain numbers, as many writers store them.
+Bytes WithPlainSizes(const std::vector<Id3v2Frame>& frames, std::size_t padding) {
+    Bytes tag = Id3v2Tag(3, frames, padding);
+    tag[3] = 4;
+    return tag;
+}
+
+Id3v2Frame CommentOfSize(std::size_t size) {
+    // Capitals in the text: a walk that lands inside it meets what looks like a frame ID.
+    return {"COMM", Cat({B(std::string_view("\0eng\0", 5)), Bytes(size - 5, 'X')})};
+}
+
+TEST_F(ReadId3v2, Version24SizesPlainOrSynchsafeDecidedPerTag) {
+    for (const std::size_t size : {127u, 128u, 200u, 300u, 30000u}) {
+        SCOPED_TRACE(size);
+        const std::vector<Id3v2Frame> frames = {CommentOfSize(size), Text("TIT2", "Title"),
+                                                Text("TPE1", "Artist")};
+        const std::vector<std::string> ids = {"COMM", "TIT2", "TPE1"};
+        for (const std::size_t padding : {0u, 64u}) {
+            const clsMP3Tag plain = Read(Cat({WithPlainSizes(frames, padding), Audio(200)}));
+            EXPECT_EQ(plain.FrameName, ids);
+            EXPECT_EQ(plain.ID3V2TAGTrackName, "Title");
+            EXPECT_EQ(plain.ID3V2TAGArtist, "Artist");
+            const clsMP3Tag synchsafe = Read(Cat({Id3v2Tag(4, frames, padding), Audio(200)}));
+            EXPECT_EQ(synchsafe.FrameName, ids);
+            EXPECT_EQ(synchsafe.ID3V2TAGArtist, "Artist");
+        }
+    }
+    // Small and large frames mixed: the small ones read alike either way, the large ones do
+    // not, and every frame after them must still be found.
+    const std::vector<Id3v2Frame> mixed = {
+        Text("TALB", "Album"), CommentOfSize(300), Text("TIT2", "Title"),  CommentOfSize(30000),
+        CommentOfSize(127),    CommentOfSize(128), Text("TPE1", "Artist"), Text("TRCK", "7")};
+    // UTF-16 text is half zero bytes: a wrong walk may land on one as if on padding.
+    const std::u16string wide(143, u'w');
+    const clsMP3Tag utf16 = Read(
+        WithPlainSizes({{"TALB", TextBody(2, test::Utf16Be(wide))}, Text("TIT2", "Title")}, 40));
+    EXPECT_EQ(utf16.ID3V2TAGAlbum, std::string(143, 'w'));
+    EXPECT_EQ(utf16.ID3V2TAGTrackName, "Title");
+
+    for (const Bytes& tag : {WithPlainSizes(mixed, 10), Id3v2Tag(4, mixed, 10)}) {
+        clsMP3Tag t = Read(tag);
+        EXPECT_EQ(t.FrameName.size(), mixed.size());
+        EXPECT_EQ(Six(t), (std::vector<std::string>{"Title", "Artist", "Album", "", "", "7"}));
+        EXPECT_EQ(t.ReadMultilineTxtFrame("COMM"), std::string(295, 'X'));
+    }
+}
+
+TEST_F(ReadId3v2, CompressedAndEncryptedFramesAreNeverReadAsText) {
+    struct Case {
+        const char* name;
+        int version;
+        std::uint16_t flags;
+        Bytes before;  // what the flags put in front of the data
+        bool readable;
+    };
+    const Case cases[] = {
+        // Version 2.3: compression brings a 4-byte size, encryption a method byte.
+        {"V23Compressed", 3, 0x0080, {0, 0, 0, 4}, false},
+        {"V23Encrypted", 3, 0x0040, {0x80}, false},
+        {"V23CompressedBare", 3, 0x0080, {}, false},
+        {"V23Grouped", 3, 0x0020, {9}, true},
+        {"V24Compressed", 4, 0x0009, test::Synchsafe(4), false},
+        {"V24Encrypted", 4, 0x0004, {0x80}, false},
+        {"V24CompressedBare", 4, 0x0008, {}, false},
+        {"V24Grouped", 4, 0x0040, {9}, true},
+        {"V24DataLength", 4, 0x0001, test::Synchsafe(4), true},
+        {"V24GroupedWithDataLength", 4, 0x0041, Cat({{9}, test::Synchsafe(4)}), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes comment = B(std::string_view("\0eng\0abc", 8));
+        clsMP3Tag tag = Read(Id3v2Tag(c.version,
+                                      {{"TIT2", Cat({c.before, TextBody(0, B("abc"))}), c.flags},
+                                       {"COMM", Cat({c.before, comment}), c.flags},
+                                       Text("TPE1", "After")},
+                                      8));
+        EXPECT_EQ(tag.ID3V2TAGTrackName, c.readable ? "abc" : "");
+        EXPECT_EQ(tag.ID3V2TAGArtist, "After");
+        EXPECT_EQ(tag.ReadMultilineTxtFrame("COMM"), c.readable ? "abc" : "");
+    }
+}
+
 TEST_F(ReadId3v2, ExtendedHeaderIsSkipped) {
     const Bytes frames = test::Id3v2Frames(3, {Text("TIT2", "Title")});
     // Version 2.3: the size (6) does not count its own four bytes.
@@ -140,6 +223,18 @@ TEST_F(ReadId3v2, UnsynchronisationIsUndone) {
     const clsMP3Tag v23 = Read(Cat({test::Id3v2Header(3, 0x80, whole.size()), whole}));
     EXPECT_EQ(v23.ID3V2TAGTrackName, expected);
     EXPECT_EQ(v23.ID3V2TAGArtist, "After");
+
+    // A large tag is read in pieces; 0xFF 0x00 pairs that a piece boundary cuts are undone too,
+    // whichever side of it they fall.
+    for (const std::size_t size : {6000u, 6001u, 30000u}) {
+        SCOPED_TRACE(size);
+        const Bytes big = test::Unsynchronise(
+            Cat({test::Id3v2Frames(3, {{"PRIV", Bytes(size, 0xFF)}, Text("TPE1", "After")}),
+                 Bytes(8, 0)}));
+        const clsMP3Tag tag = Read(Cat({test::Id3v2Header(3, 0x80, big.size()), big}));
+        EXPECT_EQ(tag.ID3V2TAGArtist, "After");
+        EXPECT_EQ(tag.FrameName, (std::vector<std::string>{"PRIV", "TPE1"}));
+    }
 
     // Version 2.4: per frame, by the frame's flag; the size counts the stored bytes.
     const clsMP3Tag v24 =

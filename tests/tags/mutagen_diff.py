@@ -107,6 +107,27 @@ def make_case(rng, index, version, encoding, folder):
     return path
 
 
+def with_plain_sizes(path):
+    """Rewrites the frame sizes of a version 2.4 tag as plain 32-bit numbers, as many writers
+    store them; returns how many frames it rewrote."""
+    with open(path, "rb") as f:
+        data = bytearray(f.read())
+
+    def synchsafe(b):
+        return (b[0] << 21) | (b[1] << 14) | (b[2] << 7) | b[3]
+
+    end = 10 + synchsafe(data[6:10])
+    pos, count = 10, 0
+    while pos + 10 <= end and 0x41 <= data[pos] <= 0x5A:
+        size = synchsafe(data[pos + 4:pos + 8])
+        data[pos + 4:pos + 8] = size.to_bytes(4, "big")
+        pos += 10 + size
+        count += 1
+    with open(path, "wb") as f:
+        f.write(data)
+    return count
+
+
 def expected(path):
     """The reader's values for a file, from mutagen's reading of it."""
     tags = ID3(path, translate=False)
@@ -178,11 +199,17 @@ def main():
         paths = [make_case(rng, i, version, encoding, folder)
                  for version in (3, 4) for encoding in (0, 1, 2, 3)
                  for i in range(args.cases)]
+        wants = [expected(path) for path in paths]
+        # Half the version 2.4 files as writers that store plain frame sizes leave them: the
+        # reader must find the same values.
+        for path in paths:
+            if "v24_" in os.path.basename(path) and rng.random() < 0.5:
+                with_plain_sizes(path)
         run = subprocess.run([args.dump] + paths, capture_output=True, text=True, check=True)
         results = [json.loads(line) for line in run.stdout.splitlines()]
         failures = 0
-        for path, got in zip(paths, results):
-            problems = compare(got, expected(path))
+        for path, got, want in zip(paths, results, wants):
+            problems = compare(got, want)
             if problems:
                 failures += 1
                 print("%s:\n  %s" % (os.path.basename(path), "\n  ".join(problems)))

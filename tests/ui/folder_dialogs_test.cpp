@@ -50,7 +50,7 @@ class FolderDialogsTest : public QObject {
     void okWritesOpenedFolderWithOneSeparator();
     void highlightedFolderIsNotTheOpenedOne();
     void enterOpensAndDoesNotPressOk();
-    void cancelLeavesBoxAndKeepsNavigation();
+    void chooserOpensAfreshAtTheBoxFolder();
     void pictureButtonsJumpToSpecialFolders();
     void unreadableDriveSnapsBack();
     void searchRequestFollowsControls();
@@ -205,31 +205,47 @@ void FolderDialogsTest::enterOpensAndDoesNotPressOk() {
     QCOMPARE(form.lists().CurrentFolder(), m_tree);
 }
 
-void FolderDialogsTest::cancelLeavesBoxAndKeepsNavigation() {
+void FolderDialogsTest::chooserOpensAfreshAtTheBoxFolder() {
     tagwright::Form1 window;
     window.show();
     auto* box = window.findChild<QLineEdit*>(QStringLiteral("MP3SaveFolderTxt"));
-    const QString before = box->text();
+    box->setText(Native(m_tree + "/a/"));
     DirSelectForm* first = &window.dirSelectForm();
-    tagwright::test::WhenModalOpens([this, first](QWidget* modal) {
+    QString shownAt;
+    bool listsHaveFocus = false;
+    tagwright::test::WhenModalOpens([&, first](QWidget* modal) {
         QCOMPARE(modal, static_cast<QWidget*>(first));
-        first->lists().OpenFolder(m_tree + "/a/a1");
+        shownAt = first->lists().CurrentFolder();
+        listsHaveFocus = first->focusWidget() == first->lists().folders();
+        first->lists().OpenFolder(m_tree + "/b");
         first->command(1)->click();
     });
     window.ShowDirSelectForm();
-    QCOMPARE(box->text(), before);
+    QCOMPARE(shownAt, Native(m_tree + "/a"));
+    QVERIFY(listsHaveFocus);
+    QCOMPARE(box->text(), Native(m_tree + "/a/"));
     QVERIFY(!first->isVisible());
 
-    // The same instance opens where it was left; OK now writes that folder.
-    QString shownAt;
-    tagwright::test::WhenModalOpens([&shownAt, &window](QWidget*) {
-        shownAt = window.dirSelectForm().lists().CurrentFolder();
-        window.dirSelectForm().command(0)->click();
-    });
-    window.ShowDirSelectForm();
-    QCOMPARE(&window.dirSelectForm(), first);
-    QCOMPARE(shownAt, Native(m_tree + "/a/a1"));
-    QCOMPARE(box->text(), Native(m_tree + "/a/a1/"));
+    // Folders made while it was hidden (as a move makes them) are listed at the next opening,
+    // which starts at the box's folder again, not where Cancel left it. A box naming a folder
+    // not made yet opens at what there is of it.
+    QVERIFY(QDir(m_tree).mkpath(QStringLiteral("a/new")));
+    for (const QString& inBox : {Native(m_tree + "/a/"), Native(m_tree + "/a/not/yet/")}) {
+        box->setText(inBox);
+        bool listed = false;
+        tagwright::test::WhenModalOpens([&](QWidget*) {
+            DirSelectForm& form = window.dirSelectForm();
+            shownAt = form.lists().CurrentFolder();
+            listed = ChildNamed(form.lists().folders(), QStringLiteral("new")) != nullptr;
+            form.command(0)->click();
+        });
+        window.ShowDirSelectForm();
+        QCOMPARE(&window.dirSelectForm(), first);
+        QCOMPARE(shownAt, Native(m_tree + "/a"));
+        QVERIFY(listed);
+        QCOMPARE(box->text(), Native(m_tree + "/a/"));
+    }
+    QVERIFY(QDir(m_tree).rmdir(QStringLiteral("a/new")));
 }
 
 void FolderDialogsTest::pictureButtonsJumpToSpecialFolders() {
@@ -268,9 +284,15 @@ void FolderDialogsTest::unreadableDriveSnapsBack() {
     QCOMPARE(lists.CurrentFolder(), m_tree);
     QCOMPARE(lists.drives()->currentIndex(), drive);
 
-    // A readable drive opens at its root.
-    lists.ChooseDrive(0);
-    QCOMPARE(lists.CurrentFolder(), lists.drives()->itemText(0));
+    // Picking the drive already shown keeps the folder; another readable one opens at its
+    // root.
+    QVERIFY(lists.OpenFolder(m_tree + "/a"));
+    lists.ChooseDrive(drive);
+    QCOMPARE(lists.CurrentFolder(), Native(m_tree + "/a"));
+    lists.drives()->addItem(m_tree + QDir::separator() + QStringLiteral("b"));
+    const int other = lists.drives()->count() - 1;
+    lists.ChooseDrive(other);
+    QCOMPARE(lists.CurrentFolder(), Native(m_tree + "/b"));
 }
 
 void FolderDialogsTest::searchRequestFollowsControls() {
@@ -302,13 +324,17 @@ void FolderDialogsTest::searchRunsUnderBusyPointerThenHides() {
                 busy = QApplication::overrideCursor() != nullptr &&
                        QApplication::overrideCursor()->shape() == Qt::WaitCursor;
             });
-    tagwright::test::WhenModalOpens([&form](QWidget*) {
+    bool listsHaveFocus = false;
+    tagwright::test::WhenModalOpens([&form, &listsHaveFocus](QWidget*) {
+        // Arrow keys, Enter and typing reach the folder list at once.
+        listsHaveFocus = form.focusWidget() == form.lists().folders();
         // Highlighting a folder does not change what is searched.
         QTreeWidget* tree = form.lists().folders();
         tree->setCurrentItem(ChildNamed(tree, QStringLiteral("a")));
         form.command(0)->click();
     });
     window.ShowSearchForm();
+    QVERIFY(listsHaveFocus);
     QCOMPARE(received, QStringList({m_tree, QStringLiteral("mp3"), QStringLiteral("flat")}));
     QVERIFY(busy);
     QVERIFY(QApplication::overrideCursor() == nullptr);

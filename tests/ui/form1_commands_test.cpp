@@ -97,13 +97,20 @@ void Type(Form1& window, const char* box, const QString& text) {
     QTest::keyClicks(edit, text);
 }
 
+// Lists the files of `folder` and types `storage` as the storage folder, the Set2 tab in front.
+void ListForMove(Form1& window, const std::string& folder, const std::string& storage) {
+    Drop(window, {folder});
+    window.tabs()->setCurrentIndex(2);
+    Type(window, "MP3SaveFolderTxt", ToQt(storage));
+}
+
 // Answers every modal window of one name while it lives, and counts them.
 class ModalAnswerer {
   public:
     ModalAnswerer(const QString& name, std::function<void(QWidget*)> answer) {
         QObject::connect(&m_timer, &QTimer::timeout, [this, name, answer] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal == nullptr || !modal->isVisible() || modal->objectName() != name)
+            QWidget* modal = tagwright::test::ShownDialog(name);
+            if (modal == nullptr)
                 return;
             ++m_count;
             answer(modal);
@@ -115,6 +122,24 @@ class ModalAnswerer {
   private:
     QTimer m_timer;
     int m_count = 0;
+};
+
+// Reads what every shown entry-list dialog of one name says, and closes it.
+class EntryListReader {
+  public:
+    explicit EntryListReader(const QString& name)
+        : m_answerer(name, [this](QWidget* modal) {
+              auto* dialog = qobject_cast<tagwright::EntryListDialog*>(modal);
+              summary = dialog->summary()->text();
+              entries = dialog->entries()->toPlainText();
+              dialog->accept();
+          }) {}
+    int count() const { return m_answerer.count(); }
+
+    QString summary, entries;
+
+  private:
+    ModalAnswerer m_answerer;
 };
 
 }  // namespace
@@ -134,6 +159,11 @@ class Form1CommandsTest : public QObject {
     void moveByButtonAsksBeforeCreatingFolders_data();
     void moveByButtonAsksBeforeCreatingFolders();
     void appendsReachTheViewOneChunkAtATime();
+    void draggedColumnWidthsOutliveRemovals();
+    void batchTellsWhatTheFileSystemRefused_data();
+    void batchTellsWhatTheFileSystemRefused();
+    void moveStopsWhileTheFolderQuestionIsUp_data();
+    void moveStopsWhileTheFolderQuestionIsUp();
     void manualFoundInBuildOrInstallTree();
 };
 
@@ -175,21 +205,15 @@ void Form1CommandsTest::dropOfUnreadableFolderTellsWhatWasSkipped() {
     faults.Refuse(FsOp::kListFolder, "locked");
     Form1 window(faults);
     window.show();
-    QString summary, entries;
-    ModalAnswerer told(QStringLiteral("SkippedEntries"), [&](QWidget* modal) {
-        auto* dialog = qobject_cast<tagwright::SkippedEntriesDialog*>(modal);
-        summary = dialog->summary()->text();
-        entries = dialog->entries()->toPlainText();
-        dialog->accept();
-    });
+    EntryListReader told(QStringLiteral("SkippedEntries"));
 
     Drop(window, {dir / "a"});
     QStringList names = Column(window.store(), ListStore::kFileName);
     names.sort();
     QCOMPARE(names, QStringList({"w.mp3", "x.mp3"}));
     QTRY_COMPARE(told.count(), 1);
-    QCOMPARE(summary, QStringLiteral("読み込めなかった項目があります（1 件）"));
-    QCOMPARE(entries, ToQt(dir / "a/locked") + QStringLiteral(": Permission denied"));
+    QCOMPARE(told.summary, QStringLiteral("読み込めなかった項目があります（1 件）"));
+    QCOMPARE(told.entries, ToQt(dir / "a/locked") + QStringLiteral(": Permission denied"));
 }
 
 void Form1CommandsTest::searchTellsSkippedEntriesAfterItsDialogCloses() {
@@ -280,15 +304,19 @@ void Form1CommandsTest::popupCommands() {
 
 void Form1CommandsTest::deleteKey_data() {
     QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("shiftClickRow");  // -1: no selection beyond the cursor
     QTest::addColumn<QStringList>("left");
     QTest::addColumn<QString>("count");
-    QTest::newRow("three rows, cursor on the second") << 3 << QStringList{"a", "c"} << "2";
+    QTest::newRow("three rows, cursor on the second") << 3 << -1 << QStringList{"a", "c"} << "2";
     // The only row stays as the placeholder, emptied.
-    QTest::newRow("one row") << 1 << QStringList{""} << "1";
+    QTest::newRow("one row") << 1 << -1 << QStringList{""} << "1";
+    QTest::newRow("shift-click down") << 6 << 5 << QStringList{"a", "b", "c"} << "3";
+    QTest::newRow("shift-click up") << 6 << 0 << QStringList{"e", "f"} << "2";
 }
 
 void Form1CommandsTest::deleteKey() {
     QFETCH(int, rows);
+    QFETCH(int, shiftClickRow);
     QFETCH(QStringList, left);
     QFETCH(QString, count);
     TempDir dir;
@@ -303,6 +331,11 @@ void Form1CommandsTest::deleteKey() {
     store.UpdateFileCount();
     QTableView* table = window.table();
     table->setCurrentIndex(table->model()->index(rows / 2, ListStore::kTagType));
+    if (shiftClickRow >= 0) {
+        const QRect cell =
+            table->visualRect(table->model()->index(shiftClickRow, ListStore::kFileName));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::ShiftModifier, cell.center());
+    }
     QTest::keyClick(table, Qt::Key_Delete);
     QCOMPARE(Column(store, ListStore::kFileName), left);
     QCOMPARE(store.Cell(1, ListStore::kPath).empty(), rows == 1);
@@ -385,9 +418,7 @@ void Form1CommandsTest::moveByButtonAsksBeforeCreatingFolders() {
     const std::string storage = dir.MakeFolder("music") + "/";
     Form1 window;
     window.show();
-    Drop(window, {dir / "in"});
-    window.tabs()->setCurrentIndex(2);
-    Type(window, "MP3SaveFolderTxt", ToQt(storage));
+    ListForMove(window, dir / "in", storage);
 
     QStringList prompts;
     QString title;
@@ -443,6 +474,149 @@ void Form1CommandsTest::appendsReachTheViewOneChunkAtATime() {
     Drop(window, {dir / "many"});
     QCOMPARE(table->model()->rowCount(), 102500);
     QVERIFY2(inserted.count() <= 3, qPrintable(QString::number(inserted.count())));
+
+    // So do files dropped one by one, and the view knows all of them once the drop is done.
+    std::vector<std::string> files;
+    for (int i = 0; i < 2500; ++i)
+        files.push_back(dir / ("many/" + std::to_string(i) + ".mp3"));
+    inserted.clear();
+    Drop(window, files);
+    QCOMPARE(table->model()->rowCount(), 105000);
+    QVERIFY2(inserted.count() <= 3, qPrintable(QString::number(inserted.count())));
+    QCOMPARE(table->model()->index(104999, ListStore::kFileName).data().toString(),
+             QStringLiteral("2499.mp3"));
+}
+
+void Form1CommandsTest::draggedColumnWidthsOutliveRemovals() {
+    Form1 window;
+    window.show();
+    ListStore& store = window.store();
+    for (const char* name : {"a", "b", "c", "d"})
+        store.AppendFileRow(name, name == std::string("a") ? "" : "v2", std::string("/x/") + name);
+    store.UpdateFileCount();
+    QTableView* table = window.table();
+    QHeaderView* header = table->horizontalHeader();
+    header->resizeSection(ListStore::kFileName, 250);  // as a drag of its edge does
+    header->resizeSection(ListStore::kTagType, 90);
+
+    Trigger(window, QStringLiteral("mnuDelTagV_0"));  // a prune: one row goes
+    table->setCurrentIndex(table->model()->index(0, ListStore::kFileName));
+    QTest::keyClick(table, Qt::Key_Delete);
+    QCOMPARE(Column(store, ListStore::kFileName), QStringList({"c", "d"}));
+    QCOMPARE(header->sectionSize(ListStore::kFileName), 250);
+    QCOMPARE(header->sectionSize(ListStore::kTagType), 90);
+
+    // Emptying the list restores the TagType width it defines; the others stay as dragged.
+    Trigger(window, QStringLiteral("mnuDelTagV_2"));
+    QCOMPARE(store.RowCount(), 1);
+    QCOMPARE(header->sectionSize(ListStore::kTagType),
+             tagwright::TwipsToPixels(store.ColumnWidth(ListStore::kTagType)));
+    QCOMPARE(header->sectionSize(ListStore::kFileName), 250);
+}
+
+void Form1CommandsTest::batchTellsWhatTheFileSystemRefused_data() {
+    QTest::addColumn<bool>("move");
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("move") << true << "移動できなかったファイルがあります（1 件）";
+    QTest::newRow("rename") << false << "名前を変更できなかったファイルがあります（1 件）";
+}
+
+void Form1CommandsTest::batchTellsWhatTheFileSystemRefused() {
+    QFETCH(bool, move);
+    QFETCH(QString, summary);
+    TempDir dir;
+    dir.Write("in/t1.mp3", Song("T1", "Art", "Alb"));
+    const std::string refused = dir.Write("in/t2.mp3", Song("T2", "Art", "Alb"));
+    const std::string storage = dir.MakeFolder("music") + "/";
+    tagwright::test::FaultFileSystem faults;
+    faults.Refuse(move ? FsOp::kMoveFile : FsOp::kRenameFile, "t2");
+    Form1 window(faults);
+    window.show();
+    ListForMove(window, dir / "in", storage);
+    Click(window, "FolderYN");  // no question: folders are made as needed
+
+    EntryListReader told(QStringLiteral("RefusedFiles"));
+    window.tabs()->setCurrentIndex(0);
+    Click(window, move ? "MoveBtn" : "ReNameBtn");
+
+    QCOMPARE(told.count(), 1);
+    QCOMPARE(told.summary, summary);
+    const QString& entries = told.entries;
+    QVERIFY2(entries.startsWith(ToQt(refused) + QStringLiteral(": ")), qPrintable(entries));
+    QVERIFY2(entries.endsWith(QStringLiteral("Permission denied")), qPrintable(entries));
+    QVERIFY(!entries.contains(QLatin1Char('\n')));
+    // The marks are as before: the refused row "×", the other done.
+    QStringList marks = Column(window.store(), move ? ListStore::kM : ListStore::kR);
+    marks.sort();
+    QCOMPARE(marks, QStringList({"\u00D7", "\u25CB"}));
+    QVERIFY(fs::exists(refused));
+
+    // A batch without refusals tells nothing.
+    faults.ClearFaults();
+    Click(window, "ReNameBtn");
+    QTest::qWait(30);
+    QCOMPARE(told.count(), 1);
+}
+
+void Form1CommandsTest::moveStopsWhileTheFolderQuestionIsUp_data() {
+    QTest::addColumn<bool>("byClose");  // else Esc on the main window
+    QTest::newRow("Esc") << false;
+    QTest::newRow("closing the window") << true;
+}
+
+void Form1CommandsTest::moveStopsWhileTheFolderQuestionIsUp() {
+    QFETCH(bool, byClose);
+    TempDir dir;
+    // Three artists: each file would need a folder of its own and ask anew.
+    std::vector<std::string> songs;
+    for (const char* artist : {"A1", "A2", "A3"})
+        songs.push_back(dir.Write(std::string("in/") + artist + ".mp3", Song("T", artist)));
+    const std::string storage = dir.MakeFolder("music") + "/";
+    Form1 window;
+    window.show();
+    ListForMove(window, dir / "in", storage);
+    window.tabs()->setCurrentIndex(0);
+
+    bool mainWindowFree = false;
+    bool controlsWait = false;
+    auto answerer =
+        std::make_unique<ModalAnswerer>(QStringLiteral("FolderQuestion"), [&](QWidget* box) {
+            // The main window still hears its close button and keys; its controls do not.
+            mainWindowFree = QApplication::activeModalWidget() == nullptr;
+            controlsWait = !window.tabs()->isEnabled();
+            if (byClose)
+                window.close();
+            else
+                QTest::keyClick(&window, Qt::Key_Escape);
+            if (box->isVisible())  // not stopped: the user has to answer
+                qobject_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+        });
+    Click(window, "MoveBtn");
+
+    QCOMPARE(answerer->count(), 1);
+    answerer.reset();
+    QVERIFY(mainWindowFree);
+    QVERIFY(controlsWait);
+    // The file asked about stays and says so; the batch never reached the others.
+    QStringList marks = Column(window.store(), ListStore::kM);
+    marks.sort();
+    QCOMPARE(marks, QStringList({"", "", "\u00D7"}));
+    for (const std::string& song : songs)
+        QVERIFY(fs::exists(song));
+    QVERIFY(fs::is_empty(storage));
+    if (byClose) {
+        QTRY_VERIFY(!window.isVisible());
+    } else {
+        QVERIFY(window.isVisible());
+        QVERIFY(window.tabs()->isEnabled());
+        // The next batch runs in full again.
+        ModalAnswerer ok(QStringLiteral("FolderQuestion"), [](QWidget* box) {
+            qobject_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+        });
+        Click(window, "MoveBtn");
+        QCOMPARE(Column(window.store(), ListStore::kM),
+                 QStringList({"\u25CB", "\u25CB", "\u25CB"}));
+    }
 }
 
 void Form1CommandsTest::manualFoundInBuildOrInstallTree() {

@@ -2,6 +2,7 @@
 // resize rule, the support link and the batch feedback.
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -39,9 +40,11 @@ class Form1Test : public QObject {
     void gridStartsWithHeaderAndFollowsStore();
     void popupMenu_data();
     void popupMenu();
+    void rightClickShowsPopupOtherButtonsDoNot_data();
     void rightClickShowsPopupOtherButtonsDoNot();
     void deleteKeyReachesItsSignal();
     void gridCursorAndSelectionAreTheStores();
+    void dropForwardsLocalPathsInOrder_data();
     void dropForwardsLocalPathsInOrder();
     void dropOfTextIsRefused();
     void resizeRule_data();
@@ -228,17 +231,26 @@ void Form1Test::popupMenu() {
     QCOMPARE(sort.count() + all.count() + rename.count() + move.count() + tag.count(), 1);
 }
 
+void Form1Test::rightClickShowsPopupOtherButtonsDoNot_data() {
+    QTest::addColumn<bool>("header");
+    QTest::newRow("rows") << false;
+    QTest::newRow("header row") << true;
+}
+
 void Form1Test::rightClickShowsPopupOtherButtonsDoNot() {
+    QFETCH(bool, header);
     Form1 window;
     window.show();
-    QWidget* viewport = window.table()->viewport();
+    QWidget* viewport =
+        header ? window.table()->horizontalHeader()->viewport() : window.table()->viewport();
+    const QPoint at(20, header ? 5 : 20);
     for (Qt::MouseButton button : {Qt::LeftButton, Qt::MiddleButton}) {
-        QTest::mousePress(viewport, button, {}, QPoint(20, 20));
-        QTest::mouseRelease(viewport, button, {}, QPoint(20, 20));
+        QTest::mousePress(viewport, button, {}, at);
+        QTest::mouseRelease(viewport, button, {}, at);
         QVERIFY(!window.popupMenu()->isVisible());
     }
     QSignalSpy shown(window.popupMenu(), &QMenu::aboutToShow);
-    QTest::mousePress(viewport, Qt::RightButton, {}, QPoint(20, 20));
+    QTest::mousePress(viewport, Qt::RightButton, {}, at);
     QCOMPARE(shown.count(), 1);
     window.popupMenu()->hide();
 }
@@ -259,6 +271,12 @@ void Form1Test::deleteKeyReachesItsSignal() {
     QTest::keyClick(table, Qt::Key_Backspace);
     QTest::keyClick(table, Qt::Key_A);
     QCOMPARE(spy.count(), 2);
+
+    // Tab leaves the grid for the buttons below it.
+    table->setFocus();
+    QCOMPARE(window.focusWidget(), static_cast<QWidget*>(table));
+    QTest::keyClick(table, Qt::Key_Tab);
+    QVERIFY(window.focusWidget() != table);
 }
 
 void Form1Test::gridCursorAndSelectionAreTheStores() {
@@ -309,7 +327,14 @@ void SendDrop(QWidget* target, QMimeData* data, bool* accepted) {
 
 }  // namespace
 
+void Form1Test::dropForwardsLocalPathsInOrder_data() {
+    QTest::addColumn<bool>("header");
+    QTest::newRow("rows") << false;
+    QTest::newRow("header row") << true;
+}
+
 void Form1Test::dropForwardsLocalPathsInOrder() {
+    QFETCH(bool, header);
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("アルバム"));
     QVERIFY(QDir().mkpath(folder));
@@ -327,7 +352,8 @@ void Form1Test::dropForwardsLocalPathsInOrder() {
     data.setUrls({QUrl::fromLocalFile(song), QUrl::fromLocalFile(folder),
                   QUrl(QStringLiteral("https://example.com/x.mp3")), QUrl::fromLocalFile(other)});
     bool accepted = false;
-    SendDrop(window.table()->viewport(), &data, &accepted);
+    SendDrop(header ? window.table()->horizontalHeader()->viewport() : window.table()->viewport(),
+             &data, &accepted);
     QVERIFY(accepted);
     QCOMPARE(spy.count(), 1);
     const QStringList expected = {QDir::toNativeSeparators(song), QDir::toNativeSeparators(folder),

@@ -1,14 +1,18 @@
 // The settings tabs "Set１" and "Set2": captions, the greying of the priority options, the
 // round trip of a Settings record through the controls, and the naming engine's hooks.
+#include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
+#include "platform/path.h"
 #include "ui/form1.h"
 #include "ui/qt_text.h"
 #include "ui/tab_control.h"
@@ -29,8 +33,10 @@ class SettingsTabsTest : public QObject {
     void greyingOfPriorityOptions();
     void settingsRoundTripThroughControls();
     void optionsFormSeparateGroups();
+    void storageFolderGetsItsFinalSeparator();
     void typedTextsAreCleaned_data();
     void typedTextsAreCleaned();
+    void nameCutTextHoldsThreeCharacters_data();
     void nameCutTextHoldsThreeCharacters();
     void replacementBoxesRunTheirCheck();
     void ruleButtonsCallTheEditors();
@@ -218,6 +224,22 @@ void SettingsTabsTest::settingsRoundTripThroughControls() {
     QCOMPARE(window.BuildSettings(), Settings{});
 }
 
+// Whatever way the folder was typed, moves go into it, not beside it.
+void SettingsTabsTest::storageFolderGetsItsFinalSeparator() {
+    Form1 window;
+    auto* box = window.findChild<QLineEdit*>(QStringLiteral("MP3SaveFolderTxt"));
+    const std::string sep(1, tagwright::path::kSeparator);
+    const std::pair<std::string, std::string> cases[] = {
+        {"/x/Music", "/x/Music" + sep},
+        {"/x/Music" + sep, "/x/Music" + sep},
+        {"", ""},
+    };
+    for (const auto& [typed, used] : cases) {
+        box->setText(QString::fromStdString(typed));
+        QCOMPARE(window.BuildSettings().MP3SaveFolderTxt, used);
+    }
+}
+
 void SettingsTabsTest::optionsFormSeparateGroups() {
     Form1 window;
     window.show();
@@ -310,14 +332,53 @@ void SettingsTabsTest::typedTextsAreCleaned() {
         QVERIFY(calls > 0);
 }
 
+void SettingsTabsTest::nameCutTextHoldsThreeCharacters_data() {
+    QTest::addColumn<QString>("before");  // in the box, the caret at its end
+    QTest::addColumn<QString>("typed");   // typed key by key, or pasted at once
+    QTest::addColumn<bool>("paste");
+    QTest::addColumn<QString>("kept");
+    const QString yoshi = QString::fromUcs4(U"\U00020BB7");  // two UTF-16 units
+    QTest::newRow("typed") << ""
+                           << "ab c" << false << "ab ";
+    QTest::newRow("three outside the BMP fit")
+        << "" << yoshi.repeated(4) << true << yoshi.repeated(3);
+    QTest::newRow("a pair is never halved") << "ab" << yoshi + yoshi << true << "ab" + yoshi;
+    QTest::newRow("pasted into a full box") << "a" + yoshi + "b"
+                                            << "cd" << true << "a" + yoshi + "b";
+    QTest::newRow("pasted, cut to fit") << ""
+                                        << "xy" + yoshi + "z" << true << "xy" + yoshi;
+}
+
 void SettingsTabsTest::nameCutTextHoldsThreeCharacters() {
+    QFETCH(QString, before);
+    QFETCH(QString, typed);
+    QFETCH(bool, paste);
+    QFETCH(QString, kept);
     Form1 window;
     window.show();
     window.tabs()->setCurrentIndex(1);
     auto* edit = window.findChild<QLineEdit*>(QStringLiteral("NameCutText"));
-    edit->clear();
-    QTest::keyClicks(edit, QStringLiteral("ab c"));
-    QCOMPARE(edit->text(), QStringLiteral("ab "));
+    edit->setText(before);
+    QCOMPARE(edit->text(), before);
+    edit->setFocus();
+    edit->end(false);
+    if (paste)
+        edit->insert(typed);
+    else
+        QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->text(), kept);
+
+    // Settings loaded into the box are held to three whole characters too.
+    Settings s = window.BuildSettings();
+    s.NameCutText = tagwright::FromQt(before + typed);
+    window.LoadSettings(s);
+    const QString loaded = tagwright::ToQt(window.BuildSettings().NameCutText);
+    QString firstThree = before + typed;
+    qsizetype end = 0;
+    for (int n = 0; n < 3 && end < firstThree.size(); ++n)
+        end += firstThree[end].isHighSurrogate() ? 2 : 1;
+    firstThree.truncate(end);
+    QCOMPARE(loaded, firstThree);
 }
 
 void SettingsTabsTest::replacementBoxesRunTheirCheck() {
@@ -406,6 +467,26 @@ void SettingsTabsTest::storageFolderBoxAndButtonOpenChooser() {
     }
     QCOMPARE(opened, 2);
     QCOMPARE(box->text(), before);  // Cancel leaves it
+
+    // Only a left click opens it: not a right click, nor a press that dragged over the text.
+    QTimer answerer;
+    connect(&answerer, &QTimer::timeout, this, [&opened] {
+        if (QWidget* modal = tagwright::test::ShownDialog(QStringLiteral("DirSelectForm"))) {
+            ++opened;
+            qobject_cast<QDialog*>(modal)->reject();
+        }
+    });
+    answerer.start(10);
+    QTest::mouseClick(box, Qt::RightButton, {}, QPoint(10, 10));
+    QTest::mousePress(box, Qt::LeftButton, {}, QPoint(5, 10));
+    QMouseEvent move(QEvent::MouseMove, QPointF(60, 10), box->mapToGlobal(QPointF(60, 10)),
+                     Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(box, &move);
+    QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(60, 10));
+    QTest::qWait(50);
+    QCOMPARE(opened, 2);
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(12, 10));
+    QCOMPARE(opened, 3);
 }
 
 QTEST_MAIN(SettingsTabsTest)

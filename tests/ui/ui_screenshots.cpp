@@ -1,6 +1,7 @@
 // Saves a picture of each tab and dialog of the window, with a few listed files, so that a
 // person can check that every caption is readable and nothing overlaps or is cut off.
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QMenu>
 #include <QMessageBox>
@@ -31,7 +32,12 @@ void SaveNextModal(const QDir& dir, const QString& name, bool* ok,
                    const std::function<void(QWidget*)>& close) {
     auto* timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, timer, [=] {
+        // The folder question is a dialog shown without modality.
         QWidget* modal = QApplication::activeModalWidget();
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (modal == nullptr && qobject_cast<QDialog*>(w) != nullptr && w->isVisible())
+                modal = w;
+        }
         if (modal == nullptr || !modal->isVisible())
             return;
         timer->stop();
@@ -119,8 +125,11 @@ int main(int argc, char** argv) {
     chooser.hide();
 
     // The folder question, as the move batch asks it.
-    SaveNextModal(dir, QStringLiteral("message_folder_question"), &ok,
-                  [](QWidget* box) { qobject_cast<QMessageBox*>(box)->reject(); });
+    // The main window waits behind it, greyed, but still hears Esc and its close button.
+    SaveNextModal(dir, QStringLiteral("message_folder_question"), &ok, [&](QWidget* box) {
+        ok = Save(window, dir, QStringLiteral("tab0_behind_folder_question")) && ok;
+        qobject_cast<QMessageBox*>(box)->reject();
+    });
     window.AskCreateFolder(
         QStringLiteral("フォルダがありません。作成しますか？\r\n/music/YOASOBI/夜に駆ける/"),
         QStringLiteral("フォルダの作成"));
@@ -136,6 +145,19 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     ok = Save(told, dir, QStringLiteral("dialog_skipped_entries")) && ok;
     told.hide();
+
+    // What a move batch's file system refused.
+    std::vector<tagwright::RefusedFile> refused = {
+        {"/music/incoming/track02.MP3",
+         {"create folder", "/music/読めない/track02", "Permission denied", 13}},
+        {"/music/incoming/さくらんぼ.mp3",
+         {"move", "/music/incoming/さくらんぼ.mp3", "Read-only file system", 30}},
+    };
+    tagwright::RefusedFilesDialog refusedDialog(tagwright::BatchKind::kMove, refused, &window);
+    refusedDialog.show();
+    QApplication::processEvents();
+    ok = Save(refusedDialog, dir, QStringLiteral("dialog_refused_files")) && ok;
+    refusedDialog.hide();
 
     // A narrow, low window: the grid shrinks and the command strip follows it.
     window.resize(300, 300);

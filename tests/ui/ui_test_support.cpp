@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,14 +17,26 @@
 
 namespace tagwright::test {
 
+QWidget* ShownDialog(const QString& objectName) {
+    const auto fits = [&objectName](QWidget* w) {
+        return w != nullptr && w->isVisible() &&
+               (objectName.isEmpty() || w->objectName() == objectName);
+    };
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return fits(modal) ? modal : nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QDialog*>(w) != nullptr && fits(w))
+            return w;
+    }
+    return nullptr;
+}
+
 void WhenModalOpens(std::function<void(QWidget*)> answer, const QString& objectName) {
     // Polls: the dialog opens inside a nested event loop that the caller is blocked in.
     auto* timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, objectName] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible())
-            return;
-        if (!objectName.isEmpty() && modal->objectName() != objectName)
+        QWidget* modal = ShownDialog(objectName);
+        if (modal == nullptr)
             return;
         timer->stop();
         timer->deleteLater();

@@ -7,6 +7,10 @@ class QWidget;
 
 namespace tagwright::test {
 
+/// The dialog up now: the modal one, else a shown top-level dialog (the folder question is not
+/// modal); with an `objectName`, only one of that name. nullptr when there is none.
+QWidget* ShownDialog(const QString& objectName = {});
+
 /// Runs `answer` on the next modal dialog or message box that opens, once it is up; with an
 /// `objectName`, on the next one of that name.
 void WhenModalOpens(std::function<void(QWidget*)> answer, const QString& objectName = {});
