@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "fileops/file_outcome.h"
 #include "platform/path.h"
 
 namespace tagwright {
@@ -79,19 +80,9 @@ Result<FileIdentity> DryRunFileSystem::IdentifyFile(const std::string& p) {
     return m_inner.IdentifyFile(real);
 }
 
-std::optional<Error> DryRunFileSystem::Changed(const char* op, const std::string& p,
-                                               const FileIdentity& expected) {
-    if (!expected.Known())
-        return std::nullopt;
-    auto id = IdentifyFile(p);
-    if (id.ok() && *id == expected)
-        return std::nullopt;
-    return Error{op, p, kFileChangedReason, 0, ErrorKind::kFileChanged};
-}
-
 Result<void> DryRunFileSystem::RenameFile(const std::string& p, const std::string& newName,
                                           const FileIdentity& expected) {
-    if (auto changed = Changed("rename", p, expected))
+    if (auto changed = CheckListedFile(*this, "rename", p, expected))
         return *changed;
     return Relocate("rename", p, path::Join(path::ParentFolder(p), newName), Action::Kind::kRename);
 }
@@ -99,20 +90,16 @@ Result<void> DryRunFileSystem::RenameFile(const std::string& p, const std::strin
 Result<std::string> DryRunFileSystem::MoveFile(const std::string& p, const FileIdentity& expected,
                                                const std::string& destFolder,
                                                const NameCandidates& names) {
-    if (auto changed = Changed("move", p, expected))
+    if (auto changed = CheckListedFile(*this, "move", p, expected))
         return *changed;
     if (!FolderExists(destFolder))
         return MakeSystemError("move", p, ENOENT);
-    for (int i = 0;; ++i) {
-        const auto name = names(i);
-        if (!name)
-            return MakeSystemError("move", p, EEXIST);
-        Result<void> r = Relocate("move", p, path::Join(destFolder, *name), Action::Kind::kMove);
-        if (r.ok())
-            return *name;
-        if (r.error().kind != ErrorKind::kAlreadyExists)
-            return r.error();
-    }
+    return PlaceUnderFirstFreeName(
+        names,
+        [&](const std::string& name) {
+            return Relocate("move", p, path::Join(destFolder, name), Action::Kind::kMove);
+        },
+        MakeSystemError("move", p, EEXIST));
 }
 
 Result<void> DryRunFileSystem::CreateFolder(const std::string& p) {

@@ -52,9 +52,6 @@ class DryRunFileSystem final : public FileSystem {
   private:
     // The real path behind a path as the dry run sees it; empty when no file is there.
     std::string RealPathOf(const std::string& path);
-    // The refusal when `p` is not the file `expected`.
-    std::optional<Error> Changed(const char* op, const std::string& p,
-                                 const FileIdentity& expected);
     Result<void> Relocate(const char* op, const std::string& from, const std::string& to,
                           Action::Kind kind);
 

@@ -36,6 +36,12 @@ inline NameCandidates OneName(std::string name) {
     };
 }
 
+/// Tries `names` in turn with `place` until one is not taken, and returns the name placed; the
+/// first refusal that is not a taken name, or `allTaken` when every name is taken.
+Result<std::string> PlaceUnderFirstFreeName(
+    const NameCandidates& names, const std::function<Result<void>(const std::string&)>& place,
+    const Error& allTaken);
+
 /// One entry of a folder listing. `path` is the folder joined with `name`.
 struct DirEntry {
     std::string name;

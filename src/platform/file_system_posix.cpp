@@ -13,12 +13,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/file_system_steps.h"
 #include "platform/folder_listing_posix.h"
 #include "platform/path.h"
 #include "platform/special_folders.h"
@@ -26,6 +26,9 @@
 namespace tagwright {
 
 namespace {
+
+using fs_steps::Step;
+using fs_steps::TemporaryNameIn;
 
 Error Errno(const char* op, const std::string& path) {
     return MakeSystemError(op, path, errno);
@@ -152,16 +155,6 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
     return 0;
 }
 
-FsStepHook& StepHook() {
-    static FsStepHook hook;
-    return hook;
-}
-
-void Step(FsStep step, const std::string& p) {
-    if (StepHook())
-        StepHook()(step, p);
-}
-
 // Internal code for "the path names another file now"; it never leaves this file as errno.
 constexpr int kChanged = -1;
 // Internal code for "the file could not be put back"; the caller reports where it is.
@@ -180,16 +173,6 @@ int CheckEntry(const std::string& p, const FileIdentity& expected) {
     if (::lstat(p.c_str(), &st) != 0)
         return errno == ENOENT ? kChanged : errno;
     return IdentityOf(st) == expected ? 0 : kChanged;
-}
-
-// A private name beside `near`: short and of fixed length, so that it fits wherever the name
-// it stands in for fits, and hidden, so that no search lists it.
-std::string TemporaryNameIn(const std::string& folder) {
-    static std::mt19937_64 rng{std::random_device{}() ^ static_cast<std::uint64_t>(::getpid())};
-    char name[32];
-    std::snprintf(name, sizeof name, ".tagwright-%08llx.tmp",
-                  static_cast<unsigned long long>(rng() & 0xffffffffULL));
-    return path::Join(folder, name);
 }
 
 Error ErrorOf(const char* op, const std::string& p, int code) {
@@ -639,10 +622,6 @@ class PosixFileSystem final : public FileSystem {
 FileSystem& RealFileSystem() {
     static PosixFileSystem fs;
     return fs;
-}
-
-void SetFsStepHook(FsStepHook hook) {
-    StepHook() = std::move(hook);
 }
 
 }  // namespace tagwright

@@ -7,18 +7,21 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <random>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/file_system_steps.h"
 #include "platform/path.h"
 #include "platform/special_folders.h"
 
 namespace tagwright {
 
 namespace {
+
+using fs_steps::Step;
+using fs_steps::TemporaryNameIn;
 
 std::wstring Wide(const std::string& s) {
     if (s.empty())
@@ -187,16 +190,6 @@ bool SameFile(const std::string& a, const std::string& b) {
            ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
-FsStepHook& StepHook() {
-    static FsStepHook hook;
-    return hook;
-}
-
-void Step(FsStep step, const std::string& p) {
-    if (StepHook())
-        StepHook()(step, p);
-}
-
 // Internal codes beside the system's: "the path names another file now", and "the file could
 // not be put back".
 constexpr DWORD kChanged = 0xE0000001;
@@ -246,16 +239,6 @@ DWORD CheckEntry(const std::string& p, const FileIdentity& expected) {
 DWORD MoveNoReplace(const std::string& from, const std::string& to) {
     return ::MoveFileExW(Native(from).c_str(), Native(to).c_str(), 0) ? ERROR_SUCCESS
                                                                       : ::GetLastError();
-}
-
-// A private name in `folder`: short and of fixed length, so that it fits wherever the name it
-// stands in for fits.
-std::string TemporaryNameIn(const std::string& folder) {
-    static std::mt19937_64 rng{std::random_device{}() ^ ::GetCurrentProcessId()};
-    char name[32];
-    std::snprintf(name, sizeof name, ".tagwright-%08llx.tmp",
-                  static_cast<unsigned long long>(rng() & 0xffffffffULL));
-    return path::Join(folder, name);
 }
 
 Error ErrorOf(const char* op, const std::string& p, DWORD code) {
@@ -633,10 +616,6 @@ class WinFileSystem final : public FileSystem {
 FileSystem& RealFileSystem() {
     static WinFileSystem fs;
     return fs;
-}
-
-void SetFsStepHook(FsStepHook hook) {
-    StepHook() = std::move(hook);
 }
 
 }  // namespace tagwright

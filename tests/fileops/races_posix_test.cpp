@@ -97,7 +97,7 @@ void SwapNames(const std::string& folder, std::mt19937& rng) {
     ::renameat2(AT_FDCWD, via.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE);
 }
 
-struct Races : ::testing::Test {
+struct RacesSlow : ::testing::Test {
     std::string other;
     void SetUp() override {
         struct stat here {
@@ -119,7 +119,7 @@ struct Races : ::testing::Test {
     }
 };
 
-TEST_F(Races, NamesSwappedDuringMovesAcrossDevicesLoseNothing) {
+TEST_F(RacesSlow, NamesSwappedDuringMovesAcrossDevicesLoseNothing) {
     int changed = 0;
     for (int round = 0; round < Rounds(); ++round) {
         SCOPED_TRACE(::testing::Message() << "round " << round);
@@ -162,7 +162,7 @@ TEST_F(Races, NamesSwappedDuringMovesAcrossDevicesLoseNothing) {
 // A kill can land anywhere. Afterwards every file is still there under an ordinary name; only
 // the one file in flight may be there twice (a copy that took its final name an instant before
 // its source was moved aside), and a temporary never holds the only copy of a file.
-TEST_F(Races, BatchesKilledAtRandomPointsLoseNothing) {
+TEST_F(RacesSlow, BatchesKilledAtRandomPointsLoseNothing) {
     std::mt19937 rng(20261207);
     long longest = 1;
     int killed = 0, leftTemporaries = 0, leftTwice = 0;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "fileops/file_outcome.h"
+
 namespace tagwright::test {
 
 namespace {
@@ -127,19 +129,9 @@ Result<FileIdentity> MemoryFileSystem::IdentifyFile(const std::string& p) {
     return FileIdentity{1, reinterpret_cast<std::uintptr_t>(it->second.get())};
 }
 
-std::optional<Error> MemoryFileSystem::Changed(const char* op, const std::string& p,
-                                               const FileIdentity& expected) {
-    if (!expected.Known())
-        return std::nullopt;
-    auto id = IdentifyFile(p);
-    if (id.ok() && *id == expected)
-        return std::nullopt;
-    return Error{op, p, kFileChangedReason, 0, ErrorKind::kFileChanged};
-}
-
 Result<void> MemoryFileSystem::RenameFile(const std::string& p, const std::string& newName,
                                           const FileIdentity& expected) {
-    if (auto changed = Changed("rename", p, expected))
+    if (auto changed = CheckListedFile(*this, "rename", p, expected))
         return *changed;
     return Place("rename", p, Parent(p), newName);
 }
@@ -147,18 +139,11 @@ Result<void> MemoryFileSystem::RenameFile(const std::string& p, const std::strin
 Result<std::string> MemoryFileSystem::MoveFile(const std::string& p, const FileIdentity& expected,
                                                const std::string& destFolder,
                                                const NameCandidates& names) {
-    if (auto changed = Changed("move", p, expected))
+    if (auto changed = CheckListedFile(*this, "move", p, expected))
         return *changed;
-    for (int i = 0;; ++i) {
-        const auto name = names(i);
-        if (!name)
-            return MakeSystemError("move", p, EEXIST);
-        Result<void> r = Place("move", p, destFolder, *name);
-        if (r.ok())
-            return *name;
-        if (r.error().kind != ErrorKind::kAlreadyExists)
-            return r.error();
-    }
+    return PlaceUnderFirstFreeName(
+        names, [&](const std::string& name) { return Place("move", p, destFolder, name); },
+        MakeSystemError("move", p, EEXIST));
 }
 
 Result<void> MemoryFileSystem::CreateFolder(const std::string& p) {

@@ -51,8 +51,6 @@ class MemoryFileSystem final : public FileSystem {
 
   private:
     friend class MemoryByteReader;
-    std::optional<Error> Changed(const char* op, const std::string& p,
-                                 const FileIdentity& expected);
     Result<void> Place(const char* op, const std::string& from, const std::string& folder,
                        const std::string& name);
 
