@@ -43,13 +43,30 @@ constexpr int kExitUsage = 2;
 constexpr int kExitNoDecoder = 3;
 
 // Rows hold full paths, as a drop from a file manager gives them; "." and "../x" are made
-// absolute first.
+// absolute first. ".." means what the kernel makes of it: after a link to a folder it leads to
+// the parent of the link's target, so a path holding one has its folder part resolved through
+// the file system (the last name stays as given: a listed link is the link). Without ".." a
+// textual clean-up is exact.
 std::string Absolute(const std::string& p) {
+    namespace fs = std::filesystem;
     std::error_code ec;
     const std::u8string u8(p.begin(), p.end());
-    const auto absolute = std::filesystem::absolute(std::filesystem::path(u8), ec);
+    fs::path absolute = fs::absolute(fs::path(u8), ec);
     if (ec)
         return p;
+    bool dotDot = false;
+    for (const auto& part : absolute)
+        dotDot = dotDot || part == "..";
+    if (dotDot) {
+        const fs::path name = absolute.filename();
+        if (name.empty() || name == "." || name == "..") {
+            absolute = fs::weakly_canonical(absolute, ec);
+        } else {
+            absolute = fs::weakly_canonical(absolute.parent_path(), ec) / name;
+        }
+        if (ec)
+            return p;
+    }
     std::u8string a = absolute.lexically_normal().u8string();
     // lexically_normal keeps a trailing separator for "dir/."; a folder path has none here.
     while (a.size() > 1 && path::IsSeparator(static_cast<char>(a.back())) &&
@@ -164,9 +181,11 @@ int RunProbe(const std::vector<std::string>& files, bool json) {
 void ReportSkipped(const FileAddReport& report, bool json) {
     for (const Error& e : report.skipped) {
         if (json) {
-            std::cout << Json{{"skipped", e.path}, {"error", e.Message()}}.dump(-1, ' ', false,
-                                                                                kReplaceInvalid)
-                      << '\n';
+            Json j{
+                {"skipped", e.path}, {"error", e.Message()}, {"errorCode", ErrorKindCode(e.kind)}};
+            if (!IsUtf8(e.path))
+                j["skippedBytes"] = Base64(e.path);
+            std::cout << j.dump(-1, ' ', false, kReplaceInvalid) << '\n';
         } else {
             std::cerr << "tagwright-cli: skipped: " << e.Message() << '\n';
         }
@@ -216,9 +235,17 @@ int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& s
     GetSearchMP3Module search(fs, store);
     const FileAddReport report = DropPaths(fs, store, search, Absolute(paths));
 
-    std::map<int, std::string> errors;
+    // Each row is printed as soon as its file is done, so that an interrupted batch leaves the
+    // truth about every file it touched.
+    std::map<int, Error> errors;
     BatchCallbacks callbacks;
-    callbacks.rowRefused = [&errors](int row, const Error& e) { errors[row] = e.Message(); };
+    callbacks.rowRefused = [&errors](int row, const Error& e) { errors[row] = e; };
+    callbacks.rowFinished = [&](int row) {
+        const auto it = errors.find(row);
+        PrintRow(std::cout, store.RowAt(row), json, it == errors.end() ? nullptr : &it->second);
+        std::cout.flush();
+    };
+    callbacks.stopRequested = [] { return StopSignal() != 0; };
     if (create == CreateFolders::kDefault) {
         create = StandardInputIsTerminal() ? CreateFolders::kAsk : CreateFolders::kYes;
     }
@@ -238,17 +265,18 @@ int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& s
             };
             break;
     }
+    PrintHeader(std::cout, json);
     if (move) {
         RunMoveBatch(store, settings, fs, callbacks);
     } else {
         RunRenameBatch(store, settings, fs, callbacks);
     }
-
-    PrintRows(std::cout, store, json, [&errors](int row) {
-        const auto it = errors.find(row);
-        return it == errors.end() ? std::string() : it->second;
-    });
     ReportSkipped(report, json);
+    if (const int signal = StopSignal(); signal != 0) {
+        std::cerr << "tagwright-cli: stopped by signal " << signal
+                  << "; the rows printed are the files done\n";
+        return 128 + signal;
+    }
 
     const int mark = move ? ListStore::kM : ListStore::kR;
     bool refused = !report.skipped.empty();
@@ -374,5 +402,13 @@ int main(int argc, char** argv) {
     for (std::string& a : args)
         pointers.push_back(a.data());
     pointers.push_back(nullptr);
-    return tagwright::cli::Main(static_cast<int>(args.size()), pointers.data());
+    tagwright::CatchStopSignals();
+    const int status = tagwright::cli::Main(static_cast<int>(args.size()), pointers.data());
+    // Rows that never reached their reader (a full disk, a closed pipe) are no success.
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "tagwright-cli: cannot write to standard output\n";
+        return status == 0 ? 1 : status;
+    }
+    return status;
 }

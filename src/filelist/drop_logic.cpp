@@ -21,9 +21,16 @@ FileAddReport DropPaths(FileSystem& fs, ListStore& store, GetSearchMP3Module& se
                 report.skipped.push_back(full.error());
                 continue;
             }
+            auto id = fs.IdentifyFile(full.value());
+            if (!id.ok()) {
+                report.skipped.push_back(id.error());
+                continue;
+            }
             std::string name = path::FileName(full.value());
-            store.AppendFileRow(std::move(name), std::move(*kind), std::move(full.value()));
-            ++report.added;
+            // A file listed already (dropped twice, or a hard link to a listed file) is one row.
+            if (store.AppendFileRow(std::move(name), std::move(*kind), std::move(full.value()),
+                                    *id))
+                ++report.added;
         } else if (fs.FolderExists(p)) {
             report.Merge(search.SearchMP3Files(p, "mp3", true));
         }

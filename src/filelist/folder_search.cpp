@@ -121,10 +121,11 @@ FileAddReport GetSearchMP3Module::SearchMP3Files(const std::string& folder,
     m_folders.clear();
     TagProbe probe(m_fs);
     std::vector<ListStore::Row> pending;
+    std::vector<FileIdentity> ids;
     const auto flush = [&] {
-        report.added += static_cast<int>(pending.size());
-        m_store.AppendFileRows(std::move(pending));
+        report.added += m_store.AppendFileRows(std::move(pending), ids);
         pending.clear();
+        ids.clear();
     };
 
     WalkFolders(m_fs, folder, includeSubfolders, report, &m_folders, [&](FolderListing& listing) {
@@ -136,6 +137,11 @@ FileAddReport GetSearchMP3Module::SearchMP3Files(const std::string& folder,
             std::optional<std::string> kind = probe.KindText(file.path, report);
             if (!kind || (!mp3 && kind->empty()))
                 continue;
+            // A file gone between the listing and here is simply not listed.
+            auto id = m_fs.IdentifyFile(file.path);
+            if (!id.ok())
+                continue;
+            ids.push_back(*id);
             ListStore::Row& row = pending.emplace_back();
             row[ListStore::kFileName] = std::move(file.name);
             row[ListStore::kTagType] = std::move(*kind);

@@ -27,7 +27,8 @@ ListStore::ListStore() : m_rows(1), m_widths{300, 300, 2000, 800, 2000, 20000} {
 }
 
 void ListStore::WriteHeader() {
-    m_rows[0] = HeaderTexts();
+    m_rows[0].cells = HeaderTexts();
+    m_rows[0].id = {};
     m_alignments.fill(0);
 }
 
@@ -38,6 +39,8 @@ void ListStore::SetRowCount(int count) {
         return;
     if (count < old) {
         Notify().ListAboutToReset();
+        for (std::size_t i = static_cast<std::size_t>(count); i < m_rows.size(); ++i)
+            Forget(m_rows[i].id);
         m_rows.resize(static_cast<std::size_t>(count));
         ClampSelection();
         Notify().ListReset();
@@ -49,7 +52,7 @@ void ListStore::SetRowCount(int count) {
 }
 
 void ListStore::SetCell(int row, int column, std::string text) {
-    m_rows[Index(row)][Col(column)] = std::move(text);
+    m_rows[Index(row)].cells[Col(column)] = std::move(text);
     Notify().CellsChanged(row, row);
 }
 
@@ -78,6 +81,7 @@ bool ListStore::RemoveRow(int row) {
     if (row < 1 || row >= RowCount() || RowCount() <= 2)
         return false;
     Notify().RowsAboutToBeRemoved(row, row);
+    Forget(m_rows[Index(row)].id);
     m_rows.erase(m_rows.begin() + row);
     ClampSelection();
     Notify().RowsRemoved(row, row);
@@ -85,11 +89,15 @@ bool ListStore::RemoveRow(int row) {
 }
 
 int ListStore::RemoveRowsIf(const std::function<bool(const Row&)>& pred) {
-    const auto keep = [&](const Row& r) { return !pred(r); };
+    const auto keep = [&](const Entry& r) { return !pred(r.cells); };
     if (std::all_of(m_rows.begin() + 1, m_rows.end(), keep))
         return 0;
     Notify().ListAboutToReset();
-    const auto end = std::remove_if(m_rows.begin() + 1, m_rows.end(), pred);
+    for (auto it = m_rows.begin() + 1; it != m_rows.end(); ++it) {
+        if (pred(it->cells))
+            Forget(it->id);
+    }
+    const auto end = std::stable_partition(m_rows.begin() + 1, m_rows.end(), keep);
     const int removed = static_cast<int>(m_rows.end() - end);
     m_rows.erase(end, m_rows.end());
     ClampSelection();
@@ -104,7 +112,8 @@ void ListStore::SortRows(int first, int last,
     if (first >= last)
         return;
     Notify().LayoutAboutToChange();
-    std::stable_sort(m_rows.begin() + first, m_rows.begin() + last + 1, less);
+    std::stable_sort(m_rows.begin() + first, m_rows.begin() + last + 1,
+                     [&](const Entry& a, const Entry& b) { return less(a.cells, b.cells); });
     Notify().LayoutChanged();
 }
 
@@ -112,7 +121,7 @@ void ListStore::ReorderRows(int first, const std::vector<int>& order) {
     if (order.size() < 2)
         return;
     Notify().LayoutAboutToChange();
-    std::vector<Row> moved;
+    std::vector<Entry> moved;
     moved.reserve(order.size());
     for (int k : order)
         moved.push_back(std::move(m_rows[Index(first + k)]));
@@ -120,39 +129,80 @@ void ListStore::ReorderRows(int first, const std::vector<int>& order) {
     Notify().LayoutChanged();
 }
 
-void ListStore::AppendFileRow(std::string fileName, std::string tagKindText, std::string fullPath) {
-    Row row;
-    row[kFileName] = std::move(fileName);
-    row[kTagType] = std::move(tagKindText);
-    row[kPath] = std::move(fullPath);
+bool ListStore::AppendFileRow(std::string fileName, std::string tagKindText, std::string fullPath,
+                              FileIdentity id) {
+    if (Lists(id))
+        return false;
+    Entry entry;
+    entry.cells[kFileName] = std::move(fileName);
+    entry.cells[kTagType] = std::move(tagKindText);
+    entry.cells[kPath] = std::move(fullPath);
+    entry.id = id;
+    Remember(id);
     if (HasPlaceholder()) {
-        m_rows[1] = std::move(row);
+        m_rows[1] = std::move(entry);
         Notify().CellsChanged(1, 1);
-        return;
+        return true;
     }
     const int index = RowCount();
     Notify().RowsAboutToBeAppended(index, index);
-    m_rows.push_back(std::move(row));
+    m_rows.push_back(std::move(entry));
     if (m_currentRow == 0)
         SetCurrentRow(1);
     Notify().RowsAppended(index, index);
+    return true;
 }
 
-void ListStore::AppendFileRows(std::vector<Row> rows) {
-    auto it = rows.begin();
-    if (it != rows.end() && HasPlaceholder()) {
+int ListStore::AppendFileRows(std::vector<Row> rows, const std::vector<FileIdentity>& ids) {
+    std::vector<Entry> entries;
+    entries.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const FileIdentity id = i < ids.size() ? ids[i] : FileIdentity{};
+        if (Lists(id))
+            continue;
+        Remember(id);
+        entries.push_back(Entry{std::move(rows[i]), id});
+    }
+    const int added = static_cast<int>(entries.size());
+    auto it = entries.begin();
+    if (it != entries.end() && HasPlaceholder()) {
         m_rows[1] = std::move(*it++);
         Notify().CellsChanged(1, 1);
     }
-    if (it == rows.end())
-        return;
+    if (it == entries.end())
+        return added;
     const int first = RowCount();
-    const int last = first + static_cast<int>(rows.end() - it) - 1;
+    const int last = first + static_cast<int>(entries.end() - it) - 1;
     Notify().RowsAboutToBeAppended(first, last);
-    m_rows.insert(m_rows.end(), std::make_move_iterator(it), std::make_move_iterator(rows.end()));
+    m_rows.insert(m_rows.end(), std::make_move_iterator(it),
+                  std::make_move_iterator(entries.end()));
     if (m_currentRow == 0)
         SetCurrentRow(1);
     Notify().RowsAppended(first, last);
+    return added;
+}
+
+void ListStore::SetIdentity(int row, FileIdentity id) {
+    Entry& entry = m_rows[Index(row)];
+    Forget(entry.id);
+    entry.id = id;
+    Remember(id);
+}
+
+bool ListStore::Lists(const FileIdentity& id) const {
+    return id.Known() && m_listed.count(id) != 0;
+}
+
+void ListStore::Remember(const FileIdentity& id) {
+    if (id.Known())
+        m_listed.insert(id);
+}
+
+void ListStore::Forget(const FileIdentity& id) {
+    if (!id.Known())
+        return;
+    if (const auto it = m_listed.find(id); it != m_listed.end())
+        m_listed.erase(it);
 }
 
 void ListStore::UpdateFileCount() {
@@ -163,6 +213,7 @@ void ListStore::UpdateFileCount() {
 void ListStore::ResetFileList() {
     Notify().ListAboutToReset();
     m_rows.resize(1);
+    m_listed.clear();
     WriteHeader();
     m_widths[0] = 300;
     m_widths[1] = 300;

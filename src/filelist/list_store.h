@@ -3,8 +3,11 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
+
+#include "platform/file_system.h"
 
 namespace tagwright {
 
@@ -49,9 +52,19 @@ class ListStore {
     /// Shrinks the list to `count` rows (at least 1, the header) or grows it with empty rows.
     void SetRowCount(int count);
 
-    const std::string& Cell(int row, int column) const { return m_rows[Index(row)][Col(column)]; }
+    const std::string& Cell(int row, int column) const {
+        return m_rows[Index(row)].cells[Col(column)];
+    }
     void SetCell(int row, int column, std::string text);
-    const Row& RowAt(int row) const { return m_rows[Index(row)]; }
+    const Row& RowAt(int row) const { return m_rows[Index(row)].cells; }
+
+    /// The identity of the file a row was listed for (unknown for the header, the placeholder
+    /// and rows listed without one). A batch acts on a row's path only while it names this file.
+    const FileIdentity& Identity(int row) const { return m_rows[Index(row)].id; }
+    /// After a move that made a new file of the same content (a copy across devices).
+    void SetIdentity(int row, FileIdentity id);
+    /// True when a row holds the file `id` (never for an unknown identity).
+    bool Lists(const FileIdentity& id) const;
 
     int ColumnWidth(int column) const { return m_widths[Col(column)]; }
     void SetColumnWidth(int column, int twips) { m_widths[Col(column)] = twips; }
@@ -72,9 +85,9 @@ class ListStore {
     void SetSelection(int row, int column, int endRow, int endColumn);
 
     /// True when the list holds only the placeholder row.
-    bool HasPlaceholder() const { return m_rows.size() > 1 && m_rows[1][kPath].empty(); }
+    bool HasPlaceholder() const { return m_rows.size() > 1 && m_rows[1].cells[kPath].empty(); }
     /// True when there is no file to work on: no file row, or only the placeholder.
-    bool IsEmptyForBatch() const { return m_rows.size() <= 1 || m_rows[1][kPath].empty(); }
+    bool IsEmptyForBatch() const { return m_rows.size() <= 1 || m_rows[1].cells[kPath].empty(); }
 
     /// Removes one file row. The last file row cannot be removed this way: returns false and
     /// changes nothing (the Delete key then empties its cells instead).
@@ -89,11 +102,15 @@ class ListStore {
     /// must be a permutation of 0..order.size()-1 and the rows must be file rows.
     void ReorderRows(int first, const std::vector<int>& order);
 
-    /// Puts one file into the list: fills the placeholder row, or appends a row. Does not
-    /// refresh the count.
-    void AppendFileRow(std::string fileName, std::string tagKindText, std::string fullPath);
-    /// Appends many files at once (one notification for the whole batch).
-    void AppendFileRows(std::vector<Row> rows);
+    /// Puts one file into the list: fills the placeholder row, or appends a row. A file the
+    /// list holds already (the same identity: listed twice, or a hard link to a listed file)
+    /// is not added again; returns whether it was added. Does not refresh the count.
+    bool AppendFileRow(std::string fileName, std::string tagKindText, std::string fullPath,
+                       FileIdentity id = {});
+    /// Appends many files at once (one notification for the whole batch); `ids[i]` is the
+    /// identity of rows[i], when given. Files already listed are left out; returns how many
+    /// were added.
+    int AppendFileRows(std::vector<Row> rows, const std::vector<FileIdentity>& ids = {});
 
     /// The count text (row count - 1 in decimal) after the last UpdateFileCount.
     const std::string& FileCountText() const { return m_fileCountText; }
@@ -111,8 +128,15 @@ class ListStore {
     static std::size_t Col(int column) { return static_cast<std::size_t>(column); }
     static std::size_t Index(int row) { return static_cast<std::size_t>(row); }
     void WriteHeader();
+    void Remember(const FileIdentity& id);
+    void Forget(const FileIdentity& id);
 
-    std::vector<Row> m_rows;
+    struct Entry {
+        Row cells;
+        FileIdentity id;
+    };
+    std::vector<Entry> m_rows;
+    std::multiset<FileIdentity> m_listed;
     std::array<int, kColumnCount> m_widths{};
     std::array<int, kColumnCount> m_alignments{};
     int m_currentRow = 0;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "fileops/file_outcome.h"
 #include "platform/path.h"
 
 namespace tagwright {
@@ -72,15 +73,33 @@ Result<void> DryRunFileSystem::Relocate(const char* op, const std::string& from,
     return {};
 }
 
-Result<void> DryRunFileSystem::RenameFile(const std::string& p, const std::string& newName) {
+Result<FileIdentity> DryRunFileSystem::IdentifyFile(const std::string& p) {
+    const std::string real = RealPathOf(p);
+    if (real.empty())
+        return MakeSystemError("identify", p, ENOENT);
+    return m_inner.IdentifyFile(real);
+}
+
+Result<void> DryRunFileSystem::RenameFile(const std::string& p, const std::string& newName,
+                                          const FileIdentity& expected) {
+    if (auto changed = CheckListedFile(*this, "rename", p, expected))
+        return *changed;
     return Relocate("rename", p, path::Join(path::ParentFolder(p), newName), Action::Kind::kRename);
 }
 
-Result<void> DryRunFileSystem::MoveFile(const std::string& p, const std::string& destFolder,
-                                        const std::string& newName) {
+Result<std::string> DryRunFileSystem::MoveFile(const std::string& p, const FileIdentity& expected,
+                                               const std::string& destFolder,
+                                               const NameCandidates& names) {
+    if (auto changed = CheckListedFile(*this, "move", p, expected))
+        return *changed;
     if (!FolderExists(destFolder))
         return MakeSystemError("move", p, ENOENT);
-    return Relocate("move", p, path::Join(destFolder, newName), Action::Kind::kMove);
+    return PlaceUnderFirstFreeName(
+        names,
+        [&](const std::string& name) {
+            return Relocate("move", p, path::Join(destFolder, name), Action::Kind::kMove);
+        },
+        MakeSystemError("move", p, EEXIST));
 }
 
 Result<void> DryRunFileSystem::CreateFolder(const std::string& p) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -36,9 +37,12 @@ class DryRunFileSystem final : public FileSystem {
     Result<std::string> GetFilePath(const std::string& path) override;
     bool IsSameFile(const std::string& a, const std::string& b) override;
     Result<FolderListing> ListFolder(const std::string& folder) override;
-    Result<void> RenameFile(const std::string& path, const std::string& newName) override;
-    Result<void> MoveFile(const std::string& path, const std::string& destFolder,
-                          const std::string& newName) override;
+    Result<FileIdentity> IdentifyFile(const std::string& path) override;
+    Result<void> RenameFile(const std::string& path, const std::string& newName,
+                            const FileIdentity& expected) override;
+    Result<std::string> MoveFile(const std::string& path, const FileIdentity& expected,
+                                 const std::string& destFolder,
+                                 const NameCandidates& names) override;
     Result<void> CreateFolder(const std::string& path) override;
     /// Refused: a dry run writes nothing.
     Result<void> WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) override;

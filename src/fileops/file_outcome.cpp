@@ -6,6 +6,32 @@
 
 namespace tagwright {
 
+std::optional<Error> CheckListedFile(FileSystem& fs, const char* op, const std::string& path,
+                                     const FileIdentity& id) {
+    if (!id.Known())
+        return std::nullopt;
+    auto now = fs.IdentifyFile(path);
+    if (!now.ok())
+        return Error{op, path, now.error().reason, now.error().code, now.error().kind};
+    if (*now != id)
+        return Error{op, path, kFileChangedReason, 0, ErrorKind::kFileChanged};
+    return std::nullopt;
+}
+
+Error RefusalOf(const FileOutcome& out, const char* op, const std::string& path) {
+    switch (out.status) {
+        case FileOutcome::Status::kBlankEscape:
+            return Error{op, path, "a tag the rule needs is blank", 0, ErrorKind::kBlankTag};
+        case FileOutcome::Status::kCancelled:
+            return Error{op, path, "the destination folder was not created (Cancel)", 0,
+                         ErrorKind::kCancelled};
+        case FileOutcome::Status::kDone:
+        case FileOutcome::Status::kRefused:
+            break;
+    }
+    return out.error;
+}
+
 std::optional<TagFields> ReadFieldsForRow(FileSystem& fs, const std::string& path,
                                           std::int16_t mode, const Settings& settings,
                                           Error* error) {

@@ -36,6 +36,15 @@ inline constexpr std::string_view kFailedPrefix = "Faild:";
 /// NewName of a row refused for a blank tag.
 inline constexpr std::string_view kLackOfTagInfo = "Faild:lack of TagInfo";
 
+/// The refusal when `path` no longer names the listed file `id` (nothing when `id` is unknown):
+/// the OS's reason when nothing is there, else kFileChanged.
+std::optional<Error> CheckListedFile(FileSystem& fs, const char* op, const std::string& path,
+                                     const FileIdentity& id);
+
+/// The refusal a row shows for an outcome that is not kDone: the file system's own, or one
+/// made for a blank tag or a Cancel.
+Error RefusalOf(const FileOutcome& out, const char* op, const std::string& path);
+
 /// Reads a file's six fields through a fresh tag reader; a file that cannot be read gives the
 /// reader's error instead, so that a batch can mark the row and go on.
 std::optional<TagFields> ReadFieldsForRow(FileSystem& fs, const std::string& path,

@@ -1,6 +1,7 @@
 #include "fileops/move_batch.h"
 
 #include <cerrno>
+#include <map>
 
 #include "fileops/batch_progress.h"
 #include "naming/field_selection.h"
@@ -43,26 +44,22 @@ std::optional<FileOutcome> MakeFolders(FileSystem& fs, const std::string& dest,
     return std::nullopt;
 }
 
-// Equal but for ASCII letter case and the spelling of separators: a case-insensitive file system
-// may take both for one path.
-bool MaySpellSamePath(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const char x = a[i], y = b[i];
-        if (x == y || (path::IsSeparator(x) && path::IsSeparator(y)))
-            continue;
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(x) != lower(y))
-            return false;
-    }
-    return true;
-}
-
-FileOutcome Stay(FileSystem& fs, const std::string& p) {
+FileOutcome Stay(FileSystem& fs, const std::string& p, const FileIdentity& id) {
     if (!fs.FileExists(p))
         return FileOutcome::Refused(MakeSystemError("move", p, ENOENT));
+    if (auto changed = CheckListedFile(fs, "move", p, id))
+        return FileOutcome::Refused(*changed);
     return FileOutcome::DoneWith(p);
+}
+
+// True when `target` is the directory entry `p` itself (a case-only difference where case is
+// ignored, or another link to it): moving there would only change how the row spells the path.
+bool IsSameEntry(FileSystem& fs, const std::string& p, const std::string& target) {
+    auto there = fs.IdentifyFile(target);
+    if (!there.ok())
+        return false;
+    auto here = fs.IdentifyFile(p);
+    return here.ok() && *here == *there;
 }
 
 }  // namespace
@@ -85,9 +82,9 @@ std::optional<std::string> DestinationFolder(const TagFields& fields, const Sett
     return dest;
 }
 
-FileOutcome MoveMP3File(FileSystem& fs, const std::string& p, const TagFields& fields,
-                        const Settings& settings, bool skipOnBlank, bool askBeforeCreate,
-                        const FolderQuestion& ask) {
+FileOutcome MoveMP3File(FileSystem& fs, const std::string& p, const FileIdentity& id,
+                        const TagFields& fields, const Settings& settings, bool skipOnBlank,
+                        bool askBeforeCreate, const FolderQuestion& ask) {
     const auto dest = DestinationFolder(fields, settings, skipOnBlank);
     if (!dest)
         return {FileOutcome::Status::kBlankEscape, std::string(kBlankEscapeFailure), {}};
@@ -100,26 +97,21 @@ FileOutcome MoveMP3File(FileSystem& fs, const std::string& p, const TagFields& f
 
     const std::string own = path::FileName(p);
     const std::string base = path::BaseName(p);
-    Error taken;
-    for (int n = -1; n <= kLastClashNumber; ++n) {
-        const std::string name = n < 0 ? own : NumberedName(base, n);
-        const std::string target = path::Join(*dest, name);
-        if (target == p)
-            return Stay(fs, p);
-        // Moving onto itself would succeed and only change how the row spells the path.
-        if (MaySpellSamePath(target, p) && fs.IsSameFile(p, target))
-            return Stay(fs, p);
-        Result<void> r = fs.MoveFile(p, *dest, name);
-        if (r.ok())
-            return FileOutcome::DoneWith(target);
-        if (r.error().kind != ErrorKind::kAlreadyExists)
-            return FileOutcome::Refused(r.error());
-        // A second move of the same list finds each file in its place: it stays as it is.
-        if (fs.IsSameFile(p, target))
-            return Stay(fs, p);
-        taken = r.error();
-    }
-    return FileOutcome::Refused(taken);
+    const std::string ownTarget = path::Join(*dest, own);
+    // A second move of the same list finds each file in its place: it stays as it is.
+    if (ownTarget == p || IsSameEntry(fs, p, ownTarget))
+        return Stay(fs, p, id);
+    const NameCandidates names = [&](int i) -> std::optional<std::string> {
+        if (i == 0)
+            return own;
+        if (i - 1 > kLastClashNumber)
+            return std::nullopt;
+        return NumberedName(base, i - 1);
+    };
+    Result<std::string> moved = fs.MoveFile(p, id, *dest, names);
+    if (!moved.ok())
+        return FileOutcome::Refused(moved.error());
+    return FileOutcome::DoneWith(path::Join(*dest, *moved));
 }
 
 }  // namespace TagR
@@ -128,22 +120,45 @@ void RunMoveBatch(ListStore& store, const Settings& settings, FileSystem& fs,
                   const BatchCallbacks& callbacks) {
     const bool askBeforeCreate = settings.FolderYN;
     const bool skipOnBlank = !settings.folderFillBlanks;
+    // One answer per destination folder and batch: after a Cancel the later files for that
+    // folder are refused without asking again (an OK has made the folder, so they never ask).
+    // The prompt names the whole destination, so it is the key.
+    std::map<std::string, FolderAnswer> answers;
+    const FolderQuestion ask = [&](const std::string& prompt, const std::string& title) {
+        if (const auto it = answers.find(prompt); it != answers.end())
+            return it->second;
+        const FolderAnswer answer = callbacks.askCreateFolder
+                                        ? callbacks.askCreateFolder(prompt, title)
+                                        : FolderAnswer::kCancel;
+        answers[prompt] = answer;
+        return answer;
+    };
     ForEachFileRow(store, callbacks, [&](int i, const std::string& path) {
+        const FileIdentity id = store.Identity(i);
         Error readError;
-        const auto fields = ReadFieldsForRow(fs, path, TagR::kModeFolder, settings, &readError);
-        const FileOutcome out = fields
-                                    ? TagR::MoveMP3File(fs, path, *fields, settings, skipOnBlank,
-                                                        askBeforeCreate, callbacks.askCreateFolder)
-                                    : FileOutcome::Refused(std::move(readError));
+        std::optional<TagFields> fields;
+        if (auto changed = CheckListedFile(fs, "move", path, id)) {
+            readError = *changed;
+        } else {
+            fields = ReadFieldsForRow(fs, path, TagR::kModeFolder, settings, &readError);
+        }
+        const FileOutcome out = fields ? TagR::MoveMP3File(fs, path, id, *fields, settings,
+                                                           skipOnBlank, askBeforeCreate, ask)
+                                       : FileOutcome::Refused(std::move(readError));
         if (out.Done()) {
             store.SetCell(i, ListStore::kM, ListStore::kDone);
             store.SetCell(i, ListStore::kPath, out.text);
-        } else {
-            store.SetCell(i, ListStore::kM, ListStore::kRefused);
-            if (out.status == FileOutcome::Status::kRefused && callbacks.rowRefused) {
-                callbacks.rowRefused(i, out.error);
-            }
+            // A copy across devices is a new file of the same content.
+            if (auto now = fs.IdentifyFile(out.text); now.ok() && id.Known() && *now != id)
+                store.SetIdentity(i, *now);
+            return;
         }
+        store.SetCell(i, ListStore::kM, ListStore::kRefused);
+        const Error refusal = RefusalOf(out, "move", path);
+        if (refusal.kind == ErrorKind::kStranded)
+            store.SetCell(i, ListStore::kPath, refusal.path);
+        if (callbacks.rowRefused)
+            callbacks.rowRefused(i, refusal);
     });
 }
 

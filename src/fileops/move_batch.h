@@ -28,14 +28,19 @@ std::optional<std::string> DestinationFolder(const TagFields& fields, const Sett
 /// kDone carries the full path afterwards; kBlankEscape and kCancelled leave the file and the
 /// folders untouched; kRefused leaves the file where it was (folders made before the refusal
 /// stay).
-FileOutcome MoveMP3File(FileSystem& fs, const std::string& path, const TagFields& fields,
-                        const Settings& settings, bool skipOnBlank, bool askBeforeCreate,
-                        const FolderQuestion& ask);
+///
+/// `id` is the file the row listed: the move acts only while `path` names it (kRefused with
+/// kFileChanged otherwise). Unknown, nothing is checked.
+FileOutcome MoveMP3File(FileSystem& fs, const std::string& path, const FileIdentity& id,
+                        const TagFields& fields, const Settings& settings, bool skipOnBlank,
+                        bool askBeforeCreate, const FolderQuestion& ask);
 
 }  // namespace TagR
 
 /// The click on MoveBtn: files every listed file under the storage folder by the folder rule and
-/// writes each outcome into its row (M mark, and Path when the file moved). Nothing is thrown:
+/// writes each outcome into its row (M mark, and Path when the file moved). With the question
+/// on, the answer is kept per destination folder for the batch: after a Cancel the later files
+/// for that folder are refused without asking again. Nothing is thrown:
 /// a refusal marks the row "×" and the batch goes on.
 void RunMoveBatch(ListStore& store, const Settings& settings, FileSystem& fs,
                   const BatchCallbacks& callbacks = {});

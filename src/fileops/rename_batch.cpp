@@ -18,8 +18,8 @@ std::string FolderOfPath(std::string_view p) {
     return {};
 }
 
-FileOutcome RenameMP3File(FileSystem& fs, const std::string& p, const TagFields& fields,
-                          const Settings& settings, bool skipOnBlank) {
+FileOutcome RenameMP3File(FileSystem& fs, const std::string& p, const FileIdentity& id,
+                          const TagFields& fields, const Settings& settings, bool skipOnBlank) {
     const auto composed =
         TryComposeFromRule(fields, settings.FileNameSetting, skipOnBlank, settings.conversion);
     if (!composed)
@@ -38,9 +38,13 @@ FileOutcome RenameMP3File(FileSystem& fs, const std::string& p, const TagFields&
             // The file already carries this name.
             if (!fs.FileExists(p))
                 return FileOutcome::Refused(MakeSystemError("rename", p, ENOENT));
+            if (auto changed = CheckListedFile(fs, "rename", p, id))
+                return FileOutcome::Refused(*changed);
             return FileOutcome::DoneWith(name);
         }
-        Result<void> r = fs.RenameFile(p, name);
+        // Each number is a step of its own: the file checked before it may have been renamed
+        // and its name taken by another since.
+        Result<void> r = fs.RenameFile(p, name, id);
         if (r.ok())
             return FileOutcome::DoneWith(name);
         // Only a taken name leads on to the next number; any other refusal ends the file's turn.
@@ -66,11 +70,17 @@ void RunRenameBatch(ListStore& store, const Settings& settings, FileSystem& fs,
                     const BatchCallbacks& callbacks) {
     const bool skipOnBlank = !settings.nameFillBlanks;
     ForEachFileRow(store, callbacks, [&](int i, const std::string& path) {
+        const FileIdentity id = store.Identity(i);
         Error readError;
-        const auto fields = ReadFieldsForRow(fs, path, TagR::kModeFileName, settings, &readError);
-        const FileOutcome out = fields
-                                    ? TagR::RenameMP3File(fs, path, *fields, settings, skipOnBlank)
-                                    : FileOutcome::Refused(std::move(readError));
+        std::optional<TagFields> fields;
+        if (auto changed = CheckListedFile(fs, "rename", path, id)) {
+            readError = *changed;
+        } else {
+            fields = ReadFieldsForRow(fs, path, TagR::kModeFileName, settings, &readError);
+        }
+        const FileOutcome out =
+            fields ? TagR::RenameMP3File(fs, path, id, *fields, settings, skipOnBlank)
+                   : FileOutcome::Refused(std::move(readError));
         switch (out.status) {
             case FileOutcome::Status::kDone: {
                 // The name the previous rename gave is the one the file carries until now.
@@ -86,6 +96,9 @@ void RunRenameBatch(ListStore& store, const Settings& settings, FileSystem& fs,
                 store.SetCell(i, ListStore::kR, ListStore::kRefused);
                 store.SetCell(i, ListStore::kNewName,
                               std::string(kFailedPrefix) + out.error.reason);
+                // The row follows the file to wherever it could not be brought back from.
+                if (out.error.kind == ErrorKind::kStranded)
+                    store.SetCell(i, ListStore::kPath, out.error.path);
                 if (callbacks.rowRefused)
                     callbacks.rowRefused(i, out.error);
                 break;
@@ -93,6 +106,8 @@ void RunRenameBatch(ListStore& store, const Settings& settings, FileSystem& fs,
             case FileOutcome::Status::kCancelled:
                 store.SetCell(i, ListStore::kR, ListStore::kRefused);
                 store.SetCell(i, ListStore::kNewName, std::string(kLackOfTagInfo));
+                if (callbacks.rowRefused)
+                    callbacks.rowRefused(i, RefusalOf(out, "rename", path));
                 break;
         }
     });

@@ -27,8 +27,11 @@ std::string FolderOfPath(std::string_view path);
 ///
 /// kDone carries the file's name afterwards; kBlankEscape means nothing was done because a
 /// field the rule needs is blank under `skipOnBlank`; kRefused means the file is where it was.
-FileOutcome RenameMP3File(FileSystem& fs, const std::string& path, const TagFields& fields,
-                          const Settings& settings, bool skipOnBlank);
+///
+/// `id` is the file the row listed: every step acts only while `path` names it (kRefused with
+/// kFileChanged otherwise). Unknown, nothing is checked.
+FileOutcome RenameMP3File(FileSystem& fs, const std::string& path, const FileIdentity& id,
+                          const TagFields& fields, const Settings& settings, bool skipOnBlank);
 
 }  // namespace TagR
 

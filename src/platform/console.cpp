@@ -10,6 +10,8 @@
 #include <unistd.h>
 #endif
 
+#include <csignal>
+
 namespace tagwright {
 
 bool StandardInputIsTerminal() {
@@ -44,6 +46,31 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
     for (int i = 0; i < argc; ++i)
         out.emplace_back(argv[i]);
     return out;
+}
+
+namespace {
+
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+extern "C" void OnStopSignal(int signal) {
+    g_stopSignal = signal;
+}
+
+}  // namespace
+
+void CatchStopSignals() {
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGTERM, OnStopSignal);
+#ifdef SIGBREAK
+    std::signal(SIGBREAK, OnStopSignal);
+#endif
+#ifdef SIGPIPE
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
+int StopSignal() {
+    return g_stopSignal;
 }
 
 void UseUtf8Console() {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -10,6 +13,34 @@
 #include "platform/result.h"
 
 namespace tagwright {
+
+/// Which file a directory entry is: device and inode on POSIX, volume serial and file ID on
+/// Windows. The entry itself counts, not what a link points to. All zero means unknown.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t file = 0;
+    bool Known() const { return device != 0 || file != 0; }
+    bool operator==(const FileIdentity&) const = default;
+    auto operator<=>(const FileIdentity&) const = default;
+};
+
+/// The names a move tries in turn: index 0, 1, ... until it returns nullopt.
+using NameCandidates = std::function<std::optional<std::string>(int index)>;
+
+/// Just the one name.
+inline NameCandidates OneName(std::string name) {
+    return [name = std::move(name)](int index) -> std::optional<std::string> {
+        if (index == 0)
+            return name;
+        return std::nullopt;
+    };
+}
+
+/// Tries `names` in turn with `place` until one is not taken, and returns the name placed; the
+/// first refusal that is not a taken name, or `allTaken` when every name is taken.
+Result<std::string> PlaceUnderFirstFreeName(
+    const NameCandidates& names, const std::function<Result<void>(const std::string&)>& place,
+    const Error& allTaken);
 
 /// One entry of a folder listing. `path` is the folder joined with `name`.
 struct DirEntry {
@@ -58,17 +89,27 @@ class FileSystem {
     /// the same file index on Windows): a case-only difference on a case-insensitive file
     /// system, for example.
     virtual bool IsSameFile(const std::string& a, const std::string& b) = 0;
+    /// The identity of the directory entry `path` (a link is not followed); refused for a
+    /// folder.
+    virtual Result<FileIdentity> IdentifyFile(const std::string& path) = 0;
 
     /// Files, sub-folders and folder links of a folder, in the order the file system gives.
     virtual Result<FolderListing> ListFolder(const std::string& folder) = 0;
 
-    /// Gives the file `path` the name `newName` in its own folder; refuses to replace.
-    virtual Result<void> RenameFile(const std::string& path, const std::string& newName) = 0;
-    /// Moves the file `path` into the existing folder `destFolder` under `newName`; refuses to
-    /// replace. Across devices the file is copied and the source removed only after the copy
-    /// has its final name.
-    virtual Result<void> MoveFile(const std::string& path, const std::string& destFolder,
-                                  const std::string& newName) = 0;
+    /// Gives the file `path` the name `newName` in its own folder; refuses to replace. When
+    /// `expected` is known, acts only while `path` names that file (ErrorKind::kFileChanged
+    /// otherwise), at every step of its own.
+    virtual Result<void> RenameFile(const std::string& path, const std::string& newName,
+                                    const FileIdentity& expected) = 0;
+    /// Moves the file `path` into the existing folder `destFolder` under the first of `names`
+    /// that is free, and returns that name; refuses to replace (kAlreadyExists when every name
+    /// is taken). `expected` as for RenameFile. Across devices the file is copied once under a
+    /// temporary name, and the source is removed only after the copy has its final name and
+    /// the entry removed is checked to be the file that was copied. A link is moved as a link
+    /// that points where it pointed before.
+    virtual Result<std::string> MoveFile(const std::string& path, const FileIdentity& expected,
+                                         const std::string& destFolder,
+                                         const NameCandidates& names) = 0;
     /// Creates one folder whose parent exists.
     virtual Result<void> CreateFolder(const std::string& path) = 0;
     /// Creates the file, or replaces an existing one, with exactly these bytes.
@@ -83,5 +124,16 @@ class FileSystem {
 
 /// The process's real file system.
 FileSystem& RealFileSystem();
+
+/// Points inside the real file system's multi-step operations, where a test can step in to
+/// force a race that timing alone would seldom show.
+enum class FsStep {
+    kCopyMade,       ///< a cross-device copy is complete under its temporary name
+    kCopyInPlace,    ///< a cross-device copy holds its final name; the source is still there
+    kTemporaryName,  ///< a file was renamed to a private temporary name beside it
+};
+/// Called with the step and the path concerned; an empty function (the default) does nothing.
+using FsStepHook = std::function<void(FsStep step, const std::string& path)>;
+void SetFsStepHook(FsStepHook hook);
 
 }  // namespace tagwright

@@ -5,15 +5,20 @@
 #include <stdio.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/file_system_steps.h"
 #include "platform/folder_listing_posix.h"
 #include "platform/path.h"
 #include "platform/special_folders.h"
@@ -21,6 +26,9 @@
 namespace tagwright {
 
 namespace {
+
+using fs_steps::Step;
+using fs_steps::TemporaryNameIn;
 
 Error Errno(const char* op, const std::string& path) {
     return MakeSystemError(op, path, errno);
@@ -85,6 +93,30 @@ class PosixByteReader final : public ByteReader {
     std::string m_path;
 };
 
+// Extended attributes where both file systems keep them; one the target refuses is left out,
+// as mv leaves it.
+void CopyAttributes(int in, int out) {
+    const ssize_t size = ::flistxattr(in, nullptr, 0);
+    if (size <= 0)
+        return;
+    std::vector<char> names(static_cast<std::size_t>(size));
+    const ssize_t got = ::flistxattr(in, names.data(), names.size());
+    if (got <= 0)
+        return;
+    std::vector<char> value;
+    for (ssize_t at = 0; at < got;) {
+        const char* name = names.data() + at;
+        at += static_cast<ssize_t>(std::strlen(name)) + 1;
+        const ssize_t len = ::fgetxattr(in, name, nullptr, 0);
+        if (len < 0)
+            continue;
+        value.resize(static_cast<std::size_t>(len));
+        const ssize_t read = ::fgetxattr(in, name, value.data(), value.size());
+        if (read >= 0)
+            (void)::fsetxattr(out, name, value.data(), static_cast<std::size_t>(read), 0);
+    }
+}
+
 bool LstatExists(const std::string& p, struct stat* st) {
     return ::lstat(p.c_str(), st) == 0;
 }
@@ -123,24 +155,58 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
     return 0;
 }
 
-// Copies `from` into a new file `tmp` (which must not exist), with its mode and times, and
-// flushes it to disk.
-int CopyToNewFile(const std::string& from, const std::string& tmp) {
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return errno;
-    FdGuard inGuard(in);
+// Internal code for "the path names another file now"; it never leaves this file as errno.
+constexpr int kChanged = -1;
+// Internal code for "the file could not be put back"; the caller reports where it is.
+constexpr int kStrandedCode = -2;
+
+FileIdentity IdentityOf(const struct stat& st) {
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
+}
+
+// 0 when the entry `p` (not followed) is the file `expected`, or nothing is expected.
+int CheckEntry(const std::string& p, const FileIdentity& expected) {
+    if (!expected.Known())
+        return 0;
     struct stat st {};
-    if (::fstat(in, &st) != 0)
-        return errno;
-    const int out =
-        ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777);
+    if (::lstat(p.c_str(), &st) != 0)
+        return errno == ENOENT ? kChanged : errno;
+    return IdentityOf(st) == expected ? 0 : kChanged;
+}
+
+Error ErrorOf(const char* op, const std::string& p, int code) {
+    if (code == kChanged)
+        return Error{op, p, kFileChangedReason, 0, ErrorKind::kFileChanged};
+    return MakeSystemError(op, p, code);
+}
+
+// A no-replace rename of the file `expected` from `from` to `to`: refused before it starts when
+// `from` names another file, and undone when the entry that arrived is not that file (it was
+// swapped in between the check and the rename).
+int CheckedRename(const std::string& from, const std::string& to, const FileIdentity& expected) {
+    if (const int e = CheckEntry(from, expected); e != 0)
+        return e;
+    if (const int e = RenameNoReplace(from, to); e != 0)
+        return e;
+    if (CheckEntry(to, expected) != 0) {
+        RenameNoReplace(to, from);
+        return kChanged;
+    }
+    return 0;
+}
+
+// Copies the open file `in` (described by `st`) into the new file `tmp` with its mode, owner
+// where the process may set it, extended attributes where both file systems keep them, and its
+// times, and flushes it to disk. `copied` receives the copy's identity.
+int CopyToNewFile(int in, const struct stat& st, const std::string& tmp, FileIdentity& copied) {
+    const int out = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (out < 0)
         return errno;
     FdGuard outGuard(out);
     std::vector<char> buf(1 << 20);
-    for (;;) {
-        const ssize_t n = ::read(in, buf.data(), buf.size());
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(in, buf.data(), buf.size(), at);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -148,6 +214,7 @@ int CopyToNewFile(const std::string& from, const std::string& tmp) {
         }
         if (n == 0)
             break;
+        at += n;
         ssize_t off = 0;
         while (off < n) {
             const ssize_t w = ::write(out, buf.data() + off, static_cast<std::size_t>(n - off));
@@ -159,27 +226,45 @@ int CopyToNewFile(const std::string& from, const std::string& tmp) {
             off += w;
         }
     }
+    CopyAttributes(in, out);
+    // Owner first: a change of owner clears the set-id bits that the mode then restores.
+    (void)::fchown(out, st.st_uid, st.st_gid);
+    if (::fchmod(out, st.st_mode & 07777) != 0)
+        return errno;
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     ::futimens(out, times);
     if (::fsync(out) != 0)
         return errno;
+    struct stat cs {};
+    if (::fstat(out, &cs) != 0)
+        return errno;
+    copied = IdentityOf(cs);
     if (::close(outGuard.release()) != 0)
         return errno;
     return 0;
 }
 
-// Two no-replace renames through a fresh name beside the file.
-int RenameThroughTemporary(const std::string& from, const std::string& to) {
+// Renames `from` to `to` through a private name beside it, checking at every step that the
+// file moved is `id`. When the second step fails the file is put back; when that fails too
+// (another file took the old name meanwhile) `stranded` receives where the file is.
+int RenameThroughTemporary(const std::string& from, const std::string& to, const FileIdentity& id,
+                           std::string& stranded) {
+    const std::string folder = path::ParentFolder(from);
     for (int i = 0; i < 100; ++i) {
-        const std::string tmp = from + ".tagwright-case" + std::to_string(i);
-        const int err = RenameNoReplace(from, tmp);
+        const std::string tmp = TemporaryNameIn(folder);
+        const int err = CheckedRename(from, tmp, id);
         if (err == EEXIST)
             continue;
         if (err != 0)
             return err;
-        const int second = RenameNoReplace(tmp, to);
-        if (second != 0)
-            RenameNoReplace(tmp, from);  // put it back under its old name
+        Step(FsStep::kTemporaryName, tmp);
+        const int second = CheckedRename(tmp, to, id);
+        if (second == 0)
+            return 0;
+        if (CheckedRename(tmp, from, id) != 0) {
+            stranded = tmp;
+            return kStrandedCode;
+        }
         return second;
     }
     return EEXIST;
@@ -292,27 +377,68 @@ class PosixFileSystem final : public FileSystem {
         return posix::ListFolder(folder);
     }
 
-    Result<void> RenameFile(const std::string& p, const std::string& newName) override {
+    Result<FileIdentity> IdentifyFile(const std::string& p) override {
+        struct stat st {};
+        if (::lstat(p.c_str(), &st) != 0)
+            return Errno("identify", p);
+        if (S_ISDIR(st.st_mode))
+            return MakeSystemError("identify", p, EISDIR);
+        return IdentityOf(st);
+    }
+
+    Result<void> RenameFile(const std::string& p, const std::string& newName,
+                            const FileIdentity& expected) override {
         const std::string target = path::Join(path::ParentFolder(p), newName);
-        int err = RenameNoReplace(p, target);
-        // On a case-insensitive file system a case-only rename meets the file itself.
-        if (err == EEXIST && target != p && IsSameFile(p, target)) {
-            err = RenameThroughTemporary(p, target);
+        FileIdentity id = expected;
+        if (!id.Known()) {
+            // Still followed through every step of its own.
+            auto known = IdentifyFile(p);
+            if (!known.ok())
+                return Error{"rename", p, known.error().reason, known.error().code,
+                             known.error().kind};
+            id = *known;
+        }
+        int err = CheckedRename(p, target, id);
+        std::string stranded;
+        // A case-only rename on a case-insensitive file system, or a target that is another
+        // link to the file itself, meets the file itself.
+        if (err == EEXIST && target != p && CheckEntry(target, id) == 0)
+            err = RenameThroughTemporary(p, target, id, stranded);
+        if (err == kStrandedCode) {
+            return Error{"rename", stranded,
+                         "another file took its name meanwhile; it could not be put back", 0,
+                         ErrorKind::kStranded};
         }
         if (err != 0)
-            return MakeSystemError("rename", p, err);
+            return ErrorOf("rename", p, err);
         return {};
     }
 
-    Result<void> MoveFile(const std::string& p, const std::string& destFolder,
-                          const std::string& newName) override {
-        const std::string target = path::Join(destFolder, newName);
-        const int err = RenameNoReplace(p, target);
-        if (err == 0)
-            return {};
-        if (err != EXDEV)
-            return MakeSystemError("move", p, err);
-        return MoveAcrossDevices(p, target);
+    Result<std::string> MoveFile(const std::string& p, const FileIdentity& expected,
+                                 const std::string& destFolder,
+                                 const NameCandidates& names) override {
+        struct stat st {};
+        if (::lstat(p.c_str(), &st) != 0)
+            return Errno("move", p);
+        const FileIdentity id = IdentityOf(st);
+        if (expected.Known() && id != expected)
+            return ErrorOf("move", p, kChanged);
+        if (S_ISDIR(st.st_mode))
+            return MakeSystemError("move", p, EISDIR);
+        if (S_ISLNK(st.st_mode))
+            return MoveLink(p, id, destFolder, names);
+        for (int i = 0;; ++i) {
+            const auto name = names(i);
+            if (!name)
+                return MakeSystemError("move", p, EEXIST);
+            const int err = CheckedRename(p, path::Join(destFolder, *name), id);
+            if (err == 0)
+                return *name;
+            if (err == EXDEV)
+                return MoveAcrossDevices(p, id, destFolder, names, i);
+            if (err != EEXIST)
+                return ErrorOf("move", p, err);
+        }
     }
 
     Result<void> CreateFolder(const std::string& p) override {
@@ -354,30 +480,140 @@ class PosixFileSystem final : public FileSystem {
     }
 
   private:
-    static Result<void> MoveAcrossDevices(const std::string& from, const std::string& target) {
-        // Copy under a temporary name beside the target, so that a half-written copy never
-        // carries the final name; the source goes only once the copy holds that name.
+    // Removes the entry `p` only when it is the file `id`: the entry is first moved aside
+    // under a private name, so that a file renamed into `p` in the meantime is never the one
+    // unlinked, and put back when it turns out to be another file.
+    static int RemoveChecked(const std::string& p, const FileIdentity& id) {
+        const std::string folder = path::ParentFolder(p);
+        for (int i = 0; i < 100; ++i) {
+            const std::string aside = TemporaryNameIn(folder);
+            const int err = RenameNoReplace(p, aside);
+            if (err == EEXIST)
+                continue;
+            if (err != 0)
+                return err;
+            if (CheckEntry(aside, id) != 0) {
+                RenameNoReplace(aside, p);
+                return kChanged;
+            }
+            if (::unlink(aside.c_str()) != 0) {
+                const int e = errno;
+                RenameNoReplace(aside, p);
+                return e;
+            }
+            return 0;
+        }
+        return EEXIST;
+    }
+
+    // Unlinks a file this process made, unless something else has its name by now.
+    static void RemoveOwn(const std::string& p, const FileIdentity& id) {
+        if (CheckEntry(p, id) == 0)
+            ::unlink(p.c_str());
+    }
+
+    // Tries `names` from `first` on for the file `tmp` (a temporary in `destFolder`); removes
+    // the temporary when none is free or a rename fails.
+    static Result<std::string> PlaceTemporary(const std::string& from, const std::string& tmp,
+                                              const std::string& destFolder,
+                                              const NameCandidates& names, int first) {
+        for (int i = first;; ++i) {
+            const auto name = names(i);
+            if (!name) {
+                ::unlink(tmp.c_str());
+                return MakeSystemError("move", from, EEXIST);
+            }
+            const int err = RenameNoReplace(tmp, path::Join(destFolder, *name));
+            if (err == 0)
+                return *name;
+            if (err != EEXIST) {
+                ::unlink(tmp.c_str());
+                return MakeSystemError("move", from, err);
+            }
+        }
+    }
+
+    // After the new entry holds its name: removes the source `from` (the file `id`), or, when
+    // that cannot be done safely, removes the new entry again and refuses.
+    static Result<std::string> FinishMove(const std::string& from, const FileIdentity& id,
+                                          const std::string& placed, const FileIdentity& placedId,
+                                          std::string name) {
+        Step(FsStep::kCopyInPlace, from);
+        const int err = RemoveChecked(from, id);
+        if (err == 0)
+            return name;
+        RemoveOwn(placed, placedId);
+        return ErrorOf("move", from, err);
+    }
+
+    // Copy once under a temporary name beside the target, so that a half-written copy never
+    // carries a final name and each taken name costs a rename, not a copy.
+    static Result<std::string> MoveAcrossDevices(const std::string& from, const FileIdentity& id,
+                                                 const std::string& destFolder,
+                                                 const NameCandidates& names, int first) {
+        // O_NONBLOCK: a FIFO swapped in after listing must not hang the open; O_NOFOLLOW: a
+        // link swapped in is not the listed file.
+        const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+        if (in < 0)
+            return ErrorOf("move", from, errno == ELOOP ? kChanged : errno);
+        FdGuard inGuard(in);
+        struct stat st {};
+        if (::fstat(in, &st) != 0)
+            return Errno("move", from);
+        if (IdentityOf(st) != id)
+            return ErrorOf("move", from, kChanged);
+        if (!S_ISREG(st.st_mode))
+            return Error{"move", from, "Not a regular file", 0, ErrorKind::kNotRegularFile};
         std::string tmp;
+        FileIdentity copied;
         int err = EEXIST;
         for (int i = 0; i < 100 && err == EEXIST; ++i) {
-            tmp = target + ".tagwright-tmp" + std::to_string(::getpid()) + "-" + std::to_string(i);
-            err = CopyToNewFile(from, tmp);
+            tmp = TemporaryNameIn(destFolder);
+            err = CopyToNewFile(in, st, tmp, copied);
             if (err != 0 && err != EEXIST)
                 ::unlink(tmp.c_str());
         }
         if (err != 0)
             return MakeSystemError("copy", from, err);
-        if (const int e = RenameNoReplace(tmp, target); e != 0) {
-            ::unlink(tmp.c_str());
-            return MakeSystemError("move", from, e);
+        Step(FsStep::kCopyMade, tmp);
+        auto placed = PlaceTemporary(from, tmp, destFolder, names, first);
+        if (!placed.ok())
+            return placed;
+        return FinishMove(from, id, path::Join(destFolder, *placed), copied, *placed);
+    }
+
+    // A link moves as a link that points where it pointed: a relative target is made absolute
+    // from the folder it was written for. Same device or not, nothing is copied.
+    static Result<std::string> MoveLink(const std::string& from, const FileIdentity& id,
+                                        const std::string& destFolder,
+                                        const NameCandidates& names) {
+        std::string target(4096, '\0');
+        const ssize_t len = ::readlink(from.c_str(), target.data(), target.size());
+        if (len < 0 || static_cast<std::size_t>(len) >= target.size())
+            return Errno("move", from);
+        target.resize(static_cast<std::size_t>(len));
+        if (target.empty() || target[0] != '/') {
+            char* folder = ::realpath(path::ParentFolder(from).c_str(), nullptr);
+            if (folder == nullptr)
+                return Errno("move", from);
+            target = path::Join(folder, target);
+            std::free(folder);
         }
-        if (::unlink(from.c_str()) != 0) {
-            // The copy is complete; keep the original rather than risk losing either.
-            const int e = errno;
-            ::unlink(target.c_str());
-            return MakeSystemError("remove", from, e);
+        for (int i = 0;; ++i) {
+            const auto name = names(i);
+            if (!name)
+                return MakeSystemError("move", from, EEXIST);
+            const std::string placed = path::Join(destFolder, *name);
+            if (::symlink(target.c_str(), placed.c_str()) != 0) {
+                if (errno == EEXIST)
+                    continue;
+                return Errno("move", from);
+            }
+            struct stat st {};
+            if (::lstat(placed.c_str(), &st) != 0)
+                return Errno("move", from);
+            return FinishMove(from, id, placed, IdentityOf(st), *name);
         }
-        return {};
     }
 };
 

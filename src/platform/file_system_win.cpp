@@ -6,17 +6,22 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/file_system_steps.h"
 #include "platform/path.h"
 #include "platform/special_folders.h"
 
 namespace tagwright {
 
 namespace {
+
+using fs_steps::Step;
+using fs_steps::TemporaryNameIn;
 
 std::wstring Wide(const std::string& s) {
     if (s.empty())
@@ -185,6 +190,77 @@ bool SameFile(const std::string& a, const std::string& b) {
            ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
+// Internal codes beside the system's: "the path names another file now", and "the file could
+// not be put back".
+constexpr DWORD kChanged = 0xE0000001;
+constexpr DWORD kStrandedCode = 0xE0000002;
+
+bool Taken(DWORD err) {
+    return err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS;
+}
+
+FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return FileIdentity{
+        info.dwVolumeSerialNumber + 1ULL,
+        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+// The directory entry itself: a link is opened, not followed.
+HANDLE OpenEntry(const std::string& p, DWORD access, DWORD share) {
+    return ::CreateFileW(Native(p).c_str(), access, share, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+DWORD EntryIdentity(const std::string& p, FileIdentity* id, bool* folder = nullptr) {
+    HandleGuard h(OpenEntry(p, 0, kShareAll));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (h.get() == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(h.get(), &info))
+        return ::GetLastError();
+    *id = IdentityOf(info);
+    if (folder != nullptr)
+        *folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return ERROR_SUCCESS;
+}
+
+DWORD CheckEntry(const std::string& p, const FileIdentity& expected) {
+    if (!expected.Known())
+        return ERROR_SUCCESS;
+    FileIdentity id;
+    const DWORD err = EntryIdentity(p, &id);
+    if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND)
+        return kChanged;
+    if (err != ERROR_SUCCESS)
+        return err;
+    return id == expected ? ERROR_SUCCESS : kChanged;
+}
+
+DWORD MoveNoReplace(const std::string& from, const std::string& to) {
+    return ::MoveFileExW(Native(from).c_str(), Native(to).c_str(), 0) ? ERROR_SUCCESS
+                                                                      : ::GetLastError();
+}
+
+Error ErrorOf(const char* op, const std::string& p, DWORD code) {
+    if (code == kChanged)
+        return Error{op, p, kFileChangedReason, 0, ErrorKind::kFileChanged};
+    return WinError(op, p, code);
+}
+
+// A no-replace move of the file `expected`, refused before it starts when `from` names another
+// file and undone when the entry that arrived is not that file.
+DWORD CheckedMove(const std::string& from, const std::string& to, const FileIdentity& expected) {
+    if (const DWORD e = CheckEntry(from, expected); e != ERROR_SUCCESS)
+        return e;
+    if (const DWORD e = MoveNoReplace(from, to); e != ERROR_SUCCESS)
+        return e;
+    if (CheckEntry(to, expected) != ERROR_SUCCESS) {
+        MoveNoReplace(to, from);
+        return kChanged;
+    }
+    return ERROR_SUCCESS;
+}
+
 class WinFileSystem final : public FileSystem {
   public:
     bool FolderExists(const std::string& p) override {
@@ -253,13 +329,63 @@ class WinFileSystem final : public FileSystem {
         return out;
     }
 
-    Result<void> RenameFile(const std::string& p, const std::string& newName) override {
-        return MoveNoReplace("rename", p, path::Join(path::ParentFolder(p), newName));
+    Result<FileIdentity> IdentifyFile(const std::string& p) override {
+        FileIdentity id;
+        bool folder = false;
+        if (const DWORD err = EntryIdentity(p, &id, &folder); err != ERROR_SUCCESS)
+            return WinError("identify", p, err);
+        if (folder)
+            return Error{"identify", p, "Is a directory", EISDIR, ErrorKind::kIsFolder};
+        return id;
     }
 
-    Result<void> MoveFile(const std::string& p, const std::string& destFolder,
-                          const std::string& newName) override {
-        return MoveNoReplace("move", p, path::Join(destFolder, newName));
+    Result<void> RenameFile(const std::string& p, const std::string& newName,
+                            const FileIdentity& expected) override {
+        const std::string to = path::Join(path::ParentFolder(p), newName);
+        FileIdentity id = expected;
+        if (!id.Known()) {
+            if (const DWORD err = EntryIdentity(p, &id); err != ERROR_SUCCESS)
+                return WinError("rename", p, err);
+        }
+        std::string stranded;
+        // A case-only rename names the file itself, and a direct move may succeed without
+        // changing the spelling; going through a private name makes it stick everywhere.
+        const DWORD err = to != p && CheckEntry(to, id) == ERROR_SUCCESS
+                              ? RenameThroughTemporary(p, to, id, stranded)
+                              : CheckedMove(p, to, id);
+        if (err == kStrandedCode) {
+            return Error{"rename", stranded,
+                         "another file took its name meanwhile; it could not be put back", 0,
+                         ErrorKind::kStranded};
+        }
+        if (err != ERROR_SUCCESS)
+            return ErrorOf("rename", p, err);
+        return {};
+    }
+
+    Result<std::string> MoveFile(const std::string& p, const FileIdentity& expected,
+                                 const std::string& destFolder,
+                                 const NameCandidates& names) override {
+        FileIdentity id;
+        bool folder = false;
+        if (const DWORD err = EntryIdentity(p, &id, &folder); err != ERROR_SUCCESS)
+            return WinError("move", p, err);
+        if (expected.Known() && id != expected)
+            return ErrorOf("move", p, kChanged);
+        if (folder)
+            return Error{"move", p, "Is a directory", EISDIR, ErrorKind::kIsFolder};
+        for (int i = 0;; ++i) {
+            const auto name = names(i);
+            if (!name)
+                return WinError("move", p, ERROR_FILE_EXISTS);
+            const DWORD err = CheckedMove(p, path::Join(destFolder, *name), id);
+            if (err == ERROR_SUCCESS)
+                return *name;
+            if (err == ERROR_NOT_SAME_DEVICE)
+                return MoveAcrossVolumes(p, id, destFolder, names, i);
+            if (!Taken(err))
+                return ErrorOf("move", p, err);
+        }
     }
 
     Result<void> CreateFolder(const std::string& p) override {
@@ -305,100 +431,183 @@ class WinFileSystem final : public FileSystem {
     }
 
   private:
-    // MoveFileExW without MOVEFILE_REPLACE_EXISTING refuses a taken name.
-    static Result<void> MoveNoReplace(const char* op, const std::string& from,
-                                      const std::string& to) {
-        // A case-only rename names the file itself; going through a fresh name makes the new
-        // spelling stick on every file system.
-        if (to != from && SameFile(from, to)) {
-            for (int i = 0; i < 100; ++i) {
-                const std::string tmp = from + ".tagwright-case" + std::to_string(i);
-                if (Attributes(tmp) != INVALID_FILE_ATTRIBUTES)
-                    continue;
-                if (!::MoveFileExW(Native(from).c_str(), Native(tmp).c_str(), 0)) {
-                    return WinError(op, from);
+    static DWORD RenameThroughTemporary(const std::string& from, const std::string& to,
+                                        const FileIdentity& id, std::string& stranded) {
+        const std::string folder = path::ParentFolder(from);
+        for (int i = 0; i < 100; ++i) {
+            const std::string tmp = TemporaryNameIn(folder);
+            const DWORD err = CheckedMove(from, tmp, id);
+            if (Taken(err))
+                continue;
+            if (err != ERROR_SUCCESS)
+                return err;
+            Step(FsStep::kTemporaryName, tmp);
+            const DWORD second = CheckedMove(tmp, to, id);
+            if (second == ERROR_SUCCESS)
+                return ERROR_SUCCESS;
+            if (CheckedMove(tmp, from, id) != ERROR_SUCCESS) {
+                stranded = tmp;
+                return kStrandedCode;
+            }
+            return second;
+        }
+        return ERROR_FILE_EXISTS;
+    }
+
+    // Deletes the entry `p` only when it is the file `id` and nobody else holds it open: the
+    // entry is first moved aside under a private name, then opened alone (a file another
+    // program holds open with delete sharing would only be marked for deletion, and live on),
+    // checked, and deleted through that handle. Anything else puts it back.
+    static DWORD RemoveChecked(const std::string& p, const FileIdentity& id) {
+        const std::string folder = path::ParentFolder(p);
+        for (int i = 0; i < 100; ++i) {
+            const std::string aside = TemporaryNameIn(folder);
+            const DWORD err = MoveNoReplace(p, aside);
+            if (Taken(err))
+                continue;
+            if (err != ERROR_SUCCESS)
+                return err;
+            const std::wstring n = Native(aside);
+            const DWORD attributes = ::GetFileAttributesW(n.c_str());
+            if (attributes != INVALID_FILE_ATTRIBUTES &&
+                (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+                ::SetFileAttributesW(n.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+            }
+            DWORD result = ERROR_SUCCESS;
+            {
+                HandleGuard h(OpenEntry(aside, DELETE | FILE_READ_ATTRIBUTES, 0));
+                BY_HANDLE_FILE_INFORMATION info{};
+                FILE_DISPOSITION_INFO dispose{TRUE};
+                if (h.get() == INVALID_HANDLE_VALUE ||
+                    !::GetFileInformationByHandle(h.get(), &info)) {
+                    result = ::GetLastError();
+                } else if (IdentityOf(info) != id) {
+                    result = kChanged;
+                } else if (!::SetFileInformationByHandle(h.get(), FileDispositionInfo, &dispose,
+                                                         sizeof dispose)) {
+                    result = ::GetLastError();
                 }
-                if (!::MoveFileExW(Native(tmp).c_str(), Native(to).c_str(), 0)) {
-                    const DWORD err = ::GetLastError();
-                    ::MoveFileExW(Native(tmp).c_str(), Native(from).c_str(), 0);
-                    return WinError(op, from, err);
-                }
-                return {};
+            }
+            if (result == ERROR_SUCCESS &&
+                ::GetFileAttributesW(n.c_str()) != INVALID_FILE_ATTRIBUTES)
+                result = ERROR_SHARING_VIOLATION;  // still there: not really removed
+            if (result != ERROR_SUCCESS) {
+                if (attributes != INVALID_FILE_ATTRIBUTES)
+                    ::SetFileAttributesW(n.c_str(), attributes);
+                MoveNoReplace(aside, p);
+            }
+            return result;
+        }
+        return ERROR_FILE_EXISTS;
+    }
+
+    // Deletes a file this process made, unless something else has its name by now.
+    static void RemoveOwn(const std::string& p, const FileIdentity& id) {
+        if (CheckEntry(p, id) == ERROR_SUCCESS)
+            ::DeleteFileW(Native(p).c_str());
+    }
+
+    // Copies the open file `in` into the new file `tmp`, with its times and attributes, and
+    // flushes it to disk. `copied` receives the copy's identity.
+    static DWORD CopyToNewFile(HANDLE in, const BY_HANDLE_FILE_INFORMATION& info,
+                               const std::string& tmp, FileIdentity& copied) {
+        HandleGuard out(::CreateFileW(Native(tmp).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0,
+                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (out.get() == INVALID_HANDLE_VALUE)
+            return ::GetLastError();
+        std::vector<char> buf(1 << 20);
+        LARGE_INTEGER zero{};
+        if (!::SetFilePointerEx(in, zero, nullptr, FILE_BEGIN))
+            return ::GetLastError();
+        for (;;) {
+            DWORD got = 0;
+            if (!::ReadFile(in, buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr))
+                return ::GetLastError();
+            if (got == 0)
+                break;
+            for (DWORD off = 0; off < got;) {
+                DWORD wrote = 0;
+                if (!::WriteFile(out.get(), buf.data() + off, got - off, &wrote, nullptr))
+                    return ::GetLastError();
+                off += wrote;
             }
         }
-        if (::MoveFileExW(Native(from).c_str(), Native(to).c_str(), 0))
-            return {};
-        const DWORD err = ::GetLastError();
-        if (err != ERROR_NOT_SAME_DEVICE)
-            return WinError(op, from, err);
-        return MoveAcrossVolumes(op, from, to);
+        ::SetFileTime(out.get(), &info.ftCreationTime, &info.ftLastAccessTime,
+                      &info.ftLastWriteTime);
+        if (!::FlushFileBuffers(out.get()))
+            return ::GetLastError();
+        BY_HANDLE_FILE_INFORMATION made{};
+        if (!::GetFileInformationByHandle(out.get(), &made))
+            return ::GetLastError();
+        copied = IdentityOf(made);
+        return ERROR_SUCCESS;
     }
 
-    // Deletes a file, read-only or not.
-    static BOOL RemoveFile(const std::string& p) {
-        const std::wstring n = Native(p);
-        const DWORD a = ::GetFileAttributesW(n.c_str());
-        if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) != 0)
-            ::SetFileAttributesW(n.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
-        if (::DeleteFileW(n.c_str()))
-            return TRUE;
-        const DWORD err = ::GetLastError();
-        if (a != INVALID_FILE_ATTRIBUTES)
-            ::SetFileAttributesW(n.c_str(), a);
-        ::SetLastError(err);
-        return FALSE;
-    }
-
-    // Writes the copy's data to the disk before it takes the final name.
-    static BOOL Flush(const std::string& p) {
-        const std::wstring n = Native(p);
-        const DWORD a = ::GetFileAttributesW(n.c_str());
-        if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) != 0)
-            ::SetFileAttributesW(n.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
-        BOOL ok = FALSE;
-        {
-            HandleGuard h(::CreateFileW(n.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-            ok = h.get() != INVALID_HANDLE_VALUE && ::FlushFileBuffers(h.get());
-        }
-        const DWORD err = ::GetLastError();
-        if (a != INVALID_FILE_ATTRIBUTES)
-            ::SetFileAttributesW(n.c_str(), a);
-        ::SetLastError(err);
-        return ok;
-    }
-
-    // Another volume: copy under a temporary name beside the target, flush it, give it the final
-    // name without replacing, and only then delete the source, so that a half-written copy never
-    // carries the final name and any failure leaves the source as it was.
-    static Result<void> MoveAcrossVolumes(const char* op, const std::string& from,
-                                          const std::string& to) {
+    // Another volume: copy once under a private name beside the target, give it the first
+    // free name by renames, and only then remove the source, after checking that the entry
+    // removed is the file that was copied and that it is really gone.
+    static Result<std::string> MoveAcrossVolumes(const std::string& from, const FileIdentity& id,
+                                                 const std::string& destFolder,
+                                                 const NameCandidates& names, int first) {
         std::string tmp;
-        DWORD err = ERROR_FILE_EXISTS;
-        for (int i = 0; i < 100 && (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS); ++i) {
-            tmp = to + ".tagwright-tmp" + std::to_string(::GetCurrentProcessId()) + "-" +
-                  std::to_string(i);
-            err = ::CopyFileExW(Native(from).c_str(), Native(tmp).c_str(), nullptr, nullptr,
-                                nullptr, COPY_FILE_FAIL_IF_EXISTS)
-                      ? ERROR_SUCCESS
-                      : ::GetLastError();
-            if (err != ERROR_SUCCESS && err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS)
-                RemoveFile(tmp);  // a partial copy
+        FileIdentity copied;
+        DWORD attributes = 0;
+        {
+            // Delete sharing, so that the source can be moved aside once the copy is placed.
+            HandleGuard in(::CreateFileW(Native(from).c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+            if (in.get() == INVALID_HANDLE_VALUE)
+                return WinError("move", from);
+            BY_HANDLE_FILE_INFORMATION info{};
+            if (!::GetFileInformationByHandle(in.get(), &info))
+                return WinError("move", from);
+            if (IdentityOf(info) != id)
+                return ErrorOf("move", from, kChanged);
+            if (::GetFileType(in.get()) != FILE_TYPE_DISK ||
+                (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+                return Error{"move", from, "Not a regular file", 0, ErrorKind::kNotRegularFile};
+            }
+            attributes = info.dwFileAttributes;
+            DWORD err = ERROR_FILE_EXISTS;
+            for (int i = 0; i < 100 && Taken(err); ++i) {
+                tmp = TemporaryNameIn(destFolder);
+                err = CopyToNewFile(in.get(), info, tmp, copied);
+                if (err != ERROR_SUCCESS && !Taken(err))
+                    ::DeleteFileW(Native(tmp).c_str());  // a partial copy
+            }
+            if (err != ERROR_SUCCESS)
+                return WinError("copy", from, err);
         }
-        if (err != ERROR_SUCCESS)
-            return WinError("copy", from, err);
-        if (!Flush(tmp) || !::MoveFileExW(Native(tmp).c_str(), Native(to).c_str(), 0)) {
-            err = ::GetLastError();
-            RemoveFile(tmp);
-            return WinError(op, from, err);
+        Step(FsStep::kCopyMade, tmp);
+        std::string placed;
+        for (int i = first;; ++i) {
+            const auto name = names(i);
+            if (!name) {
+                ::DeleteFileW(Native(tmp).c_str());
+                return WinError("move", from, ERROR_FILE_EXISTS);
+            }
+            const DWORD err = MoveNoReplace(tmp, path::Join(destFolder, *name));
+            if (err == ERROR_SUCCESS) {
+                placed = *name;
+                break;
+            }
+            if (!Taken(err)) {
+                ::DeleteFileW(Native(tmp).c_str());
+                return WinError("move", from, err);
+            }
         }
-        if (!RemoveFile(from)) {
-            // The copy is complete, but two files must never stand where the user had one.
-            err = ::GetLastError();
-            RemoveFile(to);
-            return WinError("remove", from, err);
+        const std::string target = path::Join(destFolder, placed);
+        const DWORD keep = attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                         FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+        Step(FsStep::kCopyInPlace, from);
+        if (const DWORD err = RemoveChecked(from, id); err != ERROR_SUCCESS) {
+            RemoveOwn(target, copied);
+            return ErrorOf("move", from, err);
         }
-        return {};
+        if (keep != 0)
+            ::SetFileAttributesW(Native(target).c_str(), keep);
+        return placed;
     }
 };
 

@@ -56,6 +56,42 @@ ErrorKind KindOfErrno(int code) {
 
 }  // namespace
 
+const char* ErrorKindCode(ErrorKind kind) {
+    switch (kind) {
+        case ErrorKind::kNotFound:
+            return "not-found";
+        case ErrorKind::kAlreadyExists:
+            return "exists";
+        case ErrorKind::kPermissionDenied:
+            return "permission";
+        case ErrorKind::kCrossDevice:
+            return "cross-device";
+        case ErrorKind::kNotSupported:
+            return "not-supported";
+        case ErrorKind::kInvalidName:
+            return "invalid-name";
+        case ErrorKind::kIsFolder:
+            return "is-folder";
+        case ErrorKind::kInUse:
+            return "in-use";
+        case ErrorKind::kNoSpace:
+            return "no-space";
+        case ErrorKind::kOther:
+            return "other";
+        case ErrorKind::kFileChanged:
+            return "file-changed";
+        case ErrorKind::kStranded:
+            return "stranded";
+        case ErrorKind::kNotRegularFile:
+            return "not-regular";
+        case ErrorKind::kBlankTag:
+            return "blank-tag";
+        case ErrorKind::kCancelled:
+            return "cancelled";
+    }
+    return "other";
+}
+
 Error MakeSystemError(std::string op, std::string path, int code) {
     return Error{std::move(op), std::move(path), std::generic_category().message(code), code,
                  KindOfErrno(code)};

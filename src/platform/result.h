@@ -19,7 +19,23 @@ enum class ErrorKind {
     kInUse,
     kNoSpace,
     kOther,
+    /// The path no longer names the file that was listed (renamed, replaced or swapped).
+    kFileChanged,
+    /// A step failed and the file could not be put back: `Error::path` is where it is now.
+    kStranded,
+    /// A FIFO, device or socket where a file was expected.
+    kNotRegularFile,
+    /// A tag the rule needs is blank and the user chose to leave such files.
+    kBlankTag,
+    /// The user refused to create a missing folder.
+    kCancelled,
 };
+
+/// A short, stable name of the kind for scripts: "not-found", "file-changed", ...
+const char* ErrorKindCode(ErrorKind kind);
+
+/// The reason given when a path no longer names the listed file.
+inline constexpr const char* kFileChangedReason = "the file changed after it was listed";
 
 /// A refusal by the operating system: the operation, the path it concerned and the OS's own
 /// reason ("Permission denied"). `code` is errno on POSIX and GetLastError() on Windows.

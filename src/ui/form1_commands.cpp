@@ -159,7 +159,10 @@ void Form1::RunBatch(BatchKind kind, Batch&& batch) {
     };
     callbacks.stopRequested = [this] { return m_stopBatch; };
     // Called before the row's Path could change: it still names the file that stayed.
+    // A blank tag or a Cancel is the user's own choice and shows only as the row's mark.
     callbacks.rowRefused = [this, &refused](int row, const Error& error) {
+        if (error.kind == ErrorKind::kBlankTag || error.kind == ErrorKind::kCancelled)
+            return;
         refused.push_back({m_store.Cell(row, ListStore::kPath), error});
     };
     batch(BuildSettings(), callbacks);

@@ -4,11 +4,13 @@ Usage: cli_end_to_end.py PATH-TO-tagwright-cli
 Prints 'N passed, N failed' and exits non-zero when a check failed.
 """
 
+import base64
 import hashlib
 import json
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -225,6 +227,93 @@ def _(root):
     assert rows[1]["FileName"] == "line\nbreak.mp3"
     assert all(os.path.exists(os.path.join(root, f"t{i}.mp3")) for i in range(3))
     assert sorted(snapshot(root).values()) == sorted(before.values())
+
+
+@check("a path through a link and '..' names what the kernel opens")
+def _(root):
+    os.makedirs(os.path.join(root, "other", "sub"))
+    os.symlink(os.path.join("other", "sub"), os.path.join(root, "lnk"))
+    shutil.copy(os.path.join(root, "b.MP3"), os.path.join(root, "other", "x.mp3"))
+    shutil.copy(os.path.join(root, "a.mp3"), os.path.join(root, "x.mp3"))
+    before = snapshot(root)
+    code, out, err = run("rename", "--json", os.path.join(root, "lnk", "..", "x.mp3"))
+    assert code == 0, (code, err)
+    row = json_lines(out)[0]
+    assert row["Path"] == os.path.join(root, "other", "Song B.mp3"), row
+    assert snapshot(root)["x.mp3"] == before["x.mp3"], "the file named by text was touched"
+    code, out, err = run("move", "--yes", "--json", "--to", os.path.join(root, "lnk", "..", "lib"),
+                         os.path.join(root, "c.mp3"))
+    assert code == 0, (code, err)
+    assert json_lines(out)[0]["Path"].startswith(os.path.join(root, "other", "lib") + os.sep)
+
+
+@check("a file named twice on the command line is one row")
+def _(root):
+    a, b = os.path.join(root, "a.mp3"), os.path.join(root, "b.MP3")
+    os.link(a, os.path.join(root, "hard.mp3"))
+    code, out, err = run("rename", "--json", a, b, a, os.path.join(root, "hard.mp3"))
+    assert code == 0, (code, err)
+    rows = json_lines(out)
+    assert [r["NewName"] for r in rows] == ["夜に駆ける.mp3", "Song B.mp3"], rows
+
+
+@check("every refused row carries its reason and a stable code")
+def _(root):
+    code, out, _ = run("rename", "--json", os.path.join(root, "notag.mp3"))
+    row = json_lines(out)[0]
+    assert code == 1 and row["errorCode"] == "blank-tag" and row["error"], row
+    store = os.path.join(root, "library")
+    os.mkdir(store)
+    code, out, _ = run("move", "--to", store, "--no-create", "--json", os.path.join(root, "a.mp3"))
+    row = json_lines(out)[0]
+    assert code == 1 and row["M"] == "×" and row["errorCode"] == "cancelled", row
+    code, out, _ = run("rename", os.path.join(root, "notag.mp3"))
+    assert "(blank-tag: " in out.splitlines()[1], out
+
+
+@check("a name that is not UTF-8 is given in JSON by its exact bytes")
+def _(root):
+    name = b"bad\xff.mp3"
+    with open(os.path.join(os.fsencode(root), name), "wb") as f:
+        f.write(mp3gen.mp3(v2={"TIT2": "t"}))
+    code, out, _ = run("search", "--json", root)
+    rows = [r for r in json_lines(out) if "PathBytes" in r]
+    assert len(rows) == 1, rows
+    assert base64.b64decode(rows[0]["FileNameBytes"]) == name
+    assert base64.b64decode(rows[0]["PathBytes"]) == os.path.join(os.fsencode(root), name)
+
+
+@check("a write error on standard output is no success")
+def _(root):
+    if not os.path.exists("/dev/full"):
+        return
+    with open("/dev/full", "w") as full:
+        proc = subprocess.run([CLI, "search", "--json", root], stdout=full,
+                              stderr=subprocess.PIPE, text=True, timeout=60)
+    assert proc.returncode != 0 and "standard output" in proc.stderr, proc
+
+
+@check("an interrupted batch prints the rows of the files it moved and stops")
+def _(root):
+    many = os.path.join(root, "many")
+    os.mkdir(many)
+    for i in range(300):
+        with open(os.path.join(many, f"{i}.mp3"), "wb") as f:
+            f.write(mp3gen.mp3(v2={"TIT2": f"t{i}", "TPE1": "A", "TALB": f"B{i % 7}"}))
+    before = sorted(snapshot(root).values())
+    store = os.path.join(root, "library")
+    proc = subprocess.Popen([CLI, "move", "--yes", "--json", "--to", store, many],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    first = proc.stdout.readline()
+    proc.send_signal(signal.SIGINT)
+    rest, err = proc.communicate(timeout=60)
+    rows = json_lines(first + rest)
+    assert proc.returncode == 128 + signal.SIGINT, (proc.returncode, err)
+    assert 1 <= len(rows) < 300, len(rows)
+    for r in rows:
+        assert r["M"] == "○" and os.path.exists(r["Path"]), r
+    assert sorted(snapshot(root).values()) == before, "a file was lost or doubled"
+    assert not [p for p in snapshot(root) if ".tagwright-" in p]
 
 
 @check("usage errors exit 2 with a one-line message naming the argument")

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "filelist/filelist_test_util.h"
 #include "support/fault_file_system.h"
 #include "support/mp3_bytes.h"
@@ -43,6 +45,33 @@ TEST_F(DropTest, FilesInDropOrderWithTagKind) {
     EXPECT_EQ(store.RowAt(3), (ListStore::Row{"", "", "b.mp3", "v1.1", "", b}));
 }
 
+// A file is listed once, however it comes: dropped twice, found again by a search of its folder,
+// or under another hard link. The identity is freed when its row goes.
+TEST_F(DropTest, AFileIsListedOnceByItsIdentity) {
+    const std::string a = dir.Write("Album/a.mp3", test::Audio(300));
+    const std::string b = dir.Write("Album/b.mp3", test::Audio(300));
+    const std::string hard = dir / "hard.mp3";
+    std::filesystem::create_hard_link(a, hard);
+    const struct {
+        std::vector<std::string> dropped;
+        int rows;
+    } cases[] = {
+        {{a, b, a}, 2},
+        {{a, hard}, 1},
+        {{dir / "Album", dir / "Album"}, 2},
+        {{a, dir / "Album", hard, b}, 2},
+    };
+    for (const auto& c : cases) {
+        store.ResetFileList();
+        const FileAddReport report = Drop(c.dropped);
+        EXPECT_EQ(report.added, c.rows);
+        EXPECT_EQ(store.RowCount() - 1, c.rows);
+    }
+    ASSERT_TRUE(store.RemoveRow(1));
+    EXPECT_EQ(Drop({a, hard}).added, 1);
+    EXPECT_EQ(store.RowCount() - 1, 2);
+}
+
 // A dropped folder's files take their rows where the folder stands among the dropped paths;
 // inside it only the extension counts, whatever tags other files carry.
 TEST_F(DropTest, FolderThenFileKeepsOrder) {
@@ -50,10 +79,10 @@ TEST_F(DropTest, FolderThenFileKeepsOrder) {
     dir.Write("Album/Disc2/two.Mp3", test::Audio(300));
     dir.Write("Album/tagged.wav", test::Cat({test::Id3v2Tag(3, {}), test::Audio(300)}));
     const std::string single = dir.Write("single.mp3", test::Audio(300));
-    Drop({dir / "Album", single, single});
+    Drop({dir / "Album", single});
     EXPECT_EQ(ColumnOf(store, ListStore::kFileName),
-              (std::vector<std::string>{"one.mp3", "two.Mp3", "single.mp3", "single.mp3"}));
-    EXPECT_EQ(store.FileCountText(), "4");
+              (std::vector<std::string>{"one.mp3", "two.Mp3", "single.mp3"}));
+    EXPECT_EQ(store.FileCountText(), "3");
 }
 
 TEST_F(DropTest, IgnoresOtherPathsAndStillRefreshesCount) {

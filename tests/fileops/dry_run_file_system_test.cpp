@@ -78,16 +78,17 @@ TEST(DryRunFileSystem, PretendedChangesAnswerLaterQuestions) {
     const std::string a = dir.Write("a.mp3", B("a"));
     const std::string b = dir.Write("b.mp3", B("b"));
     DryRunFileSystem fs;
-    EXPECT_EQ(fs.RenameFile(a, "b.mp3").error().kind, ErrorKind::kAlreadyExists);
-    ASSERT_TRUE(fs.RenameFile(a, "c.mp3").ok());
+    EXPECT_EQ(fs.RenameFile(a, "b.mp3", {}).error().kind, ErrorKind::kAlreadyExists);
+    ASSERT_TRUE(fs.RenameFile(a, "c.mp3", {}).ok());
     EXPECT_FALSE(fs.FileExists(a));
     EXPECT_TRUE(fs.FileExists(dir / "c.mp3"));
-    EXPECT_TRUE(fs.RenameFile(b, "a.mp3").ok());  // the name a left is free now
-    EXPECT_EQ(fs.RenameFile(a, "x.mp3").ok(), true);
-    EXPECT_EQ(fs.MoveFile(dir / "c.mp3", dir / "sub", "c.mp3").error().kind, ErrorKind::kNotFound);
+    EXPECT_TRUE(fs.RenameFile(b, "a.mp3", {}).ok());  // the name a left is free now
+    EXPECT_EQ(fs.RenameFile(a, "x.mp3", {}).ok(), true);
+    EXPECT_EQ(fs.MoveFile(dir / "c.mp3", {}, dir / "sub", OneName("c.mp3")).error().kind,
+              ErrorKind::kNotFound);
     ASSERT_TRUE(fs.CreateFolder(dir / "sub").ok());
     EXPECT_TRUE(fs.FolderExists(dir / "sub" + kSep));
-    ASSERT_TRUE(fs.MoveFile(dir / "c.mp3", dir / "sub", "c.mp3").ok());
+    ASSERT_TRUE(fs.MoveFile(dir / "c.mp3", {}, dir / "sub", OneName("c.mp3")).ok());
     auto reader = fs.OpenRead(dir / ("sub" + kSep + "c.mp3"));
     ASSERT_TRUE(reader.ok());
     std::uint8_t byte = 0;

@@ -49,10 +49,14 @@ inline Settings TestSettings(const std::string& storage = {}) {
     return s;
 }
 
-/// A list of the given files, as the drop handler would list them.
-inline void ListFiles(ListStore& store, const std::vector<std::string>& paths) {
-    for (const std::string& p : paths)
-        store.AppendFileRow(path::FileName(p), "v1.1", p);
+/// A list of the given files, as the drop handler would list them: each with its identity,
+/// when it has one.
+inline void ListFiles(ListStore& store, const std::vector<std::string>& paths,
+                      FileSystem& fs = RealFileSystem()) {
+    for (const std::string& p : paths) {
+        auto id = fs.IdentifyFile(p);
+        store.AppendFileRow(path::FileName(p), "v1.1", p, id.ok() ? *id : FileIdentity{});
+    }
 }
 
 // Paths are UTF-8 here as in the program; a narrow std::filesystem::path would use the system
@@ -143,12 +147,16 @@ class ForwardingFileSystem : public FileSystem {
     Result<FolderListing> ListFolder(const std::string& f) override {
         return m_inner.ListFolder(f);
     }
-    Result<void> RenameFile(const std::string& p, const std::string& n) override {
-        return m_inner.RenameFile(p, n);
+    Result<FileIdentity> IdentifyFile(const std::string& p) override {
+        return m_inner.IdentifyFile(p);
     }
-    Result<void> MoveFile(const std::string& p, const std::string& d,
-                          const std::string& n) override {
-        return m_inner.MoveFile(p, d, n);
+    Result<void> RenameFile(const std::string& p, const std::string& n,
+                            const FileIdentity& id) override {
+        return m_inner.RenameFile(p, n, id);
+    }
+    Result<std::string> MoveFile(const std::string& p, const FileIdentity& id, const std::string& d,
+                                 const NameCandidates& n) override {
+        return m_inner.MoveFile(p, id, d, n);
     }
     Result<void> CreateFolder(const std::string& p) override { return m_inner.CreateFolder(p); }
     Result<void> WriteFile(const std::string& p, std::span<const std::uint8_t> b) override {
@@ -177,8 +185,9 @@ struct RecordingFileSystem : ForwardingFileSystem {
         made.push_back(p);
         return {};
     }
-    Result<void> MoveFile(const std::string&, const std::string&, const std::string&) override {
-        return {};
+    Result<std::string> MoveFile(const std::string&, const FileIdentity&, const std::string&,
+                                 const NameCandidates& n) override {
+        return *n(0);
     }
 };
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "fileops_fixture.h"
 #include "support/fault_file_system.h"
 
@@ -65,6 +67,45 @@ TEST_F(MoveFixture, CancelCreatesNothingAndTheNextFileAsksAgain) {
     EXPECT_EQ(store.Cell(1, kPath), a);
     EXPECT_TRUE(RealFileSystem().FileExists(a));
     EXPECT_TRUE(Folders(storage).empty());
+}
+
+// Within one batch the answer holds per destination folder: a Cancel refuses the later files
+// for that folder without asking again, with the reason; another folder is asked about.
+TEST_F(MoveFixture, OneAnswerPerDestinationFolderWithinABatch) {
+    settings.FolderYN = true;
+    const std::vector<std::pair<FolderAnswer, Song>> files = {
+        {FolderAnswer::kCancel, {"T", "X", "Y", 1, 1}},
+        {FolderAnswer::kOk, {"T", "P", "Q", 1, 2}},
+        {FolderAnswer::kOk, {"T", "X", "Y", 1, 3}},
+        {FolderAnswer::kOk, {"T", "P", "Q", 1, 4}},
+    };
+    std::vector<std::string> paths;
+    for (std::size_t i = 0; i < files.size(); ++i)
+        paths.push_back(Put(std::to_string(i) + ".mp3", files[i].second));
+    ListFiles(store, paths);
+    std::vector<std::string> asked;
+    std::map<int, Error> refusals;
+    BatchCallbacks cb;
+    cb.askCreateFolder = [&](const std::string& prompt, const std::string&) {
+        asked.push_back(prompt);
+        return files[asked.size() - 1].first;
+    };
+    cb.rowRefused = [&](int row, const Error& e) { refusals[row] = e; };
+    RunMoveBatch(store, settings, RealFileSystem(), cb);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_NE(asked[0].find(Under("X" + kSep + "Y" + kSep)), std::string::npos);
+    EXPECT_NE(asked[1].find(Under("P" + kSep + "Q" + kSep)), std::string::npos);
+    const std::vector<std::string> marks = {ListStore::kRefused, ListStore::kDone,
+                                            ListStore::kRefused, ListStore::kDone};
+    for (int row = 1; row <= 4; ++row) {
+        EXPECT_EQ(store.Cell(row, kM), marks[static_cast<std::size_t>(row - 1)]) << row;
+        EXPECT_EQ(refusals.count(row) != 0,
+                  marks[static_cast<std::size_t>(row - 1)] == std::string(ListStore::kRefused));
+    }
+    EXPECT_EQ(refusals[1].kind, ErrorKind::kCancelled);
+    EXPECT_EQ(refusals[3].kind, ErrorKind::kCancelled);
+    EXPECT_TRUE(RealFileSystem().FileExists(paths[2]));
+    EXPECT_FALSE(RealFileSystem().FolderExists(Under("X")));
 }
 
 TEST_F(MoveFixture, WithoutTheQuestionFoldersAreMadeSilently) {
@@ -179,13 +220,13 @@ TEST_F(MoveFixture, HostileTagsNeverLeadOutOfTheStorageFolder) {
 // The destination name is taken between any check and the move.
 struct IntruderFileSystem : ForwardingFileSystem {
     bool armed = true;
-    Result<void> MoveFile(const std::string& p, const std::string& d,
-                          const std::string& n) override {
+    Result<std::string> MoveFile(const std::string& p, const FileIdentity& id, const std::string& d,
+                                 const NameCandidates& n) override {
         if (armed) {
             armed = false;
-            ForwardingFileSystem::WriteFile(path::Join(d, n), B("intruder")).ThrowIfError();
+            ForwardingFileSystem::WriteFile(path::Join(d, *n(0)), B("intruder")).ThrowIfError();
         }
-        return ForwardingFileSystem::MoveFile(p, d, n);
+        return ForwardingFileSystem::MoveFile(p, id, d, n);
     }
 };
 

@@ -169,13 +169,14 @@ TEST_F(RenameFixture, RefusalsAreMarkedWithTheOsReasonAndTheBatchGoesOn) {
 // The target appears between any check and the rename: the no-replace answer decides.
 struct IntruderFileSystem : ForwardingFileSystem {
     std::string intruder;
-    Result<void> RenameFile(const std::string& p, const std::string& n) override {
+    Result<void> RenameFile(const std::string& p, const std::string& n,
+                            const FileIdentity& id) override {
         if (!intruder.empty()) {
             const std::string at = path::Join(path::ParentFolder(p), n);
             ForwardingFileSystem::WriteFile(at, B("intruder")).ThrowIfError();
             intruder.clear();
         }
-        return ForwardingFileSystem::RenameFile(p, n);
+        return ForwardingFileSystem::RenameFile(p, n, id);
     }
 };
 
@@ -191,7 +192,8 @@ TEST_F(RenameFixture, NameTakenAtTheLastMomentIsNeverOverwritten) {
 
 struct AllTakenFileSystem : ForwardingFileSystem {
     int attempts = 0;
-    Result<void> RenameFile(const std::string& p, const std::string&) override {
+    Result<void> RenameFile(const std::string& p, const std::string&,
+                            const FileIdentity&) override {
         ++attempts;
         return MakeSystemError("rename", p, EEXIST);
     }

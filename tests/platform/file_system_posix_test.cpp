@@ -81,20 +81,20 @@ TEST(RealFileSystem, RenameAndMoveNeverReplace) {
     dir.Write("dest/a.mp3", "OLD");
     FileSystem& fs = RealFileSystem();
 
-    auto renamed = fs.RenameFile(a, "b.mp3");
+    auto renamed = fs.RenameFile(a, "b.mp3", {});
     ASSERT_FALSE(renamed.ok());
     EXPECT_EQ(renamed.error().kind, ErrorKind::kAlreadyExists);
     EXPECT_EQ(test::ReadAll(b), test::B("BBB"));
 
-    auto moved = fs.MoveFile(a, dest, "a.mp3");
+    auto moved = fs.MoveFile(a, {}, dest, OneName("a.mp3"));
     ASSERT_FALSE(moved.ok());
     EXPECT_EQ(moved.error().kind, ErrorKind::kAlreadyExists);
     EXPECT_EQ(test::ReadAll(dir / "dest/a.mp3"), test::B("OLD"));
     EXPECT_EQ(test::ReadAll(a), test::B("AAA"));
 
-    ASSERT_TRUE(fs.RenameFile(a, "c.mp3").ok());
+    ASSERT_TRUE(fs.RenameFile(a, "c.mp3", {}).ok());
     EXPECT_FALSE(fs.FileExists(a));
-    ASSERT_TRUE(fs.MoveFile(dir / "c.mp3", dest, "c.mp3").ok());
+    ASSERT_TRUE(fs.MoveFile(dir / "c.mp3", {}, dest, OneName("c.mp3")).ok());
     EXPECT_EQ(test::ReadAll(dir / "dest/c.mp3"), test::B("AAA"));
 }
 
@@ -138,7 +138,7 @@ TEST(RealFileSystem, ReadOnlyFolderRefusesRename) {
     TempDir dir;
     const std::string a = dir.Write("ro/a.mp3", "A");
     ::chmod((dir / "ro").c_str(), 0555);
-    auto r = RealFileSystem().RenameFile(a, "b.mp3");
+    auto r = RealFileSystem().RenameFile(a, "b.mp3", {});
     ASSERT_FALSE(r.ok());
     EXPECT_EQ(r.error().kind, ErrorKind::kPermissionDenied);
     EXPECT_EQ(r.error().reason, "Permission denied");
@@ -232,12 +232,12 @@ TEST(FaultFileSystem, RefusesChosenCallsOnly) {
     EXPECT_EQ(ra.error().reason, "No such file or directory");
     EXPECT_TRUE(fs.OpenRead(b).ok());
 
-    EXPECT_TRUE(fs.RenameFile(b, "c.mp3").ok());          // first rename passes
-    auto second = fs.RenameFile(dir / "c.mp3", "d.mp3");  // second is refused
+    EXPECT_TRUE(fs.RenameFile(b, "c.mp3", {}).ok());          // first rename passes
+    auto second = fs.RenameFile(dir / "c.mp3", "d.mp3", {});  // second is refused
     ASSERT_FALSE(second.ok());
     EXPECT_EQ(second.error().kind, ErrorKind::kPermissionDenied);
     EXPECT_TRUE(fs.FileExists(dir / "c.mp3"));
-    EXPECT_TRUE(fs.RenameFile(dir / "c.mp3", "d.mp3").ok());  // third passes
+    EXPECT_TRUE(fs.RenameFile(dir / "c.mp3", "d.mp3", {}).ok());  // third passes
     EXPECT_EQ(fs.Calls(FsOp::kRenameFile), 3);
     EXPECT_EQ(fs.Refusals(), 2);
 }

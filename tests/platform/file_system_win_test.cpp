@@ -20,7 +20,7 @@ TEST(WindowsFileSystem, ExistenceIgnoresLetterCase) {
 TEST(WindowsFileSystem, CaseOnlyRenameKeepsTheFile) {
     test::TempDir dir;
     const std::string song = dir.Write("Song.MP3", "content");
-    ASSERT_TRUE(RealFileSystem().RenameFile(song, "Song.mp3").ok());
+    ASSERT_TRUE(RealFileSystem().RenameFile(song, "Song.mp3", {}).ok());
     auto listing = RealFileSystem().ListFolder(dir.path());
     ASSERT_TRUE(listing.ok());
     ASSERT_EQ(listing->files.size(), 1u);
@@ -32,7 +32,7 @@ TEST(WindowsFileSystem, RenameNeverReplaces) {
     test::TempDir dir;
     const std::string a = dir.Write("a.mp3", "A");
     dir.Write("b.mp3", "B");
-    auto r = RealFileSystem().RenameFile(a, "B.MP3");
+    auto r = RealFileSystem().RenameFile(a, "B.MP3", {});
     ASSERT_FALSE(r.ok());
     EXPECT_EQ(r.error().kind, ErrorKind::kAlreadyExists);
     EXPECT_EQ(test::ReadAll(dir / "b.mp3"), std::vector<std::uint8_t>{'B'});

@@ -14,6 +14,8 @@ const char* OpName(FsOp op) {
         case FsOp::kFileExists:
         case FsOp::kIsSameFile:
             return "check";
+        case FsOp::kIdentifyFile:
+            return "identify";
         case FsOp::kGetFilePath:
             return "open file";
         case FsOp::kListFolder:
@@ -133,23 +135,31 @@ Result<FolderListing> FaultFileSystem::ListFolder(const std::string& folder) {
     return m_inner.ListFolder(folder);
 }
 
-Result<void> FaultFileSystem::RenameFile(const std::string& path, const std::string& newName) {
+Result<FileIdentity> FaultFileSystem::IdentifyFile(const std::string& path) {
+    if (const Error* e = Check(FsOp::kIdentifyFile, path))
+        return *e;
+    return m_inner.IdentifyFile(path);
+}
+
+Result<void> FaultFileSystem::RenameFile(const std::string& path, const std::string& newName,
+                                         const FileIdentity& expected) {
     if (const Error* e = Check(FsOp::kRenameFile, path))
         return *e;
     if (const Error* e = CheckReadOnly("rename", path::ParentFolder(path), path))
         return *e;
-    return m_inner.RenameFile(path, newName);
+    return m_inner.RenameFile(path, newName, expected);
 }
 
-Result<void> FaultFileSystem::MoveFile(const std::string& path, const std::string& destFolder,
-                                       const std::string& newName) {
+Result<std::string> FaultFileSystem::MoveFile(const std::string& path, const FileIdentity& expected,
+                                              const std::string& destFolder,
+                                              const NameCandidates& names) {
     if (const Error* e = Check(FsOp::kMoveFile, path))
         return *e;
     if (const Error* e = CheckReadOnly("move", path::ParentFolder(path), path))
         return *e;
     if (const Error* e = CheckReadOnly("move", destFolder, path))
         return *e;
-    return m_inner.MoveFile(path, destFolder, newName);
+    return m_inner.MoveFile(path, expected, destFolder, names);
 }
 
 Result<void> FaultFileSystem::CreateFolder(const std::string& path) {

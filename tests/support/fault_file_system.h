@@ -18,6 +18,7 @@ enum class FsOp {
     kFileExists,
     kGetFilePath,
     kIsSameFile,
+    kIdentifyFile,
     kListFolder,
     kRenameFile,
     kMoveFile,
@@ -69,9 +70,13 @@ class FaultFileSystem final : public FileSystem {
     Result<std::string> GetFilePath(const std::string& path) override;
     bool IsSameFile(const std::string& a, const std::string& b) override;
     Result<FolderListing> ListFolder(const std::string& folder) override;
-    Result<void> RenameFile(const std::string& path, const std::string& newName) override;
-    Result<void> MoveFile(const std::string& path, const std::string& destFolder,
-                          const std::string& newName) override;
+    Result<FileIdentity> IdentifyFile(const std::string& path) override;
+    Result<void> RenameFile(const std::string& path, const std::string& newName,
+                            const FileIdentity& expected) override;
+    /// One call (and one rule check) for all the names tried.
+    Result<std::string> MoveFile(const std::string& path, const FileIdentity& expected,
+                                 const std::string& destFolder,
+                                 const NameCandidates& names) override;
     Result<void> CreateFolder(const std::string& path) override;
     Result<void> WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
     Result<std::unique_ptr<ByteReader>> OpenRead(const std::string& path) override;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "fileops/file_outcome.h"
+
 namespace tagwright::test {
 
 namespace {
@@ -119,13 +121,29 @@ Result<void> MemoryFileSystem::Place(const char* op, const std::string& from,
     return {};
 }
 
-Result<void> MemoryFileSystem::RenameFile(const std::string& p, const std::string& newName) {
+Result<FileIdentity> MemoryFileSystem::IdentifyFile(const std::string& p) {
+    const auto it = m_files.find(p);
+    if (it == m_files.end())
+        return MakeSystemError("identify", p, m_folders.count(p) != 0 ? EISDIR : ENOENT);
+    // The bytes' address: it moves with the file on rename and is unique while the file lives.
+    return FileIdentity{1, reinterpret_cast<std::uintptr_t>(it->second.get())};
+}
+
+Result<void> MemoryFileSystem::RenameFile(const std::string& p, const std::string& newName,
+                                          const FileIdentity& expected) {
+    if (auto changed = CheckListedFile(*this, "rename", p, expected))
+        return *changed;
     return Place("rename", p, Parent(p), newName);
 }
 
-Result<void> MemoryFileSystem::MoveFile(const std::string& p, const std::string& destFolder,
-                                        const std::string& newName) {
-    return Place("move", p, destFolder, newName);
+Result<std::string> MemoryFileSystem::MoveFile(const std::string& p, const FileIdentity& expected,
+                                               const std::string& destFolder,
+                                               const NameCandidates& names) {
+    if (auto changed = CheckListedFile(*this, "move", p, expected))
+        return *changed;
+    return PlaceUnderFirstFreeName(
+        names, [&](const std::string& name) { return Place("move", p, destFolder, name); },
+        MakeSystemError("move", p, EEXIST));
 }
 
 Result<void> MemoryFileSystem::CreateFolder(const std::string& p) {
