@@ -1,6 +1,5 @@
 #pragma once
 
-#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -21,7 +20,11 @@ struct FileIdentity {
     std::uint64_t file = 0;
     bool Known() const { return device != 0 || file != 0; }
     bool operator==(const FileIdentity&) const = default;
-    auto operator<=>(const FileIdentity&) const = default;
+    // No <=>: its <compare> header is more than Qt's moc can read when a window header
+    // includes this one.
+    bool operator<(const FileIdentity& o) const {
+        return device != o.device ? device < o.device : file < o.file;
+    }
 };
 
 /// The names a move tries in turn: index 0, 1, ... until it returns nullopt.
