@@ -175,14 +175,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string song = "/in/song.mp3";
     fs.Put(song, {1, 2, 3});
     settings.FileNameSetting = rule;
-    const FileOutcome renamed = TagR::RenameMP3File(fs, song, fields, settings, skipOnBlank);
+    // The identity as the list records it, so every step checks it is still this file.
+    const FileIdentity id = fs.IdentifyFile(song).value();
+    const FileOutcome renamed = TagR::RenameMP3File(fs, song, id, fields, settings, skipOnBlank);
     FUZZ_CHECK(renamed.Done());
     FUZZ_CHECK(renamed.text == SafeBaseName(*composed) + ".mp3");
     const std::string now = "/in/" + renamed.text;
     FUZZ_CHECK(fs.FilePaths() == std::vector<std::string>{now});
 
     fs.CreateFolder("/storage").ThrowIfError();
-    const FileOutcome moved = TagR::MoveMP3File(fs, now, fields, settings, skipOnBlank, false, {});
+    const FileOutcome moved =
+        TagR::MoveMP3File(fs, now, id, fields, settings, skipOnBlank, false, {});
     FUZZ_CHECK(moved.Done());
     FUZZ_CHECK(moved.text == *dest + renamed.text);
     FUZZ_CHECK(fs.FilePaths() == std::vector<std::string>{moved.text});
