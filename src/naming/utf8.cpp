@@ -1,5 +1,9 @@
 #include "naming/utf8.h"
 
+#include <algorithm>
+#include <iterator>
+#include <optional>
+
 namespace tagwright::utf8 {
 
 namespace {
@@ -67,6 +71,134 @@ std::string_view FirstCodePoints(std::string_view text, std::size_t count) {
     for (std::size_t n = 0; n < count && pos < text.size(); ++n)
         Next(text, pos);
     return text.substr(0, pos);
+}
+
+}  // namespace tagwright::utf8
+
+namespace tagwright::utf8 {
+
+namespace {
+
+struct ComposedPair {
+    char32_t first, second, composed;
+};
+struct LowerCase {
+    char32_t upper, lower;
+};
+#include "naming/unicode_tables.inc"
+
+// Hangul syllables are composed by rule: leading consonant + vowel (+ trailing consonant).
+constexpr char32_t kHangulBase = 0xAC00, kLeadBase = 0x1100, kVowelBase = 0x1161,
+                   kTrailBase = 0x11A7;
+constexpr char32_t kLeadCount = 19, kVowelCount = 21, kTrailCount = 28;
+constexpr char32_t kSyllableCount = kLeadCount * kVowelCount * kTrailCount;
+
+std::optional<char32_t> Compose(char32_t first, char32_t second) {
+    if (first >= kLeadBase && first < kLeadBase + kLeadCount && second >= kVowelBase &&
+        second < kVowelBase + kVowelCount) {
+        return kHangulBase +
+               ((first - kLeadBase) * kVowelCount + (second - kVowelBase)) * kTrailCount;
+    }
+    if (first >= kHangulBase && first < kHangulBase + kSyllableCount &&
+        (first - kHangulBase) % kTrailCount == 0 && second > kTrailBase &&
+        second < kTrailBase + kTrailCount) {
+        return first + (second - kTrailBase);
+    }
+    const auto* end = std::end(kComposedPairs);
+    const auto* it =
+        std::lower_bound(std::begin(kComposedPairs), end, ComposedPair{first, second, 0},
+                         [](const ComposedPair& a, const ComposedPair& b) {
+                             return a.first != b.first ? a.first < b.first : a.second < b.second;
+                         });
+    if (it != end && it->first == first && it->second == second)
+        return it->composed;
+    return std::nullopt;
+}
+
+void Append(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Walks the text's code points; a byte Next cannot decode is handed on as itself, so that two
+// different broken names never become one.
+template <class Visit>
+void ForEachCodePoint(std::string_view text, Visit&& visit) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t start = pos;
+        const char32_t cp = Next(text, pos);
+        const bool broken = cp == kReplacement && text.substr(start, pos - start) != "\uFFFD";
+        visit(cp, text.substr(start, pos - start), broken);
+    }
+}
+
+}  // namespace
+
+std::string ComposeCanonical(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    // The last code point read, not yet written: marks that follow may still join it.
+    std::optional<char32_t> pending;
+    const auto flush = [&] {
+        if (pending)
+            Append(out, *pending);
+        pending.reset();
+    };
+    ForEachCodePoint(text, [&](char32_t cp, std::string_view bytes, bool broken) {
+        if (broken) {
+            flush();
+            out += bytes;
+            return;
+        }
+        if (pending) {
+            if (const auto joined = Compose(*pending, cp)) {
+                pending = *joined;
+                return;
+            }
+        }
+        flush();
+        pending = cp;
+    });
+    flush();
+    return out;
+}
+
+std::string LowerCaseSimple(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    ForEachCodePoint(text, [&](char32_t cp, std::string_view bytes, bool broken) {
+        if (broken) {
+            out += bytes;
+            return;
+        }
+        const auto* end = std::end(kLowerCase);
+        const auto* it =
+            std::lower_bound(std::begin(kLowerCase), end, cp,
+                             [](const LowerCase& a, char32_t upper) { return a.upper < upper; });
+        if (it != end && it->upper == cp) {
+            Append(out, it->lower);
+        } else {
+            out += bytes;
+        }
+    });
+    return out;
+}
+
+std::string SameNameKey(std::string_view text) {
+    return LowerCaseSimple(ComposeCanonical(text));
 }
 
 }  // namespace tagwright::utf8
