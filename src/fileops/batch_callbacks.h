@@ -8,6 +8,9 @@
 
 namespace tagwright {
 
+/// The two batches, for what reports on either.
+enum class BatchKind { kRename, kMove };
+
 /// The folder-creation question and its two answers (a standard OK/Cancel box).
 enum class FolderAnswer { kOk, kCancel };
 

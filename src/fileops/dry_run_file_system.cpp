@@ -58,12 +58,13 @@ Result<void> DryRunFileSystem::Relocate(const char* op, const std::string& from,
     const std::string real = RealPathOf(from);
     if (real.empty())
         return MakeSystemError(op, from, ENOENT);
-    if (to == from)
+    const bool taken =
+        to == from || ((FileExists(to) || FolderExists(to)) &&
+                       // A case-only rename meets the file itself, and goes through as on disk.
+                       !(kind == Action::Kind::kRename && IsSameFile(from, to)));
+    if (taken) {
+        ++m_takenNames;
         return MakeSystemError(op, from, EEXIST);
-    if (FileExists(to) || FolderExists(to)) {
-        // A case-only rename meets the file itself, and goes through as on disk.
-        if (!(kind == Action::Kind::kRename && IsSameFile(from, to)))
-            return MakeSystemError(op, from, EEXIST);
     }
     m_placed.erase(from);
     if (real == from)

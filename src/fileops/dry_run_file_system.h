@@ -31,6 +31,9 @@ class DryRunFileSystem final : public FileSystem {
     explicit DryRunFileSystem(FileSystem& inner = RealFileSystem()) : m_inner(inner) {}
 
     const std::vector<Action>& Actions() const { return m_actions; }
+    /// How many times a rename or move found the name it asked for taken: the batch then tries
+    /// the next number, so the count since a file's turn began is the number it gets, plus one.
+    int TakenNames() const { return m_takenNames; }
 
     bool FolderExists(const std::string& path) override;
     bool FileExists(const std::string& path) override;
@@ -60,6 +63,7 @@ class DryRunFileSystem final : public FileSystem {
     std::set<std::string> m_vacated;              // real paths whose file has left
     std::set<std::string> m_folders;              // pretended new folders, no final separator
     std::vector<Action> m_actions;
+    int m_takenNames = 0;
 };
 
 }  // namespace tagwright

@@ -3,4 +3,5 @@ target_sources(tagwright_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/rename_batch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/move_batch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dry_run_file_system.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/batch_plan.cpp
 )

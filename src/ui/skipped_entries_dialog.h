@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "fileops/batch_callbacks.h"
 #include "platform/result.h"
 
 class QLabel;
@@ -40,8 +41,6 @@ class SkippedEntriesDialog final : public EntryListDialog {
     /// "読み込めなかった項目があります（N 件）"
     static QString SummaryText(std::size_t count);
 };
-
-enum class BatchKind { kRename, kMove };
 
 /// A listed file the file system refused to rename or move, and its refusal.
 struct RefusedFile {
