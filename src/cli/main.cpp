@@ -15,7 +15,7 @@
 #include "filelist/drop_logic.h"
 #include "filelist/folder_search.h"
 #include "filelist/list_store.h"
-#include "fileops/dry_run_file_system.h"
+#include "fileops/batch_plan.h"
 #include "fileops/move_batch.h"
 #include "fileops/rename_batch.h"
 #include "naming/field_selection.h"
@@ -223,17 +223,50 @@ FolderAnswer AskOnTerminal(const std::string& prompt, const std::string& title) 
                : FolderAnswer::kCancel;
 }
 
-// Paths enter the list as a drop does; then the batch runs over it. With dryRun every change is
-// only recorded, so the rows show what would become of each file and the disk stays as it was.
+// The preview: the plan the window's preview shows, one row each as the batch would leave it.
+// It never asks; a question the batch would put is taken as answered as `create` says.
+int PrintPreview(bool move, const ListStore& store, Settings settings, bool json,
+                 CreateFolders create) {
+    BatchCallbacks callbacks;
+    callbacks.stopRequested = [] { return StopSignal() != 0; };
+    FolderAnswer assumed = FolderAnswer::kOk;
+    if (create == CreateFolders::kYes)
+        settings.FolderYN = false;
+    if (create == CreateFolders::kNo)
+        assumed = FolderAnswer::kCancel;
+    const BatchPlan plan = move ? PlanMove(store, settings, RealFileSystem(), callbacks, assumed)
+                                : PlanRename(store, settings, RealFileSystem(), callbacks);
+    PrintHeader(std::cout, json);
+    bool refused = false;
+    for (std::size_t i = 0; i < plan.lines.size(); ++i) {
+        PrintPlanLine(std::cout, plan, i, json);
+        refused = refused || plan.lines[i].outcome != PlanLine::Outcome::kWouldDo;
+    }
+    return refused ? kExitRefused : kExitOk;
+}
+
+// Paths enter the list as a drop does; then the batch runs over it, or with dryRun only its
+// plan is made, so the rows show what would become of each file and the disk stays as it was.
 int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& settings,
              bool dryRun, bool json, CreateFolders create) {
-    FileSystem& real = RealFileSystem();
-    DryRunFileSystem dry(real);
-    FileSystem& fs = dryRun ? static_cast<FileSystem&>(dry) : real;
+    FileSystem& fs = RealFileSystem();
 
     ListStore store;
     GetSearchMP3Module search(fs, store);
     const FileAddReport report = DropPaths(fs, store, search, Absolute(paths));
+    if (create == CreateFolders::kDefault) {
+        create = StandardInputIsTerminal() ? CreateFolders::kAsk : CreateFolders::kYes;
+    }
+    if (dryRun) {
+        const int status = PrintPreview(move, store, settings, json, create);
+        ReportSkipped(report, json);
+        if (const int signal = StopSignal(); signal != 0) {
+            std::cerr << "tagwright-cli: stopped by signal " << signal
+                      << "; the rows printed are the files planned\n";
+            return 128 + signal;
+        }
+        return report.skipped.empty() ? status : kExitRefused;
+    }
 
     // Each row is printed as soon as its file is done, so that an interrupted batch leaves the
     // truth about every file it touched.
@@ -246,9 +279,6 @@ int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& s
         std::cout.flush();
     };
     callbacks.stopRequested = [] { return StopSignal() != 0; };
-    if (create == CreateFolders::kDefault) {
-        create = StandardInputIsTerminal() ? CreateFolders::kAsk : CreateFolders::kYes;
-    }
     switch (create) {
         case CreateFolders::kYes:
         case CreateFolders::kDefault:
@@ -369,7 +399,8 @@ int Main(int argc, char** argv) {
         if (search->parsed())
             return RunSearch(folders, recursive, tags, json);
         if (rename->parsed()) {
-            const Settings settings = LoadSettingOptions(renameOptions, RealFileSystem(), std::cerr);
+            const Settings settings =
+                LoadSettingOptions(renameOptions, RealFileSystem(), std::cerr);
             return RunBatch(false, paths, settings, dryRun, json, CreateFolders::kYes);
         }
         if (move->parsed()) {

@@ -1,10 +1,21 @@
 #include "cli/row_output.h"
 
+#include <sstream>
+
 namespace tagwright::cli {
 
 namespace {
 
 constexpr auto kReplaceInvalid = nlohmann::ordered_json::error_handler_t::replace;
+
+// A name with a tab or line break must not break the table's lines.
+std::string OneLine(std::string text) {
+    for (char& ch : text) {
+        if (ch == '\t' || ch == '\n' || ch == '\r')
+            ch = ' ';
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -68,18 +79,53 @@ void PrintRow(std::ostream& out, const ListStore::Row& row, bool json, const Err
         out << RowJson(row, error).dump(-1, ' ', false, kReplaceInvalid) << '\n';
         return;
     }
-    for (int c = 0; c < ListStore::kColumnCount; ++c) {
-        std::string cell = row[static_cast<std::size_t>(c)];
-        // A name with a tab or line break must not break the table's lines.
-        for (char& ch : cell) {
-            if (ch == '\t' || ch == '\n' || ch == '\r')
-                ch = ' ';
-        }
-        out << (c ? "\t" : "") << cell;
-    }
+    for (int c = 0; c < ListStore::kColumnCount; ++c)
+        out << (c ? "\t" : "") << OneLine(row[static_cast<std::size_t>(c)]);
     if (error != nullptr)
         out << "\t(" << ErrorKindCode(error->kind) << ": " << error->Message() << ")";
     out << '\n';
+}
+
+void PrintPlanLine(std::ostream& out, const BatchPlan& plan, std::size_t index, bool json) {
+    const PlanLine& line = plan.lines[index];
+    const Error* error = line.outcome == PlanLine::Outcome::kWouldDo ? nullptr : &line.error;
+    // A rule that gives thousands of files one name would make the output grow with the
+    // square of the list; the first few others say enough, with their count.
+    constexpr std::size_t kOthersShown = 20;
+    std::vector<std::string> others;
+    std::size_t otherCount = 0;
+    if (line.collisionGroup >= 0) {
+        const auto& group = plan.collisionGroups[static_cast<std::size_t>(line.collisionGroup)];
+        otherCount = group.size() - 1;
+        for (const std::size_t i : group) {
+            if (i != index && others.size() < kOthersShown)
+                others.push_back(plan.lines[i].path);
+        }
+    }
+    if (json) {
+        nlohmann::ordered_json j = RowJson(line.after, error);
+        j["clash"] = line.clashNumber;
+        j["asksFolder"] = line.asksFolder;
+        if (otherCount > 0) {
+            j["collision"] = others;
+            j["collisionCount"] = otherCount;
+        }
+        out << j.dump(-1, ' ', false, kReplaceInvalid) << '\n';
+        return;
+    }
+    std::ostringstream row;
+    PrintRow(row, line.after, false, error);
+    std::string text = row.str();
+    text.pop_back();  // the line break, put back after the marker
+    if (!others.empty()) {
+        text += "\t[collides with: ";
+        for (std::size_t i = 0; i < others.size(); ++i)
+            text += (i ? "; " : "") + OneLine(others[i]);
+        if (otherCount > others.size())
+            text += "; " + std::to_string(otherCount - others.size()) + " more";
+        text += ']';
+    }
+    out << text << '\n';
 }
 
 void PrintRows(std::ostream& out, const ListStore& store, bool json) {

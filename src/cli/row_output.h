@@ -5,6 +5,7 @@
 #include <string>
 
 #include "filelist/list_store.h"
+#include "fileops/batch_plan.h"
 #include "platform/result.h"
 
 namespace tagwright::cli {
@@ -21,6 +22,12 @@ void PrintHeader(std::ostream& out, bool json);
 /// One row: a JSON object a line, or a tab-separated line with the refusal in brackets.
 void PrintRow(std::ostream& out, const ListStore::Row& row, bool json,
               const Error* error = nullptr);
+
+/// One line of a preview: the row as the batch would leave it, as PrintRow prints it, and, when
+/// other files of the batch want the same place (equal but for letter case or composed
+/// characters), their paths: "collision" (a list) in JSON, "[collides with: a; b]" as text.
+/// JSON also tells "clash" (the number the name would get, -1 for none) and "asksFolder".
+void PrintPlanLine(std::ostream& out, const BatchPlan& plan, std::size_t line, bool json);
 
 /// The header and every file row of the list.
 void PrintRows(std::ostream& out, const ListStore& store, bool json);

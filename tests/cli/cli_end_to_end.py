@@ -152,6 +152,46 @@ def _(root):
     assert sorted(snapshot(root).values()) == sorted(before.values())
 
 
+@check("rename --dry-run flags names one only by case or by composed kana")
+def _(root):
+    titles = {"p1.mp3": "Song", "p2.mp3": "SONG", "p3.mp3": "\u30ac", "p4.mp3": "\u30ab\u3099",
+              "p5.mp3": "other"}
+    paths = []
+    for name, title in titles.items():
+        paths.append(os.path.join(root, name))
+        with open(paths[-1], "wb") as f:
+            f.write(mp3gen.mp3(v2={"TIT2": title}))
+    before = snapshot(root)
+    code, out, _ = run("rename", "--dry-run", "--json", *paths)
+    assert code == 0, code
+    rows = json_lines(out)
+    assert [r.get("collision") for r in rows] == [[paths[1]], [paths[0]], [paths[3]], [paths[2]],
+                                                 None], rows
+    assert [r["NewName"] for r in rows][:2] == ["Song.mp3", "SONG.mp3"], rows
+    assert all(r["clash"] == -1 for r in rows), rows
+    code, out, _ = run("rename", "--dry-run", *paths)
+    lines = out.splitlines()[1:]
+    assert lines[0].endswith("\t[collides with: " + paths[1] + "]"), lines
+    assert "collides" not in lines[4], lines
+    assert snapshot(root) == before, "dry run touched the disk"
+
+
+@check("move --dry-run never asks; --no-create shows the files that would stay")
+def _(root):
+    store = os.path.join(root, "library")
+    code, out, _ = run("move", "--to", store, "--dry-run", "--ask", "--json",
+                       os.path.join(root, "a.mp3"))
+    assert code == 0, code
+    row = json_lines(out)[0]
+    assert row["asksFolder"] is True and row["M"] == "○", row
+    code, out, _ = run("move", "--to", store, "--dry-run", "--no-create", "--json",
+                       os.path.join(root, "a.mp3"))
+    assert code == 1, code
+    row = json_lines(out)[0]
+    assert row["M"] == "×" and row["errorCode"] == "cancelled", row
+    assert not os.path.exists(store)
+
+
 @check("rename refuses a blank tag and exits 1; the file stays")
 def _(root):
     code, out, _ = run("rename", "--json", os.path.join(root, "notag.mp3"))
