@@ -222,6 +222,10 @@ void Form1::BuildPopupMenu() {
     addArray(mnuSortFN, "mnuSortFileName", {QStringLiteral("昇順"), QStringLiteral("降順")},
              &Form1::sortFileNameRequested);
 
+    QMenu* mnuPreview = addMenu(m_mnuA, "mnuPreview", QStringLiteral("プレビュー"));
+    addArray(mnuPreview, "mnuPreviewBatch", {QStringLiteral("リネーム"), QStringLiteral("移動")},
+             &Form1::previewRequested);
+
     QMenu* mnuDel = addMenu(m_mnuA, "mnuDel", QStringLiteral("リストから削除"));
     QAction* mnuDelAll = mnuDel->addAction(QStringLiteral("すべてのファイル"));
     mnuDelAll->setObjectName(QStringLiteral("mnuDelAll"));

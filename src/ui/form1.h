@@ -10,11 +10,13 @@
 
 #include "filelist/folder_search.h"
 #include "filelist/list_store.h"
+#include "fileops/batch_callbacks.h"
 #include "naming/settings.h"
 #include "platform/file_system.h"
 #include "ui/skipped_entries_dialog.h"
 
 class QCheckBox;
+class QElapsedTimer;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -104,6 +106,9 @@ class Form1 final : public QWidget {
                                bool includeSubfolders);
     void RunRename();
     void RunMove();
+    /// The plan of a rename or move of the listed files with the settings as they stand,
+    /// shown in the preview dialog; the files and the list stay as they are.
+    void ShowPreview(BatchKind kind);
 
     /// The dialogs, created on first use and kept (hidden) afterwards.
     SearchForm& searchForm();
@@ -140,6 +145,8 @@ class Form1 final : public QWidget {
     /// `extensionFilter` is "mp3", also by tags when it is empty.
     void searchRequested(const QString& folder, const QString& extensionFilter,
                          bool includeSubfolders);
+    /// mnuPreviewBatch(index): the preview of 0 a rename, 1 a move.
+    void previewRequested(int index);
     /// ReNameBtn and MoveBtn.
     void reNameRequested();
     void moveRequested();
@@ -180,6 +187,8 @@ class Form1 final : public QWidget {
     void TellSkipped(const FileAddReport& report);
     template <class Batch>
     void RunBatch(BatchKind kind, Batch&& batch);
+    // The bar's three callbacks, painting at most every few milliseconds by `sincePaint`.
+    void SetProgressCallbacks(BatchCallbacks& callbacks, QElapsedTimer& sincePaint);
 
     FileSystem& m_fs;
     ListStore m_store;

@@ -7,12 +7,14 @@
 
 #include "filelist/drop_logic.h"
 #include "filelist/list_commands.h"
+#include "fileops/batch_plan.h"
 #include "fileops/move_batch.h"
 #include "fileops/rename_batch.h"
 #include "naming/char_conversion.h"
 #include "naming/rule_editing.h"
 #include "ui/form1.h"
 #include "ui/list_table_model.h"
+#include "ui/preview_dialog.h"
 #include "ui/qt_text.h"
 #include "ui/skipped_entries_dialog.h"
 
@@ -79,6 +81,8 @@ void Form1::ConnectCommands() {
             [this](const QString& folder, const QString& extensionFilter, bool includeSubfolders) {
                 m_searchReport.Merge(SearchFolder(folder, extensionFilter, includeSubfolders));
             });
+    connect(this, &Form1::previewRequested, this,
+            [this](int index) { ShowPreview(index == 1 ? BatchKind::kMove : BatchKind::kRename); });
     connect(this, &Form1::reNameRequested, this, &Form1::RunRename);
     connect(this, &Form1::moveRequested, this, &Form1::RunMove);
 }
@@ -123,16 +127,8 @@ void Form1::TellSkipped(const FileAddReport& report) {
     dialog.exec();
 }
 
-template <class Batch>
-void Form1::RunBatch(BatchKind kind, Batch&& batch) {
-    if (m_busy)
-        return;
-    m_busy = true;
-    m_stopBatch = false;
-    std::vector<RefusedFile> refused;
-    QElapsedTimer sincePaint;
+void Form1::SetProgressCallbacks(BatchCallbacks& callbacks, QElapsedTimer& sincePaint) {
     sincePaint.start();
-    BatchCallbacks callbacks;
     callbacks.progressVisible = [this](bool visible) {
         if (visible)
             BeginProgress(1);
@@ -153,6 +149,18 @@ void Form1::RunBatch(BatchKind kind, Batch&& batch) {
             sincePaint.restart();
         }
     };
+}
+
+template <class Batch>
+void Form1::RunBatch(BatchKind kind, Batch&& batch) {
+    if (m_busy)
+        return;
+    m_busy = true;
+    m_stopBatch = false;
+    std::vector<RefusedFile> refused;
+    QElapsedTimer sincePaint;
+    BatchCallbacks callbacks;
+    SetProgressCallbacks(callbacks, sincePaint);
     callbacks.askCreateFolder = [this](const std::string& prompt, const std::string& title) {
         return AskCreateFolder(ToQt(prompt), ToQt(title)) ? FolderAnswer::kOk
                                                           : FolderAnswer::kCancel;
@@ -188,6 +196,28 @@ void Form1::RunMove() {
     RunBatch(BatchKind::kMove, [this](const Settings& settings, const BatchCallbacks& callbacks) {
         RunMoveBatch(m_store, settings, m_fs, callbacks);
     });
+}
+
+void Form1::ShowPreview(BatchKind kind) {
+    if (m_busy)
+        return;
+    m_busy = true;
+    m_stopBatch = false;
+    QElapsedTimer sincePaint;
+    BatchCallbacks callbacks;
+    SetProgressCallbacks(callbacks, sincePaint);
+    callbacks.stopRequested = [this] { return m_stopBatch; };
+    const Settings settings = BuildSettings();
+    BatchPlan plan = kind == BatchKind::kMove ? PlanMove(m_store, settings, m_fs, callbacks)
+                                              : PlanRename(m_store, settings, m_fs, callbacks);
+    m_busy = false;
+    m_stopBatch = false;
+    if (std::exchange(m_closeAfterBatch, false)) {
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        return;
+    }
+    PreviewDialog dialog(std::move(plan), this);
+    dialog.exec();
 }
 
 void Form1::MirrorSelectionIntoStore() {

@@ -26,6 +26,7 @@
 #include "support/temp_dir.h"
 #include "ui/folder_lists.h"
 #include "ui/form1.h"
+#include "ui/preview_dialog.h"
 #include "ui/qt_text.h"
 #include "ui/search_form.h"
 #include "ui/skipped_entries_dialog.h"
@@ -165,6 +166,8 @@ class Form1CommandsTest : public QObject {
     void batchTellsWhatTheFileSystemRefused();
     void moveStopsWhileTheFolderQuestionIsUp_data();
     void moveStopsWhileTheFolderQuestionIsUp();
+    void previewShowsThePlanAndChangesNothing_data();
+    void previewShowsThePlanAndChangesNothing();
     void manualFoundInBuildOrInstallTree();
 };
 
@@ -654,6 +657,68 @@ void Form1CommandsTest::moveStopsWhileTheFolderQuestionIsUp() {
         QCOMPARE(Column(window.store(), ListStore::kM),
                  QStringList({"\u25CB", "\u25CB", "\u25CB"}));
     }
+}
+
+void Form1CommandsTest::previewShowsThePlanAndChangesNothing_data() {
+    QTest::addColumn<bool>("move");
+    QTest::newRow("rename") << false;
+    QTest::newRow("move") << true;
+}
+
+// Two files would collide (rename: "Same.mp3" and "same.mp3" side by side; move: two "x.mp3"
+// into one folder), one cannot be read: the dialog counts them, shades the pair and gives the
+// reason, and neither the disk nor the list has changed.
+void Form1CommandsTest::previewShowsThePlanAndChangesNothing() {
+    QFETCH(bool, move);
+    TempDir dir;
+    dir.Write("in/x.mp3", Song("Same", "Art"));
+    dir.Write("in/y.mp3", Song("same", "Art"));
+    dir.Write("in/sub/x.mp3", Song("Other", "Art"));
+    dir.Write("in/z.mp3", Song("Zed", "Art"));
+    const std::string storage = dir.MakeFolder("music") + "/";
+    tagwright::test::FaultFileSystem faults;
+    Form1 window(faults);
+    window.show();
+    ListForMove(window, dir / "in", storage);
+    faults.Refuse(FsOp::kOpenRead, "z.mp3");  // listed, then no longer readable
+    const std::vector<ListStore::Row> before = [&] {
+        std::vector<ListStore::Row> rows;
+        for (int r = 1; r < window.store().RowCount(); ++r)
+            rows.push_back(window.store().RowAt(r));
+        return rows;
+    }();
+    QCOMPARE(before.size(), std::size_t{4});
+
+    QString summary;
+    int shaded = 0;
+    QString refusedNote;
+    ModalAnswerer read(QStringLiteral("Preview"), [&](QWidget* modal) {
+        auto* dialog = qobject_cast<tagwright::PreviewDialog*>(modal);
+        summary = dialog->summary()->text();
+        const auto* model = dialog->model();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            if (model->index(r, 0).data(Qt::BackgroundRole).isValid())
+                ++shaded;
+            if (model->index(r, 0).data().toString() == QStringLiteral("\u00D7"))
+                refusedNote = model->index(r, tagwright::PlanTableModel::kNote).data().toString();
+        }
+        dialog->reject();
+    });
+    window.tabs()->setCurrentIndex(0);
+    Trigger(window,
+            move ? QStringLiteral("mnuPreviewBatch_1") : QStringLiteral("mnuPreviewBatch_0"));
+
+    QCOMPARE(read.count(), 1);
+    QCOMPARE(summary, QStringLiteral("4 件: 実行 3 件、変更なし 0 件、× 1 件、衝突 2 件"));
+    QCOMPARE(shaded, 2);
+    QVERIFY2(refusedNote.contains(QStringLiteral("Permission denied")), qPrintable(refusedNote));
+    for (int r = 1; r < window.store().RowCount(); ++r)
+        QVERIFY(window.store().RowAt(r) == before[static_cast<std::size_t>(r - 1)]);
+    QVERIFY(fs::exists(dir / "in/x.mp3") && fs::exists(dir / "in/y.mp3"));
+    QVERIFY(fs::is_empty(storage));
+    QCOMPARE(faults.Calls(FsOp::kRenameFile) + faults.Calls(FsOp::kMoveFile) +
+                 faults.Calls(FsOp::kCreateFolder),
+             0);
 }
 
 void Form1CommandsTest::manualFoundInBuildOrInstallTree() {

@@ -12,6 +12,7 @@
 #include "ui/dir_select_form.h"
 #include "ui/folder_lists.h"
 #include "ui/form1.h"
+#include "ui/preview_dialog.h"
 #include "ui/search_form.h"
 #include "ui/skipped_entries_dialog.h"
 #include "ui/tab_control.h"
@@ -158,6 +159,63 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     ok = Save(refusedDialog, dir, QStringLiteral("dialog_refused_files")) && ok;
     refusedDialog.hide();
+
+    // The previews: every outcome a line can have, and two names one only by a voiced mark's
+    // form (composed and combining).
+    const auto line = [](std::string path, std::string newPath, int clash,
+                         tagwright::PlanLine::Outcome outcome, std::string reason = {}) {
+        tagwright::PlanLine l;
+        l.path = path;
+        l.newPath = newPath;
+        l.wantedPath = newPath;
+        l.clashNumber = clash;
+        l.outcome = outcome;
+        l.error = {"rename", path, std::move(reason), 0};
+        return l;
+    };
+    using Outcome = tagwright::PlanLine::Outcome;
+    tagwright::BatchPlan renamePlan;
+    renamePlan.lines = {
+        line("/music/in/track01.mp3", "/music/in/ガラスの街.mp3", -1, Outcome::kWouldDo),
+        line("/music/in/track02.mp3", "/music/in/\u30AB\u3099ラスの街.mp3", -1, Outcome::kWouldDo),
+        line("/music/in/track03.MP3", "/music/in/さくらんぼ(0).mp3", 0, Outcome::kWouldDo),
+        line("/music/in/夜に駆ける.mp3", "/music/in/夜に駆ける.mp3", -1, Outcome::kWouldDo),
+        line("/music/in/no tag.mp3", "", -1, Outcome::kBlankEscape),
+        line("/music/in/locked.mp3", "", -1, Outcome::kRefused, "Permission denied"),
+    };
+    tagwright::MarkCollisions(renamePlan);
+    tagwright::BatchPlan movePlan = renamePlan;
+    movePlan.kind = tagwright::BatchKind::kMove;
+    movePlan.lines[0].newPath = "/music/library/YOASOBI/THE BOOK/track01.mp3";
+    movePlan.lines[0].asksFolder = true;
+    movePlan.lines[1].path = "/music/in2/track01.mp3";
+    movePlan.lines[1].newPath = "/music/library/YOASOBI/THE BOOK/track01(0).mp3";
+    movePlan.lines[1].clashNumber = 0;
+    movePlan.lines[2].newPath = "/music/library/大塚愛/LOVE PUNCH/track03(0).MP3";
+    movePlan.lines[3].path = "/music/library/ヨルシカ/盗作/夜に駆ける.mp3";
+    movePlan.lines[3].newPath = movePlan.lines[3].path;
+    movePlan.lines[4].outcome = Outcome::kNoFolder;
+    for (auto& l : movePlan.lines)
+        l.wantedPath = l.newPath;
+    movePlan.lines[1].wantedPath = movePlan.lines[0].newPath;
+    tagwright::MarkCollisions(movePlan);
+    for (const auto& [plan, name] : {std::pair{renamePlan, "dialog_preview_rename"},
+                                     std::pair{movePlan, "dialog_preview_move"}}) {
+        tagwright::PreviewDialog preview(plan, &window);
+        preview.show();
+        QApplication::processEvents();
+        ok = Save(preview, dir, QString::fromLatin1(name)) && ok;
+        preview.hide();
+    }
+    popup->popup(window.mapToGlobal(QPoint(60, 80)));
+    QApplication::processEvents();
+    if (auto* previewMenu = popup->findChild<QMenu*>(QStringLiteral("mnuPreview"))) {
+        previewMenu->popup(popup->mapToGlobal(QPoint(popup->width(), 0)));
+        QApplication::processEvents();
+        ok = Save(*previewMenu, dir, QStringLiteral("popup_mnuPreview")) && ok;
+        previewMenu->hide();
+    }
+    popup->hide();
 
     // A narrow, low window: the grid shrinks and the command strip follows it.
     window.resize(300, 300);
