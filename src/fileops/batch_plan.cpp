@@ -87,10 +87,7 @@ BatchPlan Plan(BatchKind kind, const ListStore& store, FileSystem& fs, const Bat
         plan.lines.push_back(std::move(line));
     };
     batch(scratch, dry, cb);
-    int rows = 0;
-    for (int r = 1; r < store.RowCount(); ++r)
-        rows += store.Cell(r, ListStore::kPath).empty() ? 0 : 1;
-    plan.stopped = reached < rows;
+    plan.stopped = !store.IsEmptyForBatch() && reached < store.RowCount() - 1;
     MarkCollisions(plan);
     return plan;
 }
