@@ -44,6 +44,7 @@ BatchPlan Plan(BatchKind kind, const ListStore& store, FileSystem& fs, const Bat
                FolderAnswer assumed, Batch&& batch) {
     BatchPlan plan;
     plan.kind = kind;
+    plan.lines.reserve(static_cast<std::size_t>(store.RowCount()));
     ListStore scratch = store;
     scratch.SetObserver(nullptr);
     DryRunFileSystem dry(fs);

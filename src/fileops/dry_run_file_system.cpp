@@ -19,16 +19,38 @@ std::string WithoutTrailingSeparator(const std::string& p) {
 
 }  // namespace
 
-std::string DryRunFileSystem::RealPathOf(const std::string& p) {
-    if (auto it = m_placed.find(p); it != m_placed.end())
+std::optional<std::string> DryRunFileSystem::Pretended(const std::string& p) const {
+    if (auto it = m_touched.find(p); it != m_touched.end())
         return it->second;
-    if (m_vacated.count(p) != 0 || !m_inner.FileExists(p))
-        return {};
-    return p;
+    return std::nullopt;
+}
+
+std::string DryRunFileSystem::RealPathOf(const std::string& p) {
+    if (auto pretended = Pretended(p))
+        return *pretended;
+    return m_inner.FileExists(p) ? p : std::string();
+}
+
+bool DryRunFileSystem::Occupied(const std::string& p) {
+    if (m_folders.count(WithoutTrailingSeparator(p)) != 0)
+        return true;
+    if (auto pretended = Pretended(p))
+        return !pretended->empty();
+    // One question tells a file and a folder apart from nothing.
+    auto there = m_inner.IdentifyFile(p);
+    return there.ok() || there.error().kind == ErrorKind::kIsFolder;
 }
 
 bool DryRunFileSystem::FolderExists(const std::string& p) {
-    return m_folders.count(WithoutTrailingSeparator(p)) != 0 || m_inner.FolderExists(p);
+    const std::string folder = WithoutTrailingSeparator(p);
+    if (m_folders.count(folder) != 0 || m_seenFolders.count(folder) != 0)
+        return true;
+    if (!m_inner.FolderExists(p))
+        return false;
+    // A batch asks about the same few destination folders for every file; once seen they
+    // are taken to stay for the rest of the run.
+    m_seenFolders.insert(folder);
+    return true;
 }
 
 bool DryRunFileSystem::FileExists(const std::string& p) {
@@ -36,7 +58,7 @@ bool DryRunFileSystem::FileExists(const std::string& p) {
 }
 
 Result<std::string> DryRunFileSystem::GetFilePath(const std::string& p) {
-    if (m_placed.count(p) != 0)
+    if (auto pretended = Pretended(p); pretended && !pretended->empty())
         return p;
     if (RealPathOf(p).empty())
         return MakeSystemError("open file", p, ENOENT);
@@ -54,38 +76,58 @@ Result<FolderListing> DryRunFileSystem::ListFolder(const std::string& folder) {
 }
 
 Result<void> DryRunFileSystem::Relocate(const char* op, const std::string& from,
-                                        const std::string& to, Action::Kind kind) {
-    const std::string real = RealPathOf(from);
+                                        const std::string& to, Action::Kind kind,
+                                        bool fromChecked) {
+    std::string real;
+    if (auto pretended = Pretended(from)) {
+        real = *pretended;
+    } else if (fromChecked || m_inner.FileExists(from)) {
+        real = from;
+    }
     if (real.empty())
         return MakeSystemError(op, from, ENOENT);
     const bool taken =
-        to == from || ((FileExists(to) || FolderExists(to)) &&
+        to == from || (Occupied(to) &&
                        // A case-only rename meets the file itself, and goes through as on disk.
                        !(kind == Action::Kind::kRename && IsSameFile(from, to)));
     if (taken) {
         ++m_takenNames;
         return MakeSystemError(op, from, EEXIST);
     }
-    m_placed.erase(from);
-    if (real == from)
-        m_vacated.insert(from);
-    m_placed[to] = real;
+    // Nothing is left at `from`: a pretended place was free on disk when it was taken, and a
+    // real one has lost its file.
+    m_touched[from] = std::string();
+    m_touched[to] = real;
+    m_lastIdentified.clear();
     m_actions.push_back(Action{kind, from, to});
     return {};
 }
 
 Result<FileIdentity> DryRunFileSystem::IdentifyFile(const std::string& p) {
-    const std::string real = RealPathOf(p);
-    if (real.empty())
+    // Nothing pretended here: the disk's own answer, missing file or folder included.
+    const auto pretended = Pretended(p);
+    if (pretended && pretended->empty())
         return MakeSystemError("identify", p, ENOENT);
-    return m_inner.IdentifyFile(real);
+    const std::string& real = pretended ? *pretended : p;
+    // A batch checks a file before reading its tags and again as it renames or moves it; the
+    // second check of a dry run would only ask the disk the same question again.
+    if (!m_lastIdentified.empty() && real == m_lastIdentified)
+        return m_lastIdentity;
+    auto id = m_inner.IdentifyFile(real);
+    if (id.ok()) {
+        m_lastIdentified = real;
+        m_lastIdentity = *id;
+    }
+    return id;
 }
 
 Result<void> DryRunFileSystem::RenameFile(const std::string& p, const std::string& newName,
                                           const FileIdentity& expected) {
     if (auto changed = CheckListedFile(*this, "rename", p, expected))
         return *changed;
-    return Relocate("rename", p, path::Join(path::ParentFolder(p), newName), Action::Kind::kRename);
+    // A known identity was just found at `p`: the file is there.
+    return Relocate("rename", p, path::Join(path::ParentFolder(p), newName), Action::Kind::kRename,
+                    expected.Known());
 }
 
 Result<std::string> DryRunFileSystem::MoveFile(const std::string& p, const FileIdentity& expected,
@@ -98,7 +140,8 @@ Result<std::string> DryRunFileSystem::MoveFile(const std::string& p, const FileI
     return PlaceUnderFirstFreeName(
         names,
         [&](const std::string& name) {
-            return Relocate("move", p, path::Join(destFolder, name), Action::Kind::kMove);
+            return Relocate("move", p, path::Join(destFolder, name), Action::Kind::kMove,
+                            expected.Known());
         },
         MakeSystemError("move", p, EEXIST));
 }
@@ -120,10 +163,10 @@ Result<void> DryRunFileSystem::WriteFile(const std::string& p, std::span<const s
 }
 
 Result<std::unique_ptr<ByteReader>> DryRunFileSystem::OpenRead(const std::string& p) {
-    const std::string real = RealPathOf(p);
-    if (real.empty())
+    const auto pretended = Pretended(p);
+    if (pretended && pretended->empty())
         return MakeSystemError("open", p, ENOENT);
-    return m_inner.OpenRead(real);
+    return m_inner.OpenRead(pretended ? *pretended : p);
 }
 
 Result<std::string> DryRunFileSystem::SpecialFolder(const std::string& name) {

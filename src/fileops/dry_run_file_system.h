@@ -1,9 +1,10 @@
 #pragma once
 
-#include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -16,7 +17,8 @@ namespace tagwright {
 /// the file at its real place.
 ///
 /// Names are compared as texts: on a file system that ignores letter case a pretended file is
-/// only found under the spelling it was given. Folder listings show the disk as it is.
+/// only found under the spelling it was given. Folder listings show the disk as it is, and a
+/// real folder once found is taken to stay for the run.
 class DryRunFileSystem final : public FileSystem {
   public:
     /// One pretended change, in the order it was asked for.
@@ -53,15 +55,26 @@ class DryRunFileSystem final : public FileSystem {
     Result<std::string> SpecialFolder(const std::string& name) override;
 
   private:
+    // The real path behind a path the pretended changes touched ("" when its file has left);
+    // nullopt when they did not, and the disk answers for the path itself.
+    std::optional<std::string> Pretended(const std::string& path) const;
     // The real path behind a path as the dry run sees it; empty when no file is there.
     std::string RealPathOf(const std::string& path);
+    // True when a file or folder is at the path, pretended or real.
+    bool Occupied(const std::string& path);
+    // `fromChecked`: a file was found at `from` a moment ago, so the disk need not be asked.
     Result<void> Relocate(const char* op, const std::string& from, const std::string& to,
-                          Action::Kind kind);
+                          Action::Kind kind, bool fromChecked);
 
     FileSystem& m_inner;
-    std::map<std::string, std::string> m_placed;  // pretended path -> real path
-    std::set<std::string> m_vacated;              // real paths whose file has left
-    std::set<std::string> m_folders;              // pretended new folders, no final separator
+    // Each path a pretended change touched -> the real path of the file there now, or "" when
+    // none is. Hashed: a batch of 10,000 files looks each of its paths up several times.
+    std::unordered_map<std::string, std::string> m_touched;
+    // The real file identified last, until the next pretended change.
+    std::string m_lastIdentified;
+    FileIdentity m_lastIdentity;
+    std::set<std::string> m_folders;                // pretended new folders, no final separator
+    std::unordered_set<std::string> m_seenFolders;  // real folders found, no final separator
     std::vector<Action> m_actions;
     int m_takenNames = 0;
 };
