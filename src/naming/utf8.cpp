@@ -4,6 +4,8 @@
 #include <iterator>
 #include <optional>
 
+#include "platform/cp932.h"
+
 namespace tagwright::utf8 {
 
 namespace {
@@ -115,24 +117,6 @@ std::optional<char32_t> Compose(char32_t first, char32_t second) {
     return std::nullopt;
 }
 
-void Append(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Walks the text's code points; a byte Next cannot decode is handed on as itself, so that two
 // different broken names never become one.
 template <class Visit>
@@ -154,7 +138,7 @@ std::string ComposeCanonical(std::string_view text) {
     std::optional<char32_t> pending;
     const auto flush = [&] {
         if (pending)
-            Append(out, *pending);
+            AppendUtf8(out, *pending);
         pending.reset();
     };
     ForEachCodePoint(text, [&](char32_t cp, std::string_view bytes, bool broken) {
@@ -189,7 +173,7 @@ std::string LowerCaseSimple(std::string_view text) {
             std::lower_bound(std::begin(kLowerCase), end, cp,
                              [](const LowerCase& a, char32_t upper) { return a.upper < upper; });
         if (it != end && it->upper == cp) {
-            Append(out, it->lower);
+            AppendUtf8(out, it->lower);
         } else {
             out += bytes;
         }
