@@ -1,6 +1,7 @@
 // Renaming 10,000 files in place and moving 10,000 files into 500 artist/album folders, against
 // the least any tool must do: read each file's tags and give it its new name with one
-// renameat2(RENAME_NOREPLACE) (plus one mkdir per new folder for the move).
+// renameat2(RENAME_NOREPLACE) (plus one mkdir per new folder for the move). The previews of the
+// same batches are timed against reading the files' tags and against the batch itself.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "filelist/list_store.h"
+#include "fileops/batch_plan.h"
 #include "fileops/move_batch.h"
 #include "fileops/rename_batch.h"
 #include "naming/field_selection.h"
@@ -173,8 +175,52 @@ void BM_MoveBatch(benchmark::State& state) {
     totals.Report(state);
 }
 
+// The preview reads every file's tags as the batch does and keeps its changes in memory.
+template <class PlanFn, class BatchFn>
+void PreviewAgainstBatch(benchmark::State& state, std::int16_t mode, PlanFn&& plan,
+                         BatchFn&& batch) {
+    double preview = 0, tags = 0, real = 0;
+    for (auto _ : state) {
+        Tree t;
+        const Settings s = BatchSettings(t.storage);
+        const double tagMs = TagReads(t, s, mode);
+        const double previewMs = Millis([&] { benchmark::DoNotOptimize(plan(t.store, s)); });
+        const double batchMs = Millis([&] { batch(t.store, s); });
+        state.SetIterationTime(previewMs / 1000.0);
+        preview += previewMs;
+        tags += tagMs;
+        real += batchMs;
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["preview_ms"] = preview / n;
+    state.counters["tags_ms"] = tags / n;
+    state.counters["batch_ms"] = real / n;
+    state.counters["preview_per_tags"] = preview / tags;
+    state.counters["preview_per_batch"] = preview / real;
+}
+
+void BM_RenamePreview(benchmark::State& state) {
+    PreviewAgainstBatch(
+        state, TagR::kModeFileName,
+        [](const ListStore& store, const Settings& s) {
+            return PlanRename(store, s, RealFileSystem());
+        },
+        [](ListStore& store, const Settings& s) { RunRenameBatch(store, s, RealFileSystem()); });
+}
+
+void BM_MovePreview(benchmark::State& state) {
+    PreviewAgainstBatch(
+        state, TagR::kModeFolder,
+        [](const ListStore& store, const Settings& s) {
+            return PlanMove(store, s, RealFileSystem());
+        },
+        [](ListStore& store, const Settings& s) { RunMoveBatch(store, s, RealFileSystem()); });
+}
+
 BENCHMARK(BM_RenameBatch)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MoveBatch)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenamePreview)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MovePreview)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
