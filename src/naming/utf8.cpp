@@ -96,6 +96,9 @@ constexpr char32_t kLeadCount = 19, kVowelCount = 21, kTrailCount = 28;
 constexpr char32_t kSyllableCount = kLeadCount * kVowelCount * kTrailCount;
 
 std::optional<char32_t> Compose(char32_t first, char32_t second) {
+    // Every mark that joins a letter, and every Hangul vowel, lies above U+02FF.
+    if (second < 0x300)
+        return std::nullopt;
     if (first >= kLeadBase && first < kLeadBase + kLeadCount && second >= kVowelBase &&
         second < kVowelBase + kVowelCount) {
         return kHangulBase +
@@ -166,6 +169,10 @@ std::string LowerCaseSimple(std::string_view text) {
     ForEachCodePoint(text, [&](char32_t cp, std::string_view bytes, bool broken) {
         if (broken) {
             out += bytes;
+            return;
+        }
+        if (cp < 0x80) {
+            out += static_cast<char>(cp >= 'A' && cp <= 'Z' ? cp + ('a' - 'A') : cp);
             return;
         }
         const auto* end = std::end(kLowerCase);
