@@ -1,8 +1,11 @@
 // Form1's commands: the popup menu and the Delete key, drops, the folder search and the rename
-// and move batches, each run through the core on the window's thread to its end.
+// and move batches. Drops and the search work on a thread of their own, the list is written
+// here; the batches run on the window's thread to their end.
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QItemSelectionModel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTableView>
 
 #include "filelist/drop_logic.h"
@@ -19,6 +22,12 @@
 namespace tagwright {
 
 namespace {
+
+// How often a worker hands its results to the window. More often looks no different and would
+// make a 100,000-row search spend its time updating the view; a chunk also has a size limit so
+// that appending it never holds the window up for long.
+constexpr qint64 kHandOverMs = 100;
+constexpr std::size_t kMostFoundRows = 4096;
 
 // A batch does not yield, so the bar and the grid are painted by hand. Painting more often
 // than this looks no different and would make a 100,000-row batch spend its time painting.
@@ -57,6 +66,8 @@ void Form1::ConnectCommands() {
     // Each list command changes the store; the grid's cursor then shows where the store's is.
     const auto listCommand = [this](auto command) {
         return [this, command](auto... index) {
+            if (m_busy)
+                return;
             m_storeChanging = true;
             command(index...);
             m_storeChanging = false;
@@ -83,6 +94,66 @@ void Form1::ConnectCommands() {
     connect(this, &Form1::moveRequested, this, &Form1::RunMove);
 }
 
+void Form1::BeginWork() {
+    m_busy = true;
+    m_stopBatch = false;
+    m_cancel->show();
+    m_cancel->raise();
+}
+
+bool Form1::EndWork() {
+    m_cancel->hide();
+    m_busy = false;
+    m_stopBatch = false;
+    if (!std::exchange(m_closeAfterBatch, false))
+        return false;
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    return true;
+}
+
+void Form1::AppendFound(std::vector<ListStore::Row> rows, const std::vector<FileIdentity>& ids) {
+    m_storeChanging = true;
+    m_found += m_store.AppendFileRows(std::move(rows), ids);
+    // The count shows how many have been found so far.
+    m_store.UpdateFileCount();
+    m_storeChanging = false;
+}
+
+FileAddReport Form1::AddFiles(const std::function<FileAddReport(const FileAddHooks&)>& add) {
+    BeginWork();
+    m_found = 0;
+    FileAddReport report;
+    m_work.Run([&] {
+        std::vector<ListStore::Row> rows;
+        std::vector<FileIdentity> ids;
+        HandOverPace pace(kMostFoundRows, kHandOverMs);
+        const auto handOver = [&] {
+            m_work.HandOver([this, rows = std::move(rows), ids = std::move(ids)]() mutable {
+                AppendFound(std::move(rows), ids);
+            });
+            rows.clear();
+            ids.clear();
+            pace.HandedOver();
+        };
+        FileAddHooks hooks;
+        hooks.row = [&](ListStore::Row row, const FileIdentity& id) {
+            rows.push_back(std::move(row));
+            ids.push_back(id);
+            if (pace.Due(rows.size(), m_work.Handing()))
+                handOver();
+        };
+        hooks.stop = [this] { return m_stopBatch.load(); };
+        report = add(hooks);
+        handOver();
+    });
+    report.added = m_found;
+    m_store.UpdateFileCount();
+    ShowStoreCursor();
+    if (EndWork())
+        report.skipped.clear();
+    return report;
+}
+
 void Form1::AddDroppedPaths(const QStringList& paths) {
     if (m_busy)
         return;
@@ -90,13 +161,9 @@ void Form1::AddDroppedPaths(const QStringList& paths) {
     list.reserve(static_cast<std::size_t>(paths.size()));
     for (const QString& p : paths)
         list.push_back(FromQt(p));
-    m_storeChanging = true;
-    // Single files enter the store one row at a time; the view takes them in chunks.
-    m_model->BeginBulkAppend();
-    FileAddReport report = DropPaths(m_fs, m_store, m_search, list);
-    m_model->EndBulkAppend();
-    m_storeChanging = false;
-    ShowStoreCursor();
+    FileAddReport report = AddFiles([this, &list](const FileAddHooks& hooks) {
+        return DropPaths(m_fs, m_store, m_search, list, hooks);
+    });
     if (report.skipped.empty())
         return;
     // Told once the drop has returned: a dialog inside the drop would hold the file manager
@@ -107,13 +174,13 @@ void Form1::AddDroppedPaths(const QStringList& paths) {
 
 FileAddReport Form1::SearchFolder(const QString& folder, const QString& extensionFilter,
                                   bool includeSubfolders) {
-    m_storeChanging = true;
-    FileAddReport report =
-        m_search.SearchMP3Files(FromQt(folder), FromQt(extensionFilter), includeSubfolders);
-    m_store.UpdateFileCount();
-    m_storeChanging = false;
-    ShowStoreCursor();
-    return report;
+    if (m_busy)
+        return {};
+    const std::string start = FromQt(folder);
+    const std::string filter = FromQt(extensionFilter);
+    return AddFiles([&](const FileAddHooks& hooks) {
+        return m_search.SearchMP3Files(start, filter, includeSubfolders, hooks);
+    });
 }
 
 void Form1::TellSkipped(const FileAddReport& report) {
@@ -157,7 +224,7 @@ void Form1::RunBatch(BatchKind kind, Batch&& batch) {
         return AskCreateFolder(ToQt(prompt), ToQt(title)) ? FolderAnswer::kOk
                                                           : FolderAnswer::kCancel;
     };
-    callbacks.stopRequested = [this] { return m_stopBatch; };
+    callbacks.stopRequested = [this] { return m_stopBatch.load(); };
     // Called before the row's Path could change: it still names the file that stayed.
     // A blank tag or a Cancel is the user's own choice and shows only as the row's mark.
     callbacks.rowRefused = [this, &refused](int row, const Error& error) {
