@@ -39,10 +39,9 @@ class TabControl;
 /// holds its index in the property "index".
 ///
 /// Every command is announced as a signal (list commands, drops, the batches) and then run
-/// through the core. A drop and the folder search work on a thread of their own while the
-/// window keeps painting and answering, and return when done; the list is written on the
-/// window's thread only. The batches run on the window's thread to their end. One command runs
-/// at a time. The naming engine's text
+/// through the core. The long ones (a drop, the folder search, the batches) work on a thread of
+/// their own while the window keeps painting and answering, and return when done; the list is
+/// written on the window's thread only. One command runs at a time. The naming engine's text
 /// work comes in through `NamingHooks`, which start as the core's own functions.
 class Form1 final : public QWidget {
     Q_OBJECT
@@ -89,8 +88,7 @@ class Form1 final : public QWidget {
     /// The naming engine's own text operations.
     static NamingHooks CoreNamingHooks();
 
-    /// Batch feedback: ProgressBar1 covers the count while a batch runs. Each step repaints at
-    /// once without handing input to the window, since the batch does not yield.
+    /// Batch feedback: ProgressBar1 covers the count while a batch runs.
     void BeginProgress(int maximum);
     void AdvanceProgress();
     void EndProgress();

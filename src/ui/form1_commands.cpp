@@ -1,8 +1,6 @@
 // Form1's commands: the popup menu and the Delete key, drops, the folder search and the rename
-// and move batches. Drops and the search work on a thread of their own, the list is written
-// here; the batches run on the window's thread to their end.
+// and move batches. The last four work on a thread of their own; the list is written here.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QItemSelectionModel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -28,10 +26,14 @@ namespace {
 // that appending it never holds the window up for long.
 constexpr qint64 kHandOverMs = 100;
 constexpr std::size_t kMostFoundRows = 4096;
+constexpr std::size_t kMostOutcomes = 1024;
 
-// A batch does not yield, so the bar and the grid are painted by hand. Painting more often
-// than this looks no different and would make a 100,000-row batch spend its time painting.
-constexpr qint64 kPaintIntervalMs = 30;
+// A row a batch has finished, as the batch's own copy of the list has it.
+struct RowOutcome {
+    int row;
+    ListStore::Row cells;
+    FileIdentity id;
+};
 
 }  // namespace
 
@@ -194,67 +196,98 @@ template <class Batch>
 void Form1::RunBatch(BatchKind kind, Batch&& batch) {
     if (m_busy)
         return;
-    m_busy = true;
-    m_stopBatch = false;
+    BeginWork();
+    const Settings settings = BuildSettings();
     std::vector<RefusedFile> refused;
-    QElapsedTimer sincePaint;
-    sincePaint.start();
-    BatchCallbacks callbacks;
-    callbacks.progressVisible = [this](bool visible) {
-        if (visible)
-            BeginProgress(1);
-        else
-            EndProgress();
-    };
-    callbacks.progressMaximum = [this](int maximum) {
-        m_progress->setMaximum(std::max(maximum, 1));
-    };
-    callbacks.progressValue = [this, &sincePaint](int value) {
-        m_progress->setValue(std::min(value, m_progress->maximum()));
-        // The rows written so far and the bar, painted now: the batch hands no events to the
-        // window, input included, until it ends.
-        const bool last = value >= m_progress->maximum() - 1;
-        if (value == 0 || last || sincePaint.elapsed() >= kPaintIntervalMs) {
-            m_table->viewport()->repaint();
-            m_progress->repaint();
-            sincePaint.restart();
-        }
-    };
-    callbacks.askCreateFolder = [this](const std::string& prompt, const std::string& title) {
-        return AskCreateFolder(ToQt(prompt), ToQt(title)) ? FolderAnswer::kOk
-                                                          : FolderAnswer::kCancel;
-    };
-    callbacks.stopRequested = [this] { return m_stopBatch.load(); };
-    // Called before the row's Path could change: it still names the file that stayed.
-    // A blank tag or a Cancel is the user's own choice and shows only as the row's mark.
-    callbacks.rowRefused = [this, &refused](int row, const Error& error) {
-        if (error.kind == ErrorKind::kBlankTag || error.kind == ErrorKind::kCancelled)
-            return;
-        refused.push_back({m_store.Cell(row, ListStore::kPath), error});
-    };
-    batch(BuildSettings(), callbacks);
-    m_busy = false;
-    m_stopBatch = false;
-    if (std::exchange(m_closeAfterBatch, false)) {
-        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    // The batch works on a copy of the list of its own and hands each finished row back; the
+    // list the window shows is written here only. The worker makes the copy, which takes a
+    // while for a long list: nothing writes the list until the first row comes back, the
+    // cursor and selection included, which follow the grid again afterwards.
+    m_storeChanging = true;
+    m_work.Run([&] {
+        ListStore copy = m_store;
+        copy.SetObserver(nullptr);
+        std::vector<RowOutcome> done;
+        HandOverPace pace(kMostOutcomes, kHandOverMs);
+        int value = 0;
+        const auto handOver = [&] {
+            m_work.HandOver([this, done = std::move(done), value]() mutable {
+                for (RowOutcome& outcome : done) {
+                    for (int c = 0; c < ListStore::kColumnCount; ++c) {
+                        std::string& cell = outcome.cells[static_cast<std::size_t>(c)];
+                        if (m_store.Cell(outcome.row, c) != cell)
+                            m_store.SetCell(outcome.row, c, std::move(cell));
+                    }
+                    if (!(m_store.Identity(outcome.row) == outcome.id))
+                        m_store.SetIdentity(outcome.row, outcome.id);
+                }
+                m_progress->setValue(std::min(value, m_progress->maximum()));
+            });
+            done.clear();
+            pace.HandedOver();
+        };
+        BatchCallbacks callbacks;
+        callbacks.progressVisible = [&](bool visible) {
+            if (!visible)
+                handOver();
+            m_work.Post([this, visible] {
+                if (visible)
+                    BeginProgress(1);
+                else
+                    EndProgress();
+            });
+        };
+        callbacks.progressMaximum = [&](int maximum) {
+            m_work.Post([this, maximum] { m_progress->setMaximum(std::max(maximum, 1)); });
+        };
+        callbacks.rowFinished = [&](int row) {
+            done.push_back({row, copy.RowAt(row), copy.Identity(row)});
+        };
+        callbacks.progressValue = [&](int v) {
+            value = v;
+            if (pace.Due(done.size(), m_work.Handing()))
+                handOver();
+        };
+        callbacks.askCreateFolder = [&](const std::string& prompt, const std::string& title) {
+            // The rows done so far are shown before the question.
+            handOver();
+            return m_work.Ask<FolderAnswer>(
+                [this, prompt, title] {
+                    return AskCreateFolder(ToQt(prompt), ToQt(title)) ? FolderAnswer::kOk
+                                                                      : FolderAnswer::kCancel;
+                },
+                FolderAnswer::kCancel);
+        };
+        callbacks.stopRequested = [this] { return m_stopBatch.load(); };
+        // Called before the row's Path could change: it still names the file that stayed.
+        // A blank tag or a Cancel is the user's own choice and shows only as the row's mark.
+        callbacks.rowRefused = [&](int row, const Error& error) {
+            if (error.kind == ErrorKind::kBlankTag || error.kind == ErrorKind::kCancelled)
+                return;
+            refused.push_back({copy.Cell(row, ListStore::kPath), error});
+        };
+        batch(copy, settings, callbacks);
+    });
+    m_storeChanging = false;
+    MirrorSelectionIntoStore();
+    if (EndWork() || refused.empty())
         return;
-    }
-    if (!refused.empty()) {
-        RefusedFilesDialog dialog(kind, refused, this);
-        dialog.exec();
-    }
+    RefusedFilesDialog dialog(kind, refused, this);
+    dialog.exec();
 }
 
 void Form1::RunRename() {
-    RunBatch(BatchKind::kRename, [this](const Settings& settings, const BatchCallbacks& callbacks) {
-        RunRenameBatch(m_store, settings, m_fs, callbacks);
-    });
+    RunBatch(BatchKind::kRename,
+             [this](ListStore& rows, const Settings& settings, const BatchCallbacks& callbacks) {
+                 RunRenameBatch(rows, settings, m_fs, callbacks);
+             });
 }
 
 void Form1::RunMove() {
-    RunBatch(BatchKind::kMove, [this](const Settings& settings, const BatchCallbacks& callbacks) {
-        RunMoveBatch(m_store, settings, m_fs, callbacks);
-    });
+    RunBatch(BatchKind::kMove,
+             [this](ListStore& rows, const Settings& settings, const BatchCallbacks& callbacks) {
+                 RunMoveBatch(rows, settings, m_fs, callbacks);
+             });
 }
 
 void Form1::MirrorSelectionIntoStore() {

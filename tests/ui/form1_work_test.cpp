@@ -100,6 +100,8 @@ class Form1WorkTest : public QObject {
   private slots:
     void searchOfManyFilesKeepsTheWindowAnswering_data();
     void searchOfManyFilesKeepsTheWindowAnswering();
+    void batchStopsBetweenTwoFiles_data();
+    void batchStopsBetweenTwoFiles();
 };
 
 void Form1WorkTest::searchOfManyFilesKeepsTheWindowAnswering_data() {
@@ -151,6 +153,99 @@ void Form1WorkTest::searchOfManyFilesKeepsTheWindowAnswering() {
     }
     QVERIFY(!window.Busy());
     QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("CancelBtn"))->isVisible());
+}
+
+void Form1WorkTest::batchStopsBetweenTwoFiles_data() {
+    QTest::addColumn<bool>("move");
+    QTest::addColumn<QString>("stopBy");
+    QTest::newRow("rename, Cancel") << false << "cancel";
+    QTest::newRow("move, Cancel") << true << "cancel";
+    QTest::newRow("rename, Esc") << false << "esc";
+    QTest::newRow("move, closing the window") << true << "close";
+}
+
+void Form1WorkTest::batchStopsBetweenTwoFiles() {
+    QFETCH(bool, move);
+    QFETCH(QString, stopBy);
+    using namespace tagwright::test;
+    constexpr int kFiles = 40;
+    constexpr int kHeldAt = 19;  // the batch stops after this file, the 20th
+    TempDir dir;
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string title = Numbered("T", i, 2);
+        dir.Write(
+            "in/" + Numbered("s", i, 2),
+            Cat({Audio(256),
+                 Id3v1Trailer({B(title.substr(0, 3)), B("Art"), B("Alb"), B("2001"), {}, 1, 0})}));
+    }
+    const std::string storage = dir.MakeFolder("music") + "/";
+    FaultFileSystem faults;
+    Gate gate(faults, move ? FsOp::kMoveFile : FsOp::kRenameFile, Numbered("/s", kHeldAt, 2));
+    Form1 window(faults);
+    window.show();
+    tagwright::Settings settings;
+    settings.MP3SaveFolderTxt = storage;
+    settings.FolderYN = false;
+    window.LoadSettings(settings);
+    window.AddDroppedPaths({ToQt(dir / "in")});
+    ListStore& store = window.store();
+    QCOMPARE(store.RowCount() - 1, kFiles);
+
+    bool refusedWhileBusy = true;
+    WhenHeld held(gate, [&] {
+        // A second command while the batch runs is refused.
+        for (QAction* action : window.popupMenu()->findChildren<QAction*>()) {
+            if (action->objectName() == QStringLiteral("mnuDelAll"))
+                action->trigger();
+        }
+        window.AddDroppedPaths({ToQt(dir / "in")});
+        refusedWhileBusy = window.Busy() && store.RowCount() - 1 == kFiles;
+        if (stopBy == QStringLiteral("cancel"))
+            QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("CancelBtn")),
+                              Qt::LeftButton);
+        else if (stopBy == QStringLiteral("esc"))
+            QTest::keyClick(&window, Qt::Key_Escape);
+        else
+            window.close();
+    });
+    EventGaps gaps;
+    if (move)
+        window.RunMove();
+    else
+        window.RunRename();
+    const qint64 longest = gaps.Longest();
+
+    QVERIFY(held.Done());
+    QVERIFY(refusedWhileBusy);
+    QVERIFY2(longest <= 100, qPrintable(QString::number(longest)));
+    const int mark = move ? ListStore::kM : ListStore::kR;
+    std::set<std::string> listed;
+    for (int r = 1; r <= kFiles; ++r) {
+        const std::string& path = store.Cell(r, ListStore::kPath);
+        listed.insert(path);
+        const std::string original = dir / ("in/" + Numbered("s", r - 1, 2));
+        if (r > kHeldAt + 1) {
+            QCOMPARE(store.Cell(r, mark), std::string());
+            QCOMPARE(store.Cell(r, ListStore::kNewName), std::string());
+            QCOMPARE(path, original);
+            continue;
+        }
+        QCOMPARE(store.Cell(r, mark), std::string(ListStore::kDone));
+        const std::string expected = move ? storage + "Art/Alb/" + Numbered("s", r - 1, 2)
+                                          : dir / ("in/" + Numbered("T", r - 1, 2));
+        QCOMPARE(path, expected);
+    }
+    // The files on disk are the files the rows name.
+    std::set<std::string> onDisk;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+        if (entry.is_regular_file())
+            onDisk.insert(entry.path().string());
+    }
+    QCOMPARE(onDisk, listed);
+    if (stopBy == QStringLiteral("close"))
+        QTRY_VERIFY(!window.isVisible());
+    else
+        QVERIFY(window.isVisible());
 }
 
 QTEST_MAIN(Form1WorkTest)
