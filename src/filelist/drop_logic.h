@@ -16,8 +16,9 @@ namespace tagwright {
 /// looked up (a locked file) is skipped and noted in the report; rows added before it stay,
 /// and no row is ever
 /// left half filled. Refreshes the count once at the end, also when nothing was added.
-/// `paths` is empty when the drop carried no file paths.
+/// `paths` is empty when the drop carried no file paths. With `hooks.row` set the rows go there
+/// and the store, count included, is left alone; `hooks.stop` ends the drop between two files.
 FileAddReport DropPaths(FileSystem& fs, ListStore& store, GetSearchMP3Module& search,
-                        const std::vector<std::string>& paths);
+                        const std::vector<std::string>& paths, const FileAddHooks& hooks = {});
 
 }  // namespace tagwright

@@ -81,12 +81,13 @@ std::optional<std::string> TagProbe::KindText(const std::string& path, FileAddRe
 
 void WalkFolders(FileSystem& fs, const std::string& start, bool includeSubfolders,
                  FileAddReport& report, std::vector<std::string>* folderList,
-                 const std::function<void(FolderListing&)>& visit) {
+                 const std::function<void(FolderListing&)>& visit,
+                 const std::function<bool()>& stop) {
     // Children are pushed in reverse so that they come off the stack in listing order, which
     // makes the visit order parent first, then each child's whole branch in turn.
     std::vector<std::string> stack{start};
     bool first = true;
-    while (!stack.empty()) {
+    while (!stack.empty() && !(stop && stop())) {
         std::string folder = std::move(stack.back());
         stack.pop_back();
         auto listed = fs.ListFolder(folder);
@@ -116,7 +117,8 @@ void WalkFolders(FileSystem& fs, const std::string& start, bool includeSubfolder
 
 FileAddReport GetSearchMP3Module::SearchMP3Files(const std::string& folder,
                                                  const std::string& extensionFilter,
-                                                 bool includeSubfolders) {
+                                                 bool includeSubfolders,
+                                                 const FileAddHooks& hooks) {
     FileAddReport report;
     m_folders.clear();
     TagProbe probe(m_fs);
@@ -128,8 +130,10 @@ FileAddReport GetSearchMP3Module::SearchMP3Files(const std::string& folder,
         ids.clear();
     };
 
-    WalkFolders(m_fs, folder, includeSubfolders, report, &m_folders, [&](FolderListing& listing) {
+    const auto visit = [&](FolderListing& listing) {
         for (DirEntry& file : listing.files) {
+            if (hooks.Stopped())
+                return;
             const bool mp3 = HasMp3Extension(file.name);
             // By extension the probe cannot change the outcome for other files; leave them be.
             if (!mp3 && !extensionFilter.empty())
@@ -141,16 +145,23 @@ FileAddReport GetSearchMP3Module::SearchMP3Files(const std::string& folder,
             auto id = m_fs.IdentifyFile(file.path);
             if (!id.ok())
                 continue;
-            ids.push_back(*id);
-            ListStore::Row& row = pending.emplace_back();
+            ListStore::Row row;
             row[ListStore::kFileName] = std::move(file.name);
             row[ListStore::kTagType] = std::move(*kind);
             row[ListStore::kPath] = std::move(file.path);
+            if (hooks.row) {
+                hooks.row(std::move(row), *id);
+                continue;
+            }
+            ids.push_back(*id);
+            pending.push_back(std::move(row));
             if (pending.size() >= kRowChunk)
                 flush();
         }
-    });
-    flush();
+    };
+    WalkFolders(m_fs, folder, includeSubfolders, report, &m_folders, visit, hooks.stop);
+    if (!hooks.row)
+        flush();
     return report;
 }
 

@@ -39,6 +39,17 @@ struct FileAddReport {
     void Merge(FileAddReport other);
 };
 
+/// What lets a search or a drop run away from the list's thread. With `row` set, each row found
+/// is handed to it, in list order, and the store is not touched at all (its count included);
+/// the one who receives the rows appends them. `stop`, asked between two files, ends the work
+/// there: what was found so far stays found.
+struct FileAddHooks {
+    std::function<void(ListStore::Row row, const FileIdentity& id)> row;
+    std::function<bool()> stop;
+
+    bool Stopped() const { return stop && stop(); }
+};
+
 /// The tag probe of one search or one drop: a single reader, made for the first file that
 /// needs it, serves every file.
 class TagProbe {
@@ -61,10 +72,12 @@ class TagProbe {
 /// never enters a link to a folder. A folder that cannot be listed is noted in `report` and
 /// its branch skipped. Every folder met, listed or not, is appended to `folderList` when given.
 /// Entries a listing could not tell the kind of are noted in `report` too. `visit` receives
-/// each listed folder's listing, its entries in name order, which it may take apart.
+/// each listed folder's listing, its entries in name order, which it may take apart. A `stop`
+/// that turns true ends the walk before the next folder.
 void WalkFolders(FileSystem& fs, const std::string& start, bool includeSubfolders,
                  FileAddReport& report, std::vector<std::string>* folderList,
-                 const std::function<void(FolderListing&)>& visit);
+                 const std::function<void(FolderListing&)>& visit,
+                 const std::function<bool()>& stop = {});
 
 /// The folder search. Holds the folder list of the last search, which each search rewrites
 /// from entry 0 (the start folder exactly as given).
@@ -76,9 +89,10 @@ class GetSearchMP3Module {
     /// to the list, folder by folder in the folder list's order, each folder's files in name
     /// order. A file is taken when its extension is "mp3" in any letter case,
     /// or, when `extensionFilter` is empty, also when its tag probe finds any tag. Does not
-    /// refresh the count: the caller runs UpdateFileCount.
+    /// refresh the count: the caller runs UpdateFileCount. `hooks` may take the rows instead
+    /// of the store, and stop the search early.
     FileAddReport SearchMP3Files(const std::string& folder, const std::string& extensionFilter,
-                                 bool includeSubfolders);
+                                 bool includeSubfolders, const FileAddHooks& hooks = {});
 
     /// Appends every folder below `folder` to `folderList`, depth first, parent before
     /// children. False when `folder` itself cannot be listed; unreadable folders below it are

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <set>
 #include <string>
@@ -135,7 +136,9 @@ class ListStore {
         Row cells;
         FileIdentity id;
     };
-    std::vector<Entry> m_rows;
+    // A deque: a list growing by a search's chunks never moves all its rows to a new block at
+    // once, which at 100,000 rows would hold up the window that appends them.
+    std::deque<Entry> m_rows;
     std::multiset<FileIdentity> m_listed;
     std::array<int, kColumnCount> m_widths{};
     std::array<int, kColumnCount> m_alignments{};

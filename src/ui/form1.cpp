@@ -18,6 +18,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTableView>
 #include <QUrl>
 
@@ -110,6 +111,13 @@ void Form1::BuildListTab(QWidget* page) {
     m_progress->setTextVisible(false);
     SetTwipsGeometry(m_progress, 30, 0, 5265, 165);
     m_progress->hide();
+
+    // Stops a drop, search or batch between two files, as Esc does; shown only while one runs.
+    m_cancel = new QPushButton(QStringLiteral("キャンセル"), m_frame5);
+    m_cancel->setObjectName(QStringLiteral("CancelBtn"));
+    SetTwipsGeometry(m_cancel, 1710, 450, 1200, 375);
+    m_cancel->hide();
+    connect(m_cancel, &QPushButton::clicked, this, &Form1::StopBatch);
 
     auto* command4 =
         new PictureButton(QStringLiteral("Search"), QStringLiteral("search"), m_frame5);
@@ -262,6 +270,13 @@ void Form1::AdvanceProgress() {
 
 void Form1::EndProgress() {
     m_progress->hide();
+
+    // Stops a drop, search or batch between two files, as Esc does; shown only while one runs.
+    m_cancel = new QPushButton(QStringLiteral("キャンセル"), m_frame5);
+    m_cancel->setObjectName(QStringLiteral("CancelBtn"));
+    SetTwipsGeometry(m_cancel, 1710, 450, 1200, 375);
+    m_cancel->hide();
+    connect(m_cancel, &QPushButton::clicked, this, &Form1::StopBatch);
     for (QWidget* count : m_frame5->findChildren<QLabel*>())
         count->show();
 }
@@ -318,10 +333,15 @@ DirSelectForm& Form1::dirSelectForm() {
 }
 
 void Form1::ShowSearchForm() {
+    if (m_busy)
+        return;
     searchForm().exec();
 }
 
 void Form1::ShowDirSelectForm() {
+    // Its folder lists read the file system the running work is using.
+    if (m_busy)
+        return;
     // Read afresh each time: a move may have made folders since the list was last read.
     dirSelectForm().lists().OpenAfresh(m_mp3SaveFolderTxt->text());
     dirSelectForm().exec();
@@ -362,7 +382,6 @@ void Form1::resizeEvent(QResizeEvent* event) {
 }
 
 void Form1::keyPressEvent(QKeyEvent* event) {
-    // Only the folder question lets input in while a batch runs.
     if (event->key() == Qt::Key_Escape && m_busy) {
         StopBatch();
         return;
@@ -373,7 +392,7 @@ void Form1::keyPressEvent(QKeyEvent* event) {
 void Form1::closeEvent(QCloseEvent* event) {
     if (m_busy) {
         // The file in hand is finished first, so that every row tells the truth; the window
-        // closes as soon as the batch has stopped.
+        // closes as soon as the work has stopped.
         m_closeAfterBatch = true;
         StopBatch();
         event->ignore();

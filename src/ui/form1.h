@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 #include "fileops/batch_callbacks.h"
 #include "naming/settings.h"
 #include "platform/file_system.h"
+#include "ui/background_work.h"
 #include "ui/skipped_entries_dialog.h"
 
 class QCheckBox;
@@ -39,8 +41,10 @@ class TabControl;
 /// holds its index in the property "index".
 ///
 /// Every command is announced as a signal (list commands, drops, the batches) and then run
-/// through the core on the window's thread, to its end. The naming engine's text work comes in
-/// through `NamingHooks`, which start as the core's own functions.
+/// through the core. The long ones (a drop, the folder search, the batches) work on a thread of
+/// their own while the window keeps painting and answering, and return when done; the list is
+/// written on the window's thread only. One command runs at a time. The naming engine's text
+/// work comes in through `NamingHooks`, which start as the core's own functions.
 class Form1 final : public QWidget {
     Q_OBJECT
 
@@ -86,8 +90,7 @@ class Form1 final : public QWidget {
     /// The naming engine's own text operations.
     static NamingHooks CoreNamingHooks();
 
-    /// Batch feedback: ProgressBar1 covers the count while a batch runs. Each step repaints at
-    /// once without handing input to the window, since the batch does not yield.
+    /// Batch feedback: ProgressBar1 covers the count while a batch runs.
     void BeginProgress(int maximum);
     void AdvanceProgress();
     void EndProgress();
@@ -95,8 +98,11 @@ class Form1 final : public QWidget {
     /// under `title`; true when the user answered OK. While it is up the main window takes no
     /// input but Esc and its close button, which stop the running batch (and answer Cancel).
     bool AskCreateFolder(const QString& prompt, const QString& title);
-    /// Ends the running batch after the file it is working on; nothing when none runs.
+    /// Ends the running drop, search or batch after the file it is working on (as Esc and the
+    /// Cancel button do); nothing when none runs.
     void StopBatch();
+    /// A drop, a search or a batch is running: other commands are refused until it ends.
+    bool Busy() const { return m_busy; }
 
     /// The commands themselves, as the signals above run them.
     void AddDroppedPaths(const QStringList& paths);
@@ -187,16 +193,21 @@ class Form1 final : public QWidget {
     void TellSkipped(const FileAddReport& report);
     template <class Batch>
     void RunBatch(BatchKind kind, Batch&& batch);
-    // The bar's three callbacks, painting at most every few milliseconds by `sincePaint`.
-    void SetProgressCallbacks(BatchCallbacks& callbacks, QElapsedTimer& sincePaint);
+    // Runs a drop or a search off this thread, appending the rows it finds as they come.
+    FileAddReport AddFiles(const std::function<FileAddReport(const FileAddHooks&)>& add);
+    void AppendFound(std::vector<ListStore::Row> rows, const std::vector<FileIdentity>& ids);
+    // Around every long command; EndWork is true when the window is to close now.
+    void BeginWork();
+    bool EndWork();
 
     FileSystem& m_fs;
     ListStore m_store;
     GetSearchMP3Module m_search{m_fs, m_store};
-    // A batch is running; a second one, or a drop, waits for it to end.
+    // A drop, search or batch is running; any other command is refused until it ends.
     bool m_busy = false;
-    // The user asked the running batch to stop, and perhaps the window to close once it has.
-    bool m_stopBatch = false;
+    // The user asked the running work to stop (read by the worker between two files), and
+    // perhaps the window to close once it has.
+    std::atomic<bool> m_stopBatch{false};
     bool m_closeAfterBatch = false;
     // The folder question while it is up.
     QPointer<QMessageBox> m_question;
@@ -213,6 +224,9 @@ class Form1 final : public QWidget {
     bool m_storeChanging = false;
     // What the last search skipped, told once its dialog has closed.
     FileAddReport m_searchReport;
+    BackgroundWork m_work{this};
+    // Rows the running drop or search has put in the list.
+    int m_found = 0;
     ListTableModel* m_model = nullptr;
     TabControl* m_tabs = nullptr;
     QTableView* m_table = nullptr;
@@ -221,6 +235,7 @@ class Form1 final : public QWidget {
     QWidget* m_frame5 = nullptr;
     QLabel* m_fileCountLabel = nullptr;
     QProgressBar* m_progress = nullptr;
+    QPushButton* m_cancel = nullptr;
     QLabel* m_label5 = nullptr;
     QMenu* m_mnuA = nullptr;
 

@@ -1,8 +1,10 @@
 // Form1's commands: the popup menu and the Delete key, drops, the folder search and the rename
-// and move batches, each run through the core on the window's thread to its end.
+// and move batches. The last four work on a thread of their own; the list is written here.
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QItemSelectionModel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTableView>
 
 #include "filelist/drop_logic.h"
@@ -22,9 +24,21 @@ namespace tagwright {
 
 namespace {
 
-// A batch does not yield, so the bar and the grid are painted by hand. Painting more often
-// than this looks no different and would make a 100,000-row batch spend its time painting.
+// How often a worker hands its results to the window. More often looks no different and would
+// make a 100,000-row search spend its time updating the view; a chunk also has a size limit so
+// that appending it never holds the window up for long.
+constexpr qint64 kHandOverMs = 100;
+// How often a preview moves the bar on.
 constexpr qint64 kPaintIntervalMs = 30;
+constexpr std::size_t kMostFoundRows = 4096;
+constexpr std::size_t kMostOutcomes = 1024;
+
+// A row a batch has finished, as the batch's own copy of the list has it.
+struct RowOutcome {
+    int row;
+    ListStore::Row cells;
+    FileIdentity id;
+};
 
 }  // namespace
 
@@ -59,6 +73,8 @@ void Form1::ConnectCommands() {
     // Each list command changes the store; the grid's cursor then shows where the store's is.
     const auto listCommand = [this](auto command) {
         return [this, command](auto... index) {
+            if (m_busy)
+                return;
             m_storeChanging = true;
             command(index...);
             m_storeChanging = false;
@@ -87,6 +103,66 @@ void Form1::ConnectCommands() {
     connect(this, &Form1::moveRequested, this, &Form1::RunMove);
 }
 
+void Form1::BeginWork() {
+    m_busy = true;
+    m_stopBatch = false;
+    m_cancel->show();
+    m_cancel->raise();
+}
+
+bool Form1::EndWork() {
+    m_cancel->hide();
+    m_busy = false;
+    m_stopBatch = false;
+    if (!std::exchange(m_closeAfterBatch, false))
+        return false;
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    return true;
+}
+
+void Form1::AppendFound(std::vector<ListStore::Row> rows, const std::vector<FileIdentity>& ids) {
+    m_storeChanging = true;
+    m_found += m_store.AppendFileRows(std::move(rows), ids);
+    // The count shows how many have been found so far.
+    m_store.UpdateFileCount();
+    m_storeChanging = false;
+}
+
+FileAddReport Form1::AddFiles(const std::function<FileAddReport(const FileAddHooks&)>& add) {
+    BeginWork();
+    m_found = 0;
+    FileAddReport report;
+    m_work.Run([&] {
+        std::vector<ListStore::Row> rows;
+        std::vector<FileIdentity> ids;
+        HandOverPace pace(kMostFoundRows, kHandOverMs);
+        const auto handOver = [&] {
+            m_work.HandOver([this, rows = std::move(rows), ids = std::move(ids)]() mutable {
+                AppendFound(std::move(rows), ids);
+            });
+            rows.clear();
+            ids.clear();
+            pace.HandedOver();
+        };
+        FileAddHooks hooks;
+        hooks.row = [&](ListStore::Row row, const FileIdentity& id) {
+            rows.push_back(std::move(row));
+            ids.push_back(id);
+            if (pace.Due(rows.size(), m_work.Handing()))
+                handOver();
+        };
+        hooks.stop = [this] { return m_stopBatch.load(); };
+        report = add(hooks);
+        handOver();
+    });
+    report.added = m_found;
+    m_store.UpdateFileCount();
+    ShowStoreCursor();
+    if (EndWork())
+        report.skipped.clear();
+    return report;
+}
+
 void Form1::AddDroppedPaths(const QStringList& paths) {
     if (m_busy)
         return;
@@ -94,13 +170,9 @@ void Form1::AddDroppedPaths(const QStringList& paths) {
     list.reserve(static_cast<std::size_t>(paths.size()));
     for (const QString& p : paths)
         list.push_back(FromQt(p));
-    m_storeChanging = true;
-    // Single files enter the store one row at a time; the view takes them in chunks.
-    m_model->BeginBulkAppend();
-    FileAddReport report = DropPaths(m_fs, m_store, m_search, list);
-    m_model->EndBulkAppend();
-    m_storeChanging = false;
-    ShowStoreCursor();
+    FileAddReport report = AddFiles([this, &list](const FileAddHooks& hooks) {
+        return DropPaths(m_fs, m_store, m_search, list, hooks);
+    });
     if (report.skipped.empty())
         return;
     // Told once the drop has returned: a dialog inside the drop would hold the file manager
@@ -111,13 +183,13 @@ void Form1::AddDroppedPaths(const QStringList& paths) {
 
 FileAddReport Form1::SearchFolder(const QString& folder, const QString& extensionFilter,
                                   bool includeSubfolders) {
-    m_storeChanging = true;
-    FileAddReport report =
-        m_search.SearchMP3Files(FromQt(folder), FromQt(extensionFilter), includeSubfolders);
-    m_store.UpdateFileCount();
-    m_storeChanging = false;
-    ShowStoreCursor();
-    return report;
+    if (m_busy)
+        return {};
+    const std::string start = FromQt(folder);
+    const std::string filter = FromQt(extensionFilter);
+    return AddFiles([&](const FileAddHooks& hooks) {
+        return m_search.SearchMP3Files(start, filter, includeSubfolders, hooks);
+    });
 }
 
 void Form1::TellSkipped(const FileAddReport& report) {
@@ -127,95 +199,142 @@ void Form1::TellSkipped(const FileAddReport& report) {
     dialog.exec();
 }
 
-void Form1::SetProgressCallbacks(BatchCallbacks& callbacks, QElapsedTimer& sincePaint) {
-    sincePaint.start();
-    callbacks.progressVisible = [this](bool visible) {
-        if (visible)
-            BeginProgress(1);
-        else
-            EndProgress();
-    };
-    callbacks.progressMaximum = [this](int maximum) {
-        m_progress->setMaximum(std::max(maximum, 1));
-    };
-    callbacks.progressValue = [this, &sincePaint](int value) {
-        m_progress->setValue(std::min(value, m_progress->maximum()));
-        // The rows written so far and the bar, painted now: the batch hands no events to the
-        // window, input included, until it ends.
-        const bool last = value >= m_progress->maximum() - 1;
-        if (value == 0 || last || sincePaint.elapsed() >= kPaintIntervalMs) {
-            m_table->viewport()->repaint();
-            m_progress->repaint();
-            sincePaint.restart();
-        }
-    };
-}
-
 template <class Batch>
 void Form1::RunBatch(BatchKind kind, Batch&& batch) {
     if (m_busy)
         return;
-    m_busy = true;
-    m_stopBatch = false;
+    BeginWork();
+    const Settings settings = BuildSettings();
     std::vector<RefusedFile> refused;
-    QElapsedTimer sincePaint;
-    BatchCallbacks callbacks;
-    SetProgressCallbacks(callbacks, sincePaint);
-    callbacks.askCreateFolder = [this](const std::string& prompt, const std::string& title) {
-        return AskCreateFolder(ToQt(prompt), ToQt(title)) ? FolderAnswer::kOk
-                                                          : FolderAnswer::kCancel;
-    };
-    callbacks.stopRequested = [this] { return m_stopBatch; };
-    // Called before the row's Path could change: it still names the file that stayed.
-    // A blank tag or a Cancel is the user's own choice and shows only as the row's mark.
-    callbacks.rowRefused = [this, &refused](int row, const Error& error) {
-        if (error.kind == ErrorKind::kBlankTag || error.kind == ErrorKind::kCancelled)
-            return;
-        refused.push_back({m_store.Cell(row, ListStore::kPath), error});
-    };
-    batch(BuildSettings(), callbacks);
-    m_busy = false;
-    m_stopBatch = false;
-    if (std::exchange(m_closeAfterBatch, false)) {
-        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    // The batch works on a copy of the list of its own and hands each finished row back; the
+    // list the window shows is written here only. The worker makes the copy, which takes a
+    // while for a long list: nothing writes the list until the first row comes back, the
+    // cursor and selection included, which follow the grid again afterwards.
+    m_storeChanging = true;
+    m_work.Run([&] {
+        ListStore copy = m_store;
+        copy.SetObserver(nullptr);
+        std::vector<RowOutcome> done;
+        HandOverPace pace(kMostOutcomes, kHandOverMs);
+        int value = 0;
+        const auto handOver = [&] {
+            m_work.HandOver([this, done = std::move(done), value]() mutable {
+                for (RowOutcome& outcome : done) {
+                    for (int c = 0; c < ListStore::kColumnCount; ++c) {
+                        std::string& cell = outcome.cells[static_cast<std::size_t>(c)];
+                        if (m_store.Cell(outcome.row, c) != cell)
+                            m_store.SetCell(outcome.row, c, std::move(cell));
+                    }
+                    if (!(m_store.Identity(outcome.row) == outcome.id))
+                        m_store.SetIdentity(outcome.row, outcome.id);
+                }
+                m_progress->setValue(std::min(value, m_progress->maximum()));
+            });
+            done.clear();
+            pace.HandedOver();
+        };
+        BatchCallbacks callbacks;
+        callbacks.progressVisible = [&](bool visible) {
+            if (!visible)
+                handOver();
+            m_work.Post([this, visible] {
+                if (visible)
+                    BeginProgress(1);
+                else
+                    EndProgress();
+            });
+        };
+        callbacks.progressMaximum = [&](int maximum) {
+            m_work.Post([this, maximum] { m_progress->setMaximum(std::max(maximum, 1)); });
+        };
+        callbacks.rowFinished = [&](int row) {
+            done.push_back({row, copy.RowAt(row), copy.Identity(row)});
+        };
+        callbacks.progressValue = [&](int v) {
+            value = v;
+            if (pace.Due(done.size(), m_work.Handing()))
+                handOver();
+        };
+        callbacks.askCreateFolder = [&](const std::string& prompt, const std::string& title) {
+            // The rows done so far are shown before the question.
+            handOver();
+            return m_work.Ask<FolderAnswer>(
+                [this, prompt, title] {
+                    return AskCreateFolder(ToQt(prompt), ToQt(title)) ? FolderAnswer::kOk
+                                                                      : FolderAnswer::kCancel;
+                },
+                FolderAnswer::kCancel);
+        };
+        callbacks.stopRequested = [this] { return m_stopBatch.load(); };
+        // Called before the row's Path could change: it still names the file that stayed.
+        // A blank tag or a Cancel is the user's own choice and shows only as the row's mark.
+        callbacks.rowRefused = [&](int row, const Error& error) {
+            if (error.kind == ErrorKind::kBlankTag || error.kind == ErrorKind::kCancelled)
+                return;
+            refused.push_back({copy.Cell(row, ListStore::kPath), error});
+        };
+        batch(copy, settings, callbacks);
+    });
+    m_storeChanging = false;
+    MirrorSelectionIntoStore();
+    if (EndWork() || refused.empty())
         return;
-    }
-    if (!refused.empty()) {
-        RefusedFilesDialog dialog(kind, refused, this);
-        dialog.exec();
-    }
+    RefusedFilesDialog dialog(kind, refused, this);
+    dialog.exec();
 }
 
 void Form1::RunRename() {
-    RunBatch(BatchKind::kRename, [this](const Settings& settings, const BatchCallbacks& callbacks) {
-        RunRenameBatch(m_store, settings, m_fs, callbacks);
-    });
+    RunBatch(BatchKind::kRename,
+             [this](ListStore& rows, const Settings& settings, const BatchCallbacks& callbacks) {
+                 RunRenameBatch(rows, settings, m_fs, callbacks);
+             });
 }
 
 void Form1::RunMove() {
-    RunBatch(BatchKind::kMove, [this](const Settings& settings, const BatchCallbacks& callbacks) {
-        RunMoveBatch(m_store, settings, m_fs, callbacks);
-    });
+    RunBatch(BatchKind::kMove,
+             [this](ListStore& rows, const Settings& settings, const BatchCallbacks& callbacks) {
+                 RunMoveBatch(rows, settings, m_fs, callbacks);
+             });
 }
 
 void Form1::ShowPreview(BatchKind kind) {
     if (m_busy)
         return;
-    m_busy = true;
-    m_stopBatch = false;
-    QElapsedTimer sincePaint;
-    BatchCallbacks callbacks;
-    SetProgressCallbacks(callbacks, sincePaint);
-    callbacks.stopRequested = [this] { return m_stopBatch; };
+    BeginWork();
     const Settings settings = BuildSettings();
-    BatchPlan plan = kind == BatchKind::kMove ? PlanMove(m_store, settings, m_fs, callbacks)
-                                              : PlanRename(m_store, settings, m_fs, callbacks);
-    m_busy = false;
-    m_stopBatch = false;
-    if (std::exchange(m_closeAfterBatch, false)) {
-        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    BatchPlan plan;
+    // The plan reads the list from the worker: nothing writes it until the plan is made.
+    m_storeChanging = true;
+    m_work.Run([&] {
+        QElapsedTimer sinceValue;
+        sinceValue.start();
+        BatchCallbacks callbacks;
+        callbacks.progressVisible = [this](bool visible) {
+            m_work.Post([this, visible] {
+                if (visible)
+                    BeginProgress(1);
+                else
+                    EndProgress();
+            });
+        };
+        callbacks.progressMaximum = [this](int maximum) {
+            m_work.Post([this, maximum] { m_progress->setMaximum(std::max(maximum, 1)); });
+        };
+        // One value per few milliseconds: a value per row would flood the window's queue.
+        callbacks.progressValue = [this, &sinceValue](int value) {
+            if (value != 0 && sinceValue.elapsed() < kPaintIntervalMs)
+                return;
+            sinceValue.restart();
+            m_work.Post(
+                [this, value] { m_progress->setValue(std::min(value, m_progress->maximum())); });
+        };
+        callbacks.stopRequested = [this] { return m_stopBatch.load(); };
+        plan = kind == BatchKind::kMove ? PlanMove(m_store, settings, m_fs, callbacks)
+                                        : PlanRename(m_store, settings, m_fs, callbacks);
+    });
+    m_storeChanging = false;
+    if (EndWork())
         return;
-    }
     PreviewDialog dialog(std::move(plan), this);
     dialog.exec();
 }

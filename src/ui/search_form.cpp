@@ -55,7 +55,9 @@ SearchForm::Request SearchForm::CurrentRequest() const {
 
 void SearchForm::Command1Action() {
     const Request request = CurrentRequest();
-    // The search does not yield; the busy pointer is its only sign of life.
+    // Out of the way first: the main window shows what the search has found so far, and its
+    // Cancel button and Esc stop it.
+    hide();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     emit searchRequested(request.folder, request.extensionFilter, request.includeSubfolders);
     QApplication::restoreOverrideCursor();

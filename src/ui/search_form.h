@@ -27,8 +27,8 @@ class SearchForm final : public FolderDialog {
     Request CurrentRequest() const;
 
   signals:
-    /// Runs the search; the connected slot runs to its end before the dialog hides, under the
-    /// busy pointer.
+    /// Runs the search, the dialog hidden; the connected slot runs to its end under the busy
+    /// pointer.
     void searchRequested(const QString& folder, const QString& extensionFilter,
                          bool includeSubfolders);
 

@@ -133,5 +133,44 @@ TEST_F(DropTest, UnreadableMp3PathsAreSkippedWithoutHalfRowsAndFoldersSearched) 
     EXPECT_EQ(store.FileCountText(), "4");
 }
 
+// Hooks that take the rows leave the store alone and receive, in order, the very rows the store
+// would have got; a stop ends the work between two files, keeping those found before it.
+TEST_F(DropTest, HooksTakeTheRowsTheStoreWouldGetAndStopBetweenFiles) {
+    const std::string one =
+        dir.Write("one.mp3", test::Cat({test::Audio(300), test::Id3v1Trailer({})}));
+    dir.Write("f/a.mp3", test::Audio(300));
+    dir.Write("f/b.txt", "no");
+    dir.Write("f/g/c.MP3", test::Cat({test::Id3v2Tag(3, {}), test::Audio(300)}));
+    dir.Write("f/h/d.mp3", test::Audio(300));
+    const std::vector<std::string> drop{one, dir / "f", one};
+    Drop(drop);
+    std::vector<ListStore::Row> expected;
+    for (int r = 1; r < store.RowCount(); ++r)
+        expected.push_back(store.RowAt(r));
+    ASSERT_EQ(expected.size(), 4u);
+
+    for (std::size_t stopAfter : {std::size_t{0}, std::size_t{1}, std::size_t{3}, std::size_t{9}}) {
+        ListStore untouched;
+        GetSearchMP3Module own{fs, untouched};
+        std::vector<ListStore::Row> got;
+        std::vector<FileIdentity> ids;
+        FileAddHooks hooks;
+        hooks.row = [&](ListStore::Row row, const FileIdentity& id) {
+            got.push_back(std::move(row));
+            ids.push_back(id);
+        };
+        hooks.stop = [&] { return got.size() >= stopAfter; };
+        DropPaths(fs, untouched, own, drop, hooks);
+        EXPECT_EQ(untouched.RowCount(), 1) << stopAfter;
+        EXPECT_EQ(untouched.FileCountText(), "0") << stopAfter;
+        // The same file twice is for the receiver to drop, as the store does.
+        untouched.AppendFileRows(got, ids);
+        const std::size_t kept = std::min(stopAfter, expected.size());
+        ASSERT_EQ(untouched.RowCount() - 1, static_cast<int>(kept)) << stopAfter;
+        for (std::size_t i = 0; i < kept; ++i)
+            EXPECT_EQ(untouched.RowAt(static_cast<int>(i) + 1), expected[i]) << stopAfter;
+    }
+}
+
 }  // namespace
 }  // namespace tagwright

@@ -72,6 +72,8 @@ void FaultFileSystem::RefuseRandomly(std::vector<FsOp> ops, double p, std::uint3
 }
 
 const Error* FaultFileSystem::Check(FsOp op, const std::string& path) {
+    if (m_onCall)
+        m_onCall(op, path);
     ++m_calls[static_cast<std::size_t>(op)];
     for (FaultRule& rule : m_rules) {
         if (rule.op != op)

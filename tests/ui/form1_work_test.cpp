@@ -1,0 +1,255 @@
+// The long commands work off the window's thread: the window keeps handling events, Cancel,
+// Esc and closing stop the work between two files, and every row left tells the truth.
+#include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "support/fault_file_system.h"
+#include "support/memory_file_system.h"
+#include "support/mp3_bytes.h"
+#include "support/temp_dir.h"
+#include "ui/form1.h"
+#include "ui/qt_text.h"
+
+using tagwright::Form1;
+using tagwright::ListStore;
+using tagwright::ToQt;
+using tagwright::test::FaultFileSystem;
+using tagwright::test::FsOp;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The longest the window's thread went without handling events, from construction on.
+class EventGaps {
+  public:
+    EventGaps() {
+        QObject::connect(&m_tick, &QTimer::timeout,
+                         [this] { m_longest = std::max(m_longest, m_since.restart()); });
+        m_since.start();
+        m_tick.start(0);
+    }
+    qint64 Longest() const { return std::max(m_longest, m_since.elapsed()); }
+
+  private:
+    QTimer m_tick;
+    QElapsedTimer m_since;
+    qint64 m_longest = 0;
+};
+
+// Holds the worker in the first call of `op` on a path ending in `at` until released.
+class Gate {
+  public:
+    Gate(FaultFileSystem& fs, FsOp op, std::string at) {
+        fs.OnCall([this, op, at = std::move(at)](FsOp called, const std::string& path) {
+            if (called != op || !path.ends_with(at) || m_reached.exchange(true))
+                return;
+            while (!m_open)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+    }
+    bool Reached() const { return m_reached; }
+    void Release() { m_open = true; }
+
+  private:
+    std::atomic<bool> m_reached{false};
+    std::atomic<bool> m_open{false};
+};
+
+// Runs `act` on the window's thread once the gate holds the worker, then releases it.
+class WhenHeld {
+  public:
+    WhenHeld(Gate& gate, std::function<void()> act) {
+        QObject::connect(&m_poll, &QTimer::timeout, [this, &gate, act = std::move(act)] {
+            if (!gate.Reached() || m_done)
+                return;
+            m_done = true;
+            act();
+            gate.Release();
+        });
+        m_poll.start(2);
+    }
+    bool Done() const { return m_done; }
+
+  private:
+    QTimer m_poll;
+    bool m_done = false;
+};
+
+std::string Numbered(const char* prefix, int i, int digits) {
+    std::string n = std::to_string(i);
+    return prefix + std::string(static_cast<std::size_t>(digits) - n.size(), '0') + n + ".mp3";
+}
+
+}  // namespace
+
+class Form1WorkTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void searchOfManyFilesKeepsTheWindowAnswering_data();
+    void searchOfManyFilesKeepsTheWindowAnswering();
+    void batchStopsBetweenTwoFiles_data();
+    void batchStopsBetweenTwoFiles();
+};
+
+void Form1WorkTest::searchOfManyFilesKeepsTheWindowAnswering_data() {
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("to the end") << false;
+    QTest::newRow("cancelled halfway") << true;
+}
+
+void Form1WorkTest::searchOfManyFilesKeepsTheWindowAnswering() {
+    QFETCH(bool, cancel);
+    constexpr int kFiles = 100'000;
+    tagwright::test::MemoryFileSystem memory;
+    for (int i = 0; i < kFiles; ++i)
+        memory.Put(Numbered("/music/", i, 6), {});
+    FaultFileSystem faults(memory);
+    Gate gate(faults, FsOp::kIdentifyFile, Numbered("/", kFiles / 2, 6));
+    Form1 window(faults);
+    window.show();
+    // The first paint loads the fonts, which is no part of the search.
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.repaint();
+
+    int foundWhenHeld = -1;
+    bool cancelShown = false;
+    WhenHeld atHalf(gate, [&] {
+        // What was found so far shows while the search runs, and so does the way to stop it.
+        foundWhenHeld = window.fileCountLabel()->text().toInt();
+        auto* button = window.findChild<QPushButton*>(QStringLiteral("CancelBtn"));
+        cancelShown = button->isVisible();
+        if (cancel)
+            QTest::mouseClick(button, Qt::LeftButton);
+    });
+    EventGaps gaps;
+    window.SearchFolder(QStringLiteral("/music"), QStringLiteral("mp3"), false);
+    const qint64 longest = gaps.Longest();
+
+    QVERIFY(atHalf.Done());
+    QVERIFY2(longest <= 100, qPrintable(QString::number(longest)));
+    QVERIFY2(foundWhenHeld > 0 && foundWhenHeld <= kFiles / 2,
+             qPrintable(QString::number(foundWhenHeld)));
+    QVERIFY(cancelShown);
+    // The file in hand when Cancel came is finished, and nothing after it is listed.
+    const int expected = cancel ? kFiles / 2 + 1 : kFiles;
+    const ListStore& store = window.store();
+    QCOMPARE(store.RowCount() - 1, expected);
+    QCOMPARE(window.fileCountLabel()->text(), QString::number(expected));
+    QCOMPARE(window.table()->model()->rowCount(), expected);
+    for (int r = 1; r < store.RowCount(); ++r) {
+        const std::string& path = store.Cell(r, ListStore::kPath);
+        QCOMPARE(path, Numbered("/music/", r - 1, 6));
+        QVERIFY(memory.Get(path) != nullptr);
+    }
+    QVERIFY(!window.Busy());
+    QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("CancelBtn"))->isVisible());
+}
+
+void Form1WorkTest::batchStopsBetweenTwoFiles_data() {
+    QTest::addColumn<bool>("move");
+    QTest::addColumn<QString>("stopBy");
+    QTest::newRow("rename, Cancel") << false << "cancel";
+    QTest::newRow("move, Cancel") << true << "cancel";
+    QTest::newRow("rename, Esc") << false << "esc";
+    QTest::newRow("move, closing the window") << true << "close";
+}
+
+void Form1WorkTest::batchStopsBetweenTwoFiles() {
+    QFETCH(bool, move);
+    QFETCH(QString, stopBy);
+    using namespace tagwright::test;
+    constexpr int kFiles = 40;
+    constexpr int kHeldAt = 19;  // the batch stops after this file, the 20th
+    TempDir dir;
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string title = Numbered("T", i, 2);
+        dir.Write(
+            "in/" + Numbered("s", i, 2),
+            Cat({Audio(256),
+                 Id3v1Trailer({B(title.substr(0, 3)), B("Art"), B("Alb"), B("2001"), {}, 1, 0})}));
+    }
+    const std::string storage = dir.MakeFolder("music") + "/";
+    FaultFileSystem faults;
+    Gate gate(faults, move ? FsOp::kMoveFile : FsOp::kRenameFile, Numbered("/s", kHeldAt, 2));
+    Form1 window(faults);
+    window.show();
+    tagwright::Settings settings;
+    settings.MP3SaveFolderTxt = storage;
+    settings.FolderYN = false;
+    window.LoadSettings(settings);
+    window.AddDroppedPaths({ToQt(dir / "in")});
+    ListStore& store = window.store();
+    QCOMPARE(store.RowCount() - 1, kFiles);
+
+    bool refusedWhileBusy = true;
+    WhenHeld held(gate, [&] {
+        // A second command while the batch runs is refused.
+        for (QAction* action : window.popupMenu()->findChildren<QAction*>()) {
+            if (action->objectName() == QStringLiteral("mnuDelAll"))
+                action->trigger();
+        }
+        window.AddDroppedPaths({ToQt(dir / "in")});
+        refusedWhileBusy = window.Busy() && store.RowCount() - 1 == kFiles;
+        if (stopBy == QStringLiteral("cancel"))
+            QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("CancelBtn")),
+                              Qt::LeftButton);
+        else if (stopBy == QStringLiteral("esc"))
+            QTest::keyClick(&window, Qt::Key_Escape);
+        else
+            window.close();
+    });
+    EventGaps gaps;
+    if (move)
+        window.RunMove();
+    else
+        window.RunRename();
+    const qint64 longest = gaps.Longest();
+
+    QVERIFY(held.Done());
+    QVERIFY(refusedWhileBusy);
+    QVERIFY2(longest <= 100, qPrintable(QString::number(longest)));
+    const int mark = move ? ListStore::kM : ListStore::kR;
+    std::set<std::string> listed;
+    for (int r = 1; r <= kFiles; ++r) {
+        const std::string& path = store.Cell(r, ListStore::kPath);
+        listed.insert(path);
+        const std::string original = dir / ("in/" + Numbered("s", r - 1, 2));
+        if (r > kHeldAt + 1) {
+            QCOMPARE(store.Cell(r, mark), std::string());
+            QCOMPARE(store.Cell(r, ListStore::kNewName), std::string());
+            QCOMPARE(path, original);
+            continue;
+        }
+        QCOMPARE(store.Cell(r, mark), std::string(ListStore::kDone));
+        const std::string expected = move ? storage + "Art/Alb/" + Numbered("s", r - 1, 2)
+                                          : dir / ("in/" + Numbered("T", r - 1, 2));
+        QCOMPARE(path, expected);
+    }
+    // The files on disk are the files the rows name.
+    std::set<std::string> onDisk;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+        if (entry.is_regular_file())
+            onDisk.insert(entry.path().string());
+    }
+    QCOMPARE(onDisk, listed);
+    if (stopBy == QStringLiteral("close"))
+        QTRY_VERIFY(!window.isVisible());
+    else
+        QVERIFY(window.isVisible());
+}
+
+QTEST_MAIN(Form1WorkTest)
+#include "form1_work_test.moc"
