@@ -28,7 +28,10 @@ std::string DryRunFileSystem::RealPathOf(const std::string& p) {
 }
 
 bool DryRunFileSystem::FolderExists(const std::string& p) {
-    return m_folders.count(WithoutTrailingSeparator(p)) != 0 || m_inner.FolderExists(p);
+    const std::string folder = WithoutTrailingSeparator(p);
+    if (m_removedFolders.count(folder) != 0)
+        return false;
+    return m_folders.count(folder) != 0 || m_inner.FolderExists(p);
 }
 
 bool DryRunFileSystem::FileExists(const std::string& p) {
@@ -123,6 +126,39 @@ Result<std::unique_ptr<ByteReader>> DryRunFileSystem::OpenRead(const std::string
     if (real.empty())
         return MakeSystemError("open", p, ENOENT);
     return m_inner.OpenRead(real);
+}
+
+Result<void> DryRunFileSystem::RemoveEmptyFolder(const std::string& p) {
+    const std::string folder = WithoutTrailingSeparator(p);
+    if (!FolderExists(folder))
+        return MakeSystemError("remove folder", p, ENOENT);
+    const Error notEmpty = MakeSystemError("remove folder", p, ENOTEMPTY);
+    for (const auto& [placed, real] : m_placed) {
+        if (path::ParentFolder(placed) == folder)
+            return notEmpty;
+    }
+    for (const std::string& f : m_folders) {
+        if (path::ParentFolder(f) == folder)
+            return notEmpty;
+    }
+    if (m_inner.FolderExists(folder)) {
+        auto listing = m_inner.ListFolder(folder);
+        if (!listing.ok())
+            return listing.error();
+        for (const auto* entries : {&listing->files, &listing->links}) {
+            for (const DirEntry& e : *entries) {
+                if (m_vacated.count(e.path) == 0)
+                    return notEmpty;
+            }
+        }
+        for (const DirEntry& e : listing->folders) {
+            if (m_removedFolders.count(e.path) == 0)
+                return notEmpty;
+        }
+    }
+    m_folders.erase(folder);
+    m_removedFolders.insert(folder);
+    return {};
 }
 
 Result<std::string> DryRunFileSystem::SpecialFolder(const std::string& name) {

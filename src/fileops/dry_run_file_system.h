@@ -48,6 +48,8 @@ class DryRunFileSystem final : public FileSystem {
     Result<void> WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
     Result<std::unique_ptr<ByteReader>> OpenRead(const std::string& path) override;
     Result<std::string> SpecialFolder(const std::string& name) override;
+    /// Pretends to remove the folder when nothing is left in it as the dry run sees it.
+    Result<void> RemoveEmptyFolder(const std::string& path) override;
 
   private:
     // The real path behind a path as the dry run sees it; empty when no file is there.
@@ -59,6 +61,7 @@ class DryRunFileSystem final : public FileSystem {
     std::map<std::string, std::string> m_placed;  // pretended path -> real path
     std::set<std::string> m_vacated;              // real paths whose file has left
     std::set<std::string> m_folders;              // pretended new folders, no final separator
+    std::set<std::string> m_removedFolders;       // pretended gone, no final separator
     std::vector<Action> m_actions;
 };
 

@@ -27,6 +27,8 @@ enum class FsOp {
     kOpenRead,
     kRead,
     kSpecialFolder,
+    kRemoveEmptyFolder,
+    kRemoveFile,
     kCount_
 };
 
@@ -81,6 +83,11 @@ class FaultFileSystem final : public FileSystem {
     Result<void> WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
     Result<std::unique_ptr<ByteReader>> OpenRead(const std::string& path) override;
     Result<std::string> SpecialFolder(const std::string& name) override;
+    Result<void> RemoveEmptyFolder(const std::string& path) override;
+    Result<void> RemoveFile(const std::string& path) override;
+    void SetTemporaryNotice(TemporaryNotice notice) override {
+        m_inner.SetTemporaryNotice(std::move(notice));
+    }
 
     /// The error the next call of `op` on `path` is to fail with, or nullptr; counts the call.
     const Error* Check(FsOp op, const std::string& path);
