@@ -28,9 +28,11 @@ class QUrl;
 namespace tagwright {
 
 class DirSelectForm;
+class JournaledFileSystem;
 class ListTableModel;
 class SearchForm;
 class TabControl;
+struct UndoReport;
 
 /// The main window. Controls carry their design names as object names; a control array's
 /// element is named "<name>_<index>" ("Option1_3", "Text6_10", "FileNameSetBtn_7") and also
@@ -104,6 +106,14 @@ class Form1 final : public QWidget {
                                bool includeSubfolders);
     void RunRename();
     void RunMove();
+    /// "元に戻す": after a confirmation, takes back the last rename or move batch that is not
+    /// undone yet, moves the rows of the files brought back to their old paths, and lists what
+    /// could not be taken back.
+    void RunUndo();
+    /// The journal's folder; the platform's state folder unless replaced (tests).
+    void SetJournalFolder(std::string folder) { m_journalFolder = std::move(folder); }
+    /// Deals with copies an interrupted cross-device move left, telling the user of any kept.
+    void RecoverInterruptedCopiesOnStart();
 
     /// The dialogs, created on first use and kept (hidden) afterwards.
     SearchForm& searchForm();
@@ -143,6 +153,8 @@ class Form1 final : public QWidget {
     /// ReNameBtn and MoveBtn.
     void reNameRequested();
     void moveRequested();
+    /// mnuUndo "元に戻す".
+    void undoRequested();
     /// The support link failed to open; the user has been told.
     void supportHomeFailed();
 
@@ -180,8 +192,12 @@ class Form1 final : public QWidget {
     void TellSkipped(const FileAddReport& report);
     template <class Batch>
     void RunBatch(BatchKind kind, Batch&& batch);
+    void TellJournalFailure(const JournaledFileSystem& fs);
+    // The rows of the files an undo brought back follow them to their old paths.
+    void ShowUndoneRows(const UndoReport& report);
 
     FileSystem& m_fs;
+    std::string m_journalFolder;
     ListStore m_store;
     GetSearchMP3Module m_search{m_fs, m_store};
     // A batch is running; a second one, or a drop, waits for it to end.

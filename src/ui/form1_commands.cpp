@@ -2,11 +2,13 @@
 // and move batches, each run through the core on the window's thread to its end.
 #include <QElapsedTimer>
 #include <QItemSelectionModel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QTableView>
 
 #include "filelist/drop_logic.h"
 #include "filelist/list_commands.h"
+#include "fileops/journaled_file_system.h"
 #include "fileops/move_batch.h"
 #include "fileops/rename_batch.h"
 #include "naming/char_conversion.h"
@@ -81,6 +83,7 @@ void Form1::ConnectCommands() {
             });
     connect(this, &Form1::reNameRequested, this, &Form1::RunRename);
     connect(this, &Form1::moveRequested, this, &Form1::RunMove);
+    connect(this, &Form1::undoRequested, this, &Form1::RunUndo);
 }
 
 void Form1::AddDroppedPaths(const QStringList& paths) {
@@ -165,7 +168,19 @@ void Form1::RunBatch(BatchKind kind, Batch&& batch) {
             return;
         refused.push_back({m_store.Cell(row, ListStore::kPath), error});
     };
-    batch(BuildSettings(), callbacks);
+    // No batch changes a file without a journal to undo it by.
+    auto journal =
+        BatchJournal::Begin(m_fs, m_journalFolder, kind == BatchKind::kMove ? "move" : "rename");
+    if (!journal.ok()) {
+        m_busy = false;
+        QMessageBox::warning(this, QStringLiteral("Tagwright"),
+                             QStringLiteral("元に戻すための記録を書けないため、実行しませんでした。"
+                                            "\n\n") +
+                                 ToQt(journal.error().Message()));
+        return;
+    }
+    JournaledFileSystem journaled(m_fs, **journal);
+    batch(BuildSettings(), callbacks, journaled);
     m_busy = false;
     m_stopBatch = false;
     if (std::exchange(m_closeAfterBatch, false)) {
@@ -176,18 +191,32 @@ void Form1::RunBatch(BatchKind kind, Batch&& batch) {
         RefusedFilesDialog dialog(kind, refused, this);
         dialog.exec();
     }
+    TellJournalFailure(journaled);
+}
+
+// The batch's journal failed after it had begun: the dialog above has listed the files that
+// were then refused; this says why.
+void Form1::TellJournalFailure(const JournaledFileSystem& fs) {
+    if (!fs.JournalFailure())
+        return;
+    QMessageBox::warning(this, QStringLiteral("Tagwright"),
+                         QStringLiteral("元に戻すための記録を書けなくなったため、以降のファイルは"
+                                        "変更していません。\n\n") +
+                             ToQt(fs.JournalFailure()->Message()));
 }
 
 void Form1::RunRename() {
-    RunBatch(BatchKind::kRename, [this](const Settings& settings, const BatchCallbacks& callbacks) {
-        RunRenameBatch(m_store, settings, m_fs, callbacks);
-    });
+    RunBatch(BatchKind::kRename,
+             [this](const Settings& settings, const BatchCallbacks& callbacks, FileSystem& fs) {
+                 RunRenameBatch(m_store, settings, fs, callbacks);
+             });
 }
 
 void Form1::RunMove() {
-    RunBatch(BatchKind::kMove, [this](const Settings& settings, const BatchCallbacks& callbacks) {
-        RunMoveBatch(m_store, settings, m_fs, callbacks);
-    });
+    RunBatch(BatchKind::kMove,
+             [this](const Settings& settings, const BatchCallbacks& callbacks, FileSystem& fs) {
+                 RunMoveBatch(m_store, settings, fs, callbacks);
+             });
 }
 
 void Form1::MirrorSelectionIntoStore() {
