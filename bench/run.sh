@@ -6,12 +6,15 @@
 #                            and vs TagLib when it is installed (install-deps.sh taglib)
 #   rename               vs  that read loop plus one renameat2(RENAME_NOREPLACE) per file
 #   move --to --yes      vs  that read loop plus mkdir and renameat2 into artist/album folders
+#   undo                 vs  the one rename (or move) batch over the whole tree it takes back
 # Warm: the median of 3 runs with the files in the page cache. Cold (as root only): the same
 # with the cache dropped before each run, for the reads a user's first scan makes.
-# Usage: bench/run.sh [FILES]   (default 10000; builds the default preset with benchmarks)
+# Usage: bench/run.sh [FILES] [undo]   (default 10000; builds the default preset with
+# benchmarks; "undo" times only the undo rows)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 FILES=${1:-10000}
+ONLY=${2:-}
 BUILD=build
 cmake --preset default -DTAGWRIGHT_BUILD_BENCH=ON >/dev/null
 cmake --build --preset default --target tagwright-cli baseline_walk baseline_probe baseline_batch \
@@ -22,7 +25,9 @@ B=$BUILD/bench
 
 TREE=$(mktemp -d /tmp/tagwright-bench-XXXXXX)
 WORK=$TREE.work
-trap 'rm -rf "$TREE" "$WORK" "$TREE.list"' EXIT
+trap 'rm -rf "$TREE" "$WORK" "$TREE.list" "$TREE.state"' EXIT
+# The batches' undo journals go here, not into the user's own state folder.
+export XDG_STATE_HOME=$TREE.state
 echo "generating $FILES files in $TREE ..."
 /usr/bin/python3 bench/make_tree.py "$TREE" "$FILES" >/dev/null
 (cd "$TREE" && find . -name '*.mp3' -printf '%P\0' | sort -z) >"$TREE.list"
@@ -108,10 +113,34 @@ run_batches() {
   rm -rf "$WORK" "$WORK.lib" "$WORK.list"
 }
 
+# One batch over the whole tree, then its undo; each batch starts with an empty journal.
+fresh_journal_work() { rm -rf "$XDG_STATE_HOME"; fresh_work; }
+renamed_work() { fresh_journal_work; "$CLI" rename "$WORK" >/dev/null 2>&1 || true; }
+moved_work() {
+  fresh_journal_work
+  "$CLI" move --to "$WORK.lib" --yes "$WORK" >/dev/null 2>&1 || true
+}
+run_undo() {
+  local rename undorename move undomove
+  rename=$(median warm fresh_journal_work "$CLI" rename "$WORK")
+  undorename=$(median warm renamed_work "$CLI" undo)
+  move=$(median warm fresh_journal_work "$CLI" move --to "$WORK.lib" --yes "$WORK")
+  undomove=$(median warm moved_work "$CLI" undo)
+  row "undo of a rename" "$undorename" "$rename" "the rename batch itself (one process)" "-"
+  row "undo of a move" "$undomove" "$move" "the move batch itself (one process)" "-"
+  rm -rf "$WORK" "$WORK.lib"
+}
+
 "$B/baseline_walk" "$TREE" >/dev/null  # warm the cache
 echo
+if [ "$ONLY" = undo ]; then
+  header warm
+  run_undo
+  exit 0
+fi
 run_reads warm
 run_batches
+run_undo
 [ -x "$B/taglib_probe" ] || echo "(TagLib not installed: scripts/install-deps.sh taglib adds its row)"
 echo
 if [ "$COLD" = 1 ]; then

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <map>
 #include "cli/cli_settings.h"
+#include "cli/journal_commands.h"
 #include "cli/row_output.h"
 
 #include "filelist/drop_logic.h"
@@ -23,6 +24,7 @@
 #include "platform/cp932.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "platform/special_folders.h"
 #include "tags/mp3_tag.h"
 #include "tags/music_genre.h"
 
@@ -245,11 +247,36 @@ int PrintPreview(bool move, const ListStore& store, Settings settings, bool json
     return refused ? kExitRefused : kExitOk;
 }
 
+// The answer to the folder question: --yes, --ask, --no-create, or by the terminal.
+FolderQuestion FolderQuestionFor(CreateFolders create) {
+    if (create == CreateFolders::kDefault) {
+        create = StandardInputIsTerminal() ? CreateFolders::kAsk : CreateFolders::kYes;
+    }
+    switch (create) {
+        case CreateFolders::kYes:
+        case CreateFolders::kDefault:
+            return [](const std::string&, const std::string&) { return FolderAnswer::kOk; };
+        case CreateFolders::kAsk:
+            return AskOnTerminal;
+        case CreateFolders::kNo:
+            break;
+    }
+    return [](const std::string&, const std::string&) { return FolderAnswer::kCancel; };
+}
+
 // Paths enter the list as a drop does; then the batch runs over it, or with dryRun only its
 // plan is made, so the rows show what would become of each file and the disk stays as it was.
 int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& settings,
              bool dryRun, bool json, CreateFolders create) {
-    FileSystem& fs = RealFileSystem();
+    FileSystem& real = RealFileSystem();
+    std::optional<JournaledBatch> journaled;
+    if (!dryRun) {
+        RecoverCopies(real, StateFolder(), std::cerr);
+        journaled = BeginJournaledBatch(real, StateFolder(), move ? "move" : "rename", std::cerr);
+        if (!journaled)
+            return kExitRefused;
+    }
+    FileSystem& fs = dryRun ? real : *journaled->fs;
 
     ListStore store;
     GetSearchMP3Module search(fs, store);
@@ -279,22 +306,7 @@ int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& s
         std::cout.flush();
     };
     callbacks.stopRequested = [] { return StopSignal() != 0; };
-    switch (create) {
-        case CreateFolders::kYes:
-        case CreateFolders::kDefault:
-            callbacks.askCreateFolder = [](const std::string&, const std::string&) {
-                return FolderAnswer::kOk;
-            };
-            break;
-        case CreateFolders::kAsk:
-            callbacks.askCreateFolder = AskOnTerminal;
-            break;
-        case CreateFolders::kNo:
-            callbacks.askCreateFolder = [](const std::string&, const std::string&) {
-                return FolderAnswer::kCancel;
-            };
-            break;
-    }
+    callbacks.askCreateFolder = FolderQuestionFor(create);
     PrintHeader(std::cout, json);
     if (move) {
         RunMoveBatch(store, settings, fs, callbacks);
@@ -302,6 +314,11 @@ int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& s
         RunRenameBatch(store, settings, fs, callbacks);
     }
     ReportSkipped(report, json);
+    if (journaled && journaled->fs->JournalFailure()) {
+        std::cerr << "tagwright-cli: the undo journal could not be written, so the batch stopped "
+                     "changing files: "
+                  << journaled->fs->JournalFailure()->Message() << '\n';
+    }
     if (const int signal = StopSignal(); signal != 0) {
         std::cerr << "tagwright-cli: stopped by signal " << signal
                   << "; the rows printed are the files done\n";
@@ -317,61 +334,105 @@ int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& s
     return refused ? kExitRefused : kExitOk;
 }
 
-}  // namespace
-
-int Main(int argc, char** argv) {
-    CLI::App app{"Tagwright: rename MP3 files by their ID3 tags and file them into folders.",
-                 "tagwright-cli"};
-    app.set_version_flag("--version", std::string("tagwright-cli ") + TAGWRIGHT_VERSION);
-    app.require_subcommand(1);
-
+// Every option of every subcommand; only the parsed subcommand's are read.
+struct Options {
     bool json = false;
+    bool dryRun = false;
     std::vector<std::string> files;
-    CLI::App* probe = app.add_subcommand("probe", "Show the tags of MP3 files");
-    probe->add_flag("--json", json, "One JSON object per file");
-    probe->add_option("FILE", files, "Files to read")->required();
-
+    std::vector<std::string> folders;
+    std::vector<std::string> paths;
     bool recursive = false;
     bool tags = false;
-    std::vector<std::string> folders;
-    CLI::App* search = app.add_subcommand("search", "List the MP3 files of folders");
-    search->add_flag("--recursive", recursive, "Search sub-folders too");
-    search->add_flag("--tags", tags,
-                     "Also list files of any extension that carry a tag (タグ情報を読みMP3を探す)");
-    search->add_flag("--json", json, "One JSON object per row");
-    search->add_option("DIR", folders, "Folders to search")->required();
-
-    SettingOptions renameOptions;
-    bool dryRun = false;
-    std::vector<std::string> paths;
-    CLI::App* rename = app.add_subcommand(
-        "rename", "Rename MP3 files (and the MP3 files of folders) by the naming rule");
-    AddSettingOptions(*rename, renameOptions);
-    rename->add_flag("--dry-run", dryRun, "Show what each file would become; change nothing");
-    rename->add_flag("--json", json, "One JSON object per row");
-    rename->add_option("PATH", paths, "Files and folders, as if dropped on the list")->required();
-
-    SettingOptions moveOptions;
+    SettingOptions renameSettings;
+    SettingOptions moveSettings;
     std::string to;
     bool yes = false;
     bool ask = false;
     bool noCreate = false;
+};
+
+CLI::App* AddProbe(CLI::App& app, Options& o) {
+    CLI::App* probe = app.add_subcommand("probe", "Show the tags of MP3 files");
+    probe->add_flag("--json", o.json, "One JSON object per file");
+    probe->add_option("FILE", o.files, "Files to read")->required();
+    return probe;
+}
+
+CLI::App* AddSearch(CLI::App& app, Options& o) {
+    CLI::App* search = app.add_subcommand("search", "List the MP3 files of folders");
+    search->add_flag("--recursive", o.recursive, "Search sub-folders too");
+    search->add_flag("--tags", o.tags,
+                     "Also list files of any extension that carry a tag (タグ情報を読みMP3を探す)");
+    search->add_flag("--json", o.json, "One JSON object per row");
+    search->add_option("DIR", o.folders, "Folders to search")->required();
+    return search;
+}
+
+CLI::App* AddRename(CLI::App& app, Options& o) {
+    CLI::App* rename = app.add_subcommand(
+        "rename", "Rename MP3 files (and the MP3 files of folders) by the naming rule");
+    AddSettingOptions(*rename, o.renameSettings);
+    rename->add_flag("--dry-run", o.dryRun, "Show what each file would become; change nothing");
+    rename->add_flag("--json", o.json, "One JSON object per row");
+    rename->add_option("PATH", o.paths, "Files and folders, as if dropped on the list")->required();
+    return rename;
+}
+
+CLI::App* AddMove(CLI::App& app, Options& o) {
     CLI::App* move =
         app.add_subcommand("move", "Move MP3 files into folders under --to by the folder rule");
-    AddSettingOptions(*move, moveOptions);
-    move->add_option("--to", to, "The storage folder")->required();
-    move->add_flag("--dry-run", dryRun, "Show where each file would go; change nothing");
-    auto* yesFlag = move->add_flag("--yes", yes, "Create missing folders without asking");
-    auto* askFlag = move->add_flag("--ask", ask,
+    AddSettingOptions(*move, o.moveSettings);
+    move->add_option("--to", o.to, "The storage folder")->required();
+    move->add_flag("--dry-run", o.dryRun, "Show where each file would go; change nothing");
+    auto* yesFlag = move->add_flag("--yes", o.yes, "Create missing folders without asking");
+    auto* askFlag = move->add_flag("--ask", o.ask,
                                    "Ask on the terminal before creating a missing folder "
                                    "(the default when standard input is a terminal)");
-    auto* noFlag = move->add_flag("--no-create", noCreate,
+    auto* noFlag = move->add_flag("--no-create", o.noCreate,
                                   "Create no folder: files whose folder is missing stay");
     yesFlag->excludes(askFlag)->excludes(noFlag);
     askFlag->excludes(noFlag);
-    move->add_flag("--json", json, "One JSON object per row");
-    move->add_option("PATH", paths, "Files and folders, as if dropped on the list")->required();
+    move->add_flag("--json", o.json, "One JSON object per row");
+    move->add_option("PATH", o.paths, "Files and folders, as if dropped on the list")->required();
+    return move;
+}
 
+CLI::App* AddUndo(CLI::App& app, Options& o) {
+    CLI::App* undo = app.add_subcommand(
+        "undo", "Take back the last rename or move batch that is not undone yet");
+    undo->add_flag("--dry-run", o.dryRun, "Show what the undo would do; change nothing");
+    undo->add_flag("--json", o.json, "One JSON object per step, then a summary");
+    return undo;
+}
+
+CLI::App* AddHistory(CLI::App& app, Options& o) {
+    CLI::App* history = app.add_subcommand("history", "List the journaled batches");
+    history->add_flag("--json", o.json, "One JSON object per batch");
+    return history;
+}
+
+int RunRename(const Options& o) {
+    const Settings settings = LoadSettingOptions(o.renameSettings, RealFileSystem(), std::cerr);
+    return RunBatch(false, o.paths, settings, o.dryRun, o.json, CreateFolders::kYes);
+}
+
+int RunMove(const Options& o) {
+    Settings settings = LoadSettingOptions(o.moveSettings, RealFileSystem(), std::cerr);
+    settings.MP3SaveFolderTxt = StorageFolder(o.to);
+    CreateFolders create = CreateFolders::kDefault;
+    if (o.yes)
+        create = CreateFolders::kYes;
+    if (o.ask)
+        create = CreateFolders::kAsk;
+    if (o.noCreate)
+        create = CreateFolders::kNo;
+    // The batch always asks; the answer comes from --yes, --ask or --no-create.
+    settings.FolderYN = true;
+    return RunBatch(true, o.paths, settings, o.dryRun, o.json, create);
+}
+
+// The parse's own exit for help and version; kExitUsage for anything it refused.
+std::optional<int> Parse(CLI::App& app, int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -384,6 +445,25 @@ int Main(int argc, char** argv) {
         std::cerr << "tagwright-cli: " << e.what() << '\n';
         return kExitUsage;
     }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int Main(int argc, char** argv) {
+    CLI::App app{"Tagwright: rename MP3 files by their ID3 tags and file them into folders.",
+                 "tagwright-cli"};
+    app.set_version_flag("--version", std::string("tagwright-cli ") + TAGWRIGHT_VERSION);
+    app.require_subcommand(1);
+    Options o;
+    CLI::App* probe = AddProbe(app, o);
+    CLI::App* search = AddSearch(app, o);
+    CLI::App* rename = AddRename(app, o);
+    CLI::App* move = AddMove(app, o);
+    CLI::App* undo = AddUndo(app, o);
+    CLI::App* history = AddHistory(app, o);
+    if (const std::optional<int> exit = Parse(app, argc, argv))
+        return *exit;
 
     // Without the decoder, tag texts would turn into names full of U+FFFD.
     if (const std::optional<std::string> problem = Cp932DecoderProblem()) {
@@ -392,31 +472,19 @@ int Main(int argc, char** argv) {
                   << *problem << '\n';
         return kExitNoDecoder;
     }
-
     try {
         if (probe->parsed())
-            return RunProbe(files, json);
+            return RunProbe(o.files, o.json);
         if (search->parsed())
-            return RunSearch(folders, recursive, tags, json);
-        if (rename->parsed()) {
-            const Settings settings =
-                LoadSettingOptions(renameOptions, RealFileSystem(), std::cerr);
-            return RunBatch(false, paths, settings, dryRun, json, CreateFolders::kYes);
-        }
-        if (move->parsed()) {
-            Settings settings = LoadSettingOptions(moveOptions, RealFileSystem(), std::cerr);
-            settings.MP3SaveFolderTxt = StorageFolder(to);
-            CreateFolders create = CreateFolders::kDefault;
-            if (yes)
-                create = CreateFolders::kYes;
-            if (ask)
-                create = CreateFolders::kAsk;
-            if (noCreate)
-                create = CreateFolders::kNo;
-            // The batch always asks; the answer comes from --yes, --ask or --no-create.
-            settings.FolderYN = true;
-            return RunBatch(true, paths, settings, dryRun, json, create);
-        }
+            return RunSearch(o.folders, o.recursive, o.tags, o.json);
+        if (rename->parsed())
+            return RunRename(o);
+        if (move->parsed())
+            return RunMove(o);
+        if (undo->parsed())
+            return RunUndo(StateFolder(), o.dryRun, o.json);
+        if (history->parsed())
+            return RunHistory(StateFolder(), o.json);
     } catch (const std::invalid_argument& e) {
         std::cerr << "tagwright-cli: " << e.what() << '\n';
         return kExitUsage;

@@ -43,6 +43,8 @@ bool DryRunFileSystem::Occupied(const std::string& p) {
 
 bool DryRunFileSystem::FolderExists(const std::string& p) {
     const std::string folder = WithoutTrailingSeparator(p);
+    if (m_removedFolders.count(folder) != 0)
+        return false;
     if (m_folders.count(folder) != 0 || m_seenFolders.count(folder) != 0)
         return true;
     if (!m_inner.FolderExists(p))
@@ -154,6 +156,7 @@ Result<void> DryRunFileSystem::CreateFolder(const std::string& p) {
     if (!parent.empty() && parent != folder && !FolderExists(parent))
         return MakeSystemError("create folder", p, ENOENT);
     m_folders.insert(folder);
+    m_removedFolders.erase(folder);
     m_actions.push_back(Action{Action::Kind::kCreateFolder, {}, folder});
     return {};
 }
@@ -167,6 +170,41 @@ Result<std::unique_ptr<ByteReader>> DryRunFileSystem::OpenRead(const std::string
     if (pretended && pretended->empty())
         return MakeSystemError("open", p, ENOENT);
     return m_inner.OpenRead(pretended ? *pretended : p);
+}
+
+Result<void> DryRunFileSystem::RemoveEmptyFolder(const std::string& p) {
+    const std::string folder = WithoutTrailingSeparator(p);
+    if (!FolderExists(folder))
+        return MakeSystemError("remove folder", p, ENOENT);
+    const Error notEmpty = MakeSystemError("remove folder", p, ENOTEMPTY);
+    for (const auto& [placed, real] : m_touched) {
+        if (!real.empty() && path::ParentFolder(placed) == folder)
+            return notEmpty;
+    }
+    for (const std::string& f : m_folders) {
+        if (path::ParentFolder(f) == folder)
+            return notEmpty;
+    }
+    if (m_inner.FolderExists(folder)) {
+        auto listing = m_inner.ListFolder(folder);
+        if (!listing.ok())
+            return listing.error();
+        for (const auto* entries : {&listing->files, &listing->links}) {
+            for (const DirEntry& e : *entries) {
+                const auto pretended = Pretended(e.path);
+                if (!pretended || !pretended->empty())
+                    return notEmpty;
+            }
+        }
+        for (const DirEntry& e : listing->folders) {
+            if (m_removedFolders.count(e.path) == 0)
+                return notEmpty;
+        }
+    }
+    m_folders.erase(folder);
+    m_seenFolders.erase(folder);
+    m_removedFolders.insert(folder);
+    return {};
 }
 
 Result<std::string> DryRunFileSystem::SpecialFolder(const std::string& name) {

@@ -53,6 +53,8 @@ class DryRunFileSystem final : public FileSystem {
     Result<void> WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
     Result<std::unique_ptr<ByteReader>> OpenRead(const std::string& path) override;
     Result<std::string> SpecialFolder(const std::string& name) override;
+    /// Pretends to remove the folder when nothing is left in it as the dry run sees it.
+    Result<void> RemoveEmptyFolder(const std::string& path) override;
 
   private:
     // The real path behind a path the pretended changes touched ("" when its file has left);
@@ -75,6 +77,7 @@ class DryRunFileSystem final : public FileSystem {
     FileIdentity m_lastIdentity;
     std::set<std::string> m_folders;                // pretended new folders, no final separator
     std::unordered_set<std::string> m_seenFolders;  // real folders found, no final separator
+    std::set<std::string> m_removedFolders;         // pretended gone, no final separator
     std::vector<Action> m_actions;
     int m_takenNames = 0;
 };

@@ -74,6 +74,12 @@ class ByteReader {
     virtual Result<std::size_t> ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) = 0;
 };
 
+/// Told, before a cross-device move writes anything, the temporary name its copy is about to
+/// take: `from` is the file moved. A refusal ends the move before the copy starts, so that a
+/// crash never leaves a copy that nobody knows of.
+using TemporaryNotice =
+    std::function<Result<void>(const std::string& from, const std::string& temporary)>;
+
 /// Every operation the program asks of the file system and the shell. All paths are UTF-8.
 /// Renames and moves never replace an existing file: a taken name is refused with
 /// ErrorKind::kAlreadyExists.
@@ -123,6 +129,27 @@ class FileSystem {
 
     /// The user's special folder by its shell name: "Desktop" or "mydocuments".
     virtual Result<std::string> SpecialFolder(const std::string& name) = 0;
+
+    /// Removes the folder `path` when it is empty; a folder holding anything is refused and
+    /// stays as it is. Refused with kNotSupported where the file system has no such step.
+    virtual Result<void> RemoveEmptyFolder(const std::string& path);
+    /// Removes the file (or link) `path`. Refused with kNotSupported as above.
+    virtual Result<void> RemoveFile(const std::string& path);
+    /// From now on, cross-device moves tell `notice` their temporary names first; an empty
+    /// function stops that. A file system that wraps another passes it on.
+    virtual void SetTemporaryNotice(TemporaryNotice notice) {
+        m_temporaryNotice = std::move(notice);
+    }
+
+  protected:
+    Result<void> NoteTemporary(const std::string& from, const std::string& temporary) const {
+        if (m_temporaryNotice)
+            return m_temporaryNotice(from, temporary);
+        return {};
+    }
+
+  private:
+    TemporaryNotice m_temporaryNotice;
 };
 
 /// The process's real file system.

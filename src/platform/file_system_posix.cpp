@@ -447,6 +447,22 @@ class PosixFileSystem final : public FileSystem {
         return {};
     }
 
+    Result<void> RemoveEmptyFolder(const std::string& p) override {
+        // rmdir() itself refuses a folder that holds anything.
+        if (::rmdir(p.c_str()) != 0)
+            return Errno("remove folder", p);
+        return {};
+    }
+
+    Result<void> RemoveFile(const std::string& p) override {
+        struct stat st {};
+        if (LstatExists(p, &st) && S_ISDIR(st.st_mode))
+            return MakeSystemError("remove", p, EISDIR);
+        if (::unlink(p.c_str()) != 0)
+            return Errno("remove", p);
+        return {};
+    }
+
     Result<void> WriteFile(const std::string& p, std::span<const std::uint8_t> bytes) override {
         const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd < 0)
@@ -548,9 +564,9 @@ class PosixFileSystem final : public FileSystem {
 
     // Copy once under a temporary name beside the target, so that a half-written copy never
     // carries a final name and each taken name costs a rename, not a copy.
-    static Result<std::string> MoveAcrossDevices(const std::string& from, const FileIdentity& id,
-                                                 const std::string& destFolder,
-                                                 const NameCandidates& names, int first) {
+    Result<std::string> MoveAcrossDevices(const std::string& from, const FileIdentity& id,
+                                          const std::string& destFolder,
+                                          const NameCandidates& names, int first) {
         // O_NONBLOCK: a FIFO swapped in after listing must not hang the open; O_NOFOLLOW: a
         // link swapped in is not the listed file.
         const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
@@ -569,6 +585,8 @@ class PosixFileSystem final : public FileSystem {
         int err = EEXIST;
         for (int i = 0; i < 100 && err == EEXIST; ++i) {
             tmp = TemporaryNameIn(destFolder);
+            if (Result<void> noted = NoteTemporary(from, tmp); !noted.ok())
+                return noted.error();
             err = CopyToNewFile(in, st, tmp, copied);
             if (err != 0 && err != EEXIST)
                 ::unlink(tmp.c_str());

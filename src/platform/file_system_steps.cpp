@@ -40,6 +40,14 @@ std::string TemporaryNameIn(const std::string& folder) {
 
 }  // namespace fs_steps
 
+Result<void> FileSystem::RemoveEmptyFolder(const std::string& path) {
+    return Error{"remove folder", path, "Not supported here", 0, ErrorKind::kNotSupported};
+}
+
+Result<void> FileSystem::RemoveFile(const std::string& path) {
+    return Error{"remove", path, "Not supported here", 0, ErrorKind::kNotSupported};
+}
+
 Result<std::string> PlaceUnderFirstFreeName(
     const NameCandidates& names, const std::function<Result<void>(const std::string&)>& place,
     const Error& allTaken) {

@@ -394,6 +394,19 @@ class WinFileSystem final : public FileSystem {
         return {};
     }
 
+    Result<void> RemoveEmptyFolder(const std::string& p) override {
+        // RemoveDirectoryW itself refuses a folder that holds anything.
+        if (!::RemoveDirectoryW(Native(p).c_str()))
+            return WinError("remove folder", p);
+        return {};
+    }
+
+    Result<void> RemoveFile(const std::string& p) override {
+        if (!::DeleteFileW(Native(p).c_str()))
+            return WinError("remove", p);
+        return {};
+    }
+
     Result<void> WriteFile(const std::string& p, std::span<const std::uint8_t> bytes) override {
         HandleGuard h(::CreateFileW(Native(p).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -546,9 +559,9 @@ class WinFileSystem final : public FileSystem {
     // Another volume: copy once under a private name beside the target, give it the first
     // free name by renames, and only then remove the source, after checking that the entry
     // removed is the file that was copied and that it is really gone.
-    static Result<std::string> MoveAcrossVolumes(const std::string& from, const FileIdentity& id,
-                                                 const std::string& destFolder,
-                                                 const NameCandidates& names, int first) {
+    Result<std::string> MoveAcrossVolumes(const std::string& from, const FileIdentity& id,
+                                          const std::string& destFolder,
+                                          const NameCandidates& names, int first) {
         std::string tmp;
         FileIdentity copied;
         DWORD attributes = 0;
@@ -572,6 +585,8 @@ class WinFileSystem final : public FileSystem {
             DWORD err = ERROR_FILE_EXISTS;
             for (int i = 0; i < 100 && Taken(err); ++i) {
                 tmp = TemporaryNameIn(destFolder);
+                if (Result<void> noted = NoteTemporary(from, tmp); !noted.ok())
+                    return noted.error();
                 err = CopyToNewFile(in.get(), info, tmp, copied);
                 if (err != ERROR_SUCCESS && !Taken(err))
                     ::DeleteFileW(Native(tmp).c_str());  // a partial copy

@@ -6,6 +6,7 @@ target_sources(tagwright_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/special_folders.cpp
   ${CMAKE_CURRENT_LIST_DIR}/name_limit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/file_system_steps.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/durable_log.cpp
 )
 if(WIN32)
   target_sources(tagwright_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/file_system_win.cpp)

@@ -120,6 +120,24 @@ std::string DefaultStorageFolder() {
 #endif
 }
 
+std::string StateFolder() {
+#ifdef _WIN32
+    if (const wchar_t* local = ::_wgetenv(L"LOCALAPPDATA"); local != nullptr && *local != 0)
+        return Utf8FromWide(local) + "\\Tagwright";
+    PWSTR wide = nullptr;
+    std::string base;
+    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &wide)))
+        base = Utf8FromWide(wide);
+    ::CoTaskMemFree(wide);
+    return base + "\\Tagwright";
+#else
+    // A relative value is to be ignored, as every XDG base folder.
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && *state == '/')
+        return std::string(state) + "/tagwright";
+    return HomeFolder() + "/.local/state/tagwright";
+#endif
+}
+
 std::string UnescapeMountPath(std::string_view field) {
     std::string out;
     out.reserve(field.size());

@@ -17,6 +17,10 @@ Result<std::string> SpecialFolderPath(const std::string& name);
 /// documents folder followed by the separator elsewhere.
 std::string DefaultStorageFolder();
 
+/// The program's own per-user state folder (it may not exist yet): $XDG_STATE_HOME/tagwright
+/// (~/.local/state/tagwright without it), %LOCALAPPDATA%\Tagwright on Windows.
+std::string StateFolder();
+
 /// The roots a folder chooser offers in place of drives: the drive letters on Windows, "/"
 /// and the mounted volumes elsewhere.
 std::vector<std::string> FileSystemRoots();

@@ -1,5 +1,7 @@
 #include "ui/form1.h"
 
+#include "platform/special_folders.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -47,7 +49,8 @@ const QColor kLightCyan(0x80, 0xFF, 0xFF);
 
 Form1::Form1(QWidget* parent) : Form1(RealFileSystem(), parent) {}
 
-Form1::Form1(FileSystem& fs, QWidget* parent) : QWidget(parent), m_fs(fs) {
+Form1::Form1(FileSystem& fs, QWidget* parent)
+    : QWidget(parent), m_fs(fs), m_journalFolder(StateFolder()) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tagwright"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -249,6 +252,10 @@ void Form1::BuildPopupMenu() {
     addArray(mnuDelTag, "mnuDelTagV",
              {QStringLiteral("タグなし"), QStringLiteral("v1&&v1.1"), QStringLiteral("v2")},
              &Form1::delTagVRequested);
+
+    QAction* mnuUndo = m_mnuA->addAction(QStringLiteral("元に戻す"));
+    mnuUndo->setObjectName(QStringLiteral("mnuUndo"));
+    connect(mnuUndo, &QAction::triggered, this, &Form1::undoRequested);
 }
 
 void Form1::BeginProgress(int maximum) {

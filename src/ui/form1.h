@@ -32,9 +32,11 @@ class QUrl;
 namespace tagwright {
 
 class DirSelectForm;
+class JournaledFileSystem;
 class ListTableModel;
 class SearchForm;
 class TabControl;
+struct UndoReport;
 
 /// The main window. Controls carry their design names as object names; a control array's
 /// element is named "<name>_<index>" ("Option1_3", "Text6_10", "FileNameSetBtn_7") and also
@@ -115,6 +117,14 @@ class Form1 final : public QWidget {
     /// The plan of a rename or move of the listed files with the settings as they stand,
     /// shown in the preview dialog; the files and the list stay as they are.
     void ShowPreview(BatchKind kind);
+    /// "元に戻す": after a confirmation, takes back the last rename or move batch that is not
+    /// undone yet, moves the rows of the files brought back to their old paths, and lists what
+    /// could not be taken back.
+    void RunUndo();
+    /// The journal's folder; the platform's state folder unless replaced (tests).
+    void SetJournalFolder(std::string folder) { m_journalFolder = std::move(folder); }
+    /// Deals with copies an interrupted cross-device move left, telling the user of any kept.
+    void RecoverInterruptedCopiesOnStart();
 
     /// The dialogs, created on first use and kept (hidden) afterwards.
     SearchForm& searchForm();
@@ -156,6 +166,8 @@ class Form1 final : public QWidget {
     /// ReNameBtn and MoveBtn.
     void reNameRequested();
     void moveRequested();
+    /// mnuUndo "元に戻す".
+    void undoRequested();
     /// The support link failed to open; the user has been told.
     void supportHomeFailed();
 
@@ -199,8 +211,12 @@ class Form1 final : public QWidget {
     // Around every long command; EndWork is true when the window is to close now.
     void BeginWork();
     bool EndWork();
+    void TellJournalFailure(const JournaledFileSystem& fs);
+    // The rows of the files an undo brought back follow them to their old paths.
+    void ShowUndoneRows(const UndoReport& report);
 
     FileSystem& m_fs;
+    std::string m_journalFolder;
     ListStore m_store;
     GetSearchMP3Module m_search{m_fs, m_store};
     // A drop, search or batch is running; any other command is refused until it ends.

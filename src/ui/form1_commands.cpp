@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QItemSelectionModel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
@@ -10,6 +11,7 @@
 #include "filelist/drop_logic.h"
 #include "filelist/list_commands.h"
 #include "fileops/batch_plan.h"
+#include "fileops/journaled_file_system.h"
 #include "fileops/move_batch.h"
 #include "fileops/rename_batch.h"
 #include "naming/char_conversion.h"
@@ -101,6 +103,7 @@ void Form1::ConnectCommands() {
             [this](int index) { ShowPreview(index == 1 ? BatchKind::kMove : BatchKind::kRename); });
     connect(this, &Form1::reNameRequested, this, &Form1::RunRename);
     connect(this, &Form1::moveRequested, this, &Form1::RunMove);
+    connect(this, &Form1::undoRequested, this, &Form1::RunUndo);
 }
 
 void Form1::BeginWork() {
@@ -203,6 +206,17 @@ template <class Batch>
 void Form1::RunBatch(BatchKind kind, Batch&& batch) {
     if (m_busy)
         return;
+    // No batch changes a file without a journal to undo it by.
+    auto journal =
+        BatchJournal::Begin(m_fs, m_journalFolder, kind == BatchKind::kMove ? "move" : "rename");
+    if (!journal.ok()) {
+        QMessageBox::warning(this, QStringLiteral("Tagwright"),
+                             QStringLiteral("元に戻すための記録を書けないため、実行しませんでした。"
+                                            "\n\n") +
+                                 ToQt(journal.error().Message()));
+        return;
+    }
+    JournaledFileSystem journaled(m_fs, **journal);
     BeginWork();
     const Settings settings = BuildSettings();
     std::vector<RefusedFile> refused;
@@ -273,28 +287,40 @@ void Form1::RunBatch(BatchKind kind, Batch&& batch) {
                 return;
             refused.push_back({copy.Cell(row, ListStore::kPath), error});
         };
-        batch(copy, settings, callbacks);
+        batch(copy, settings, callbacks, journaled);
     });
     m_storeChanging = false;
     MirrorSelectionIntoStore();
-    if (EndWork() || refused.empty())
+    if (EndWork())
         return;
-    RefusedFilesDialog dialog(kind, refused, this);
-    dialog.exec();
+    if (!refused.empty()) {
+        RefusedFilesDialog dialog(kind, refused, this);
+        dialog.exec();
+    }
+    TellJournalFailure(journaled);
+}
+
+// The batch's journal failed after it had begun: the dialog above has listed the files that
+// were then refused; this says why.
+void Form1::TellJournalFailure(const JournaledFileSystem& fs) {
+    if (!fs.JournalFailure())
+        return;
+    QMessageBox::warning(this, QStringLiteral("Tagwright"),
+                         QStringLiteral("元に戻すための記録を書けなくなったため、以降のファイルは"
+                                        "変更していません。\n\n") +
+                             ToQt(fs.JournalFailure()->Message()));
 }
 
 void Form1::RunRename() {
     RunBatch(BatchKind::kRename,
-             [this](ListStore& rows, const Settings& settings, const BatchCallbacks& callbacks) {
-                 RunRenameBatch(rows, settings, m_fs, callbacks);
-             });
+             [](ListStore& rows, const Settings& settings, const BatchCallbacks& callbacks,
+                FileSystem& fs) { RunRenameBatch(rows, settings, fs, callbacks); });
 }
 
 void Form1::RunMove() {
     RunBatch(BatchKind::kMove,
-             [this](ListStore& rows, const Settings& settings, const BatchCallbacks& callbacks) {
-                 RunMoveBatch(rows, settings, m_fs, callbacks);
-             });
+             [](ListStore& rows, const Settings& settings, const BatchCallbacks& callbacks,
+                FileSystem& fs) { RunMoveBatch(rows, settings, fs, callbacks); });
 }
 
 void Form1::ShowPreview(BatchKind kind) {

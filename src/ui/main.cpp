@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
     QTimer::singleShot(0, &window, [&window, clientOnly, placed, problems] {
         if (!placed && window.frameGeometry().size() != clientOnly)
             CentreOnScreen(window);
+        window.RecoverInterruptedCopiesOnStart();
         if (!problems.isEmpty()) {
             QMessageBox::warning(
                 &window, QStringLiteral("Tagwright"),

@@ -68,6 +68,9 @@ def check(name):
     def wrap(fn):
         def runner():
             root = tempfile.mkdtemp(prefix="tagwright-cli-")
+            # Each check keeps its own journal, outside the folder it snapshots.
+            state = tempfile.mkdtemp(prefix="tagwright-state-")
+            os.environ["XDG_STATE_HOME"] = state
             try:
                 make_library(root)
                 fn(root)
@@ -79,6 +82,7 @@ def check(name):
                 traceback.print_exc()
             finally:
                 shutil.rmtree(root, ignore_errors=True)
+                shutil.rmtree(state, ignore_errors=True)
         CHECKS.append(runner)
         return fn
     return wrap
@@ -411,6 +415,86 @@ def _(root):
     code, out, err = run("rename", os.path.join(root, "c.mp3"), env=env)
     assert code == 3 and "932" in err and out == "", (code, out, err)
     assert snapshot(root) == before
+
+
+@check("undo takes back a move with its new folders; history lists it; a second undo is a no-op")
+def _(root):
+    store = os.path.join(root, "library")
+    before = snapshot(root)
+    code, _, _ = run("move", "--to", store, "--yes", root)
+    assert code == 1  # notag.mp3 stays
+    assert snapshot(root) != before
+    code, out, _ = run("history", "--json")
+    assert code == 0
+    [batch] = json_lines(out)
+    assert batch["kind"] == "move" and batch["steps"] == 4 and not batch["undone"], batch
+    code, out, _ = run("undo", "--dry-run", "--json")
+    assert code == 0 and snapshot(root) != before
+    planned = json_lines(out)
+    assert planned[-1]["reverted"] == 4 and planned[-1]["dryRun"], planned[-1]
+    code, out, err = run("undo", "--json")
+    assert code == 0, (code, out, err)
+    assert snapshot(root) == before
+    assert not os.path.exists(os.path.join(store, "YOASOBI")), "a folder the move made is left"
+    code, out, _ = run("history", "--json")
+    assert json_lines(out)[0]["undone"]
+    code, out, _ = run("undo")
+    assert code == 0 and out.strip() == "Nothing to undo.", out
+    assert snapshot(root) == before
+
+
+@check("undo reports a step it cannot take back and overwrites nothing")
+def _(root):
+    before = snapshot(root)
+    code, _, _ = run("rename", "--name-rule", "曲名", os.path.join(root, "b.MP3"),
+                     os.path.join(root, "a.mp3"))
+    assert code == 0
+    with open(os.path.join(root, "b.MP3"), "wb") as f:
+        f.write(b"a newcomer")
+    code, out, _ = run("undo", "--json")
+    assert code == 1, code
+    lines = json_lines(out)
+    skipped = [x for x in lines if x.get("status") == "skipped"]
+    assert len(skipped) == 1 and skipped[0]["errorCode"] == "exists", lines
+    assert lines[-1]["reverted"] == 1 and lines[-1]["skipped"] == 1
+    with open(os.path.join(root, "b.MP3"), "rb") as f:
+        assert f.read() == b"a newcomer"
+    assert sorted(snapshot(root).values()) == sorted(list(before.values()) + [
+        hashlib.sha256(b"a newcomer").hexdigest()])
+
+
+@check("a rename killed with SIGKILL midway leaves a journal that matches the disk; undo restores")
+def _(root):
+    many = os.path.join(root, "many")
+    os.makedirs(many)
+    count = 1500
+    for i in range(count):
+        with open(os.path.join(many, f"f{i:04}.mp3"), "wb") as f:
+            f.write(mp3gen.mp3(v2={"TIT2": f"t{i:04}"}))
+    before = snapshot(many)
+    proc = subprocess.Popen([CLI, "rename", "--json", "--name-rule", "曲名", many],
+                            stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, text=True)
+    for _ in range(100):
+        proc.stdout.readline()
+    proc.send_signal(signal.SIGKILL)
+    proc.wait()
+    proc.stdout.close()
+    after = snapshot(many)
+    assert sorted(after.values()) == sorted(before.values()), "a file is lost or doubled"
+    renamed = {p for p in after if p not in before}
+    assert 100 <= len(renamed) < count, f"not killed midway: {len(renamed)} renamed"
+    code, out, _ = run("undo", "--dry-run", "--json")
+    assert code == 0
+    plan = [x for x in json_lines(out) if "status" in x]
+    # The journal names each renamed file once, where it is, and nothing else.
+    assert sorted(os.path.relpath(x["from"], many) for x in plan) == sorted(renamed), plan[:3]
+    assert all(after[os.path.relpath(x["from"], many)] == before[os.path.relpath(x["to"], many)]
+               for x in plan)
+    code, out, _ = run("undo", "--json")
+    assert code == 0, out[-300:]
+    assert snapshot(many) == before
+    code, out, _ = run("undo")
+    assert out.strip() == "Nothing to undo."
 
 
 for c in CHECKS:

@@ -12,6 +12,7 @@
 #include "fileops/rename_batch.h"
 #include "naming/settings.h"
 #include "platform/file_system.h"
+#include "platform/forwarding_file_system.h"
 #include "platform/path.h"
 #include "support/mp3_bytes.h"
 #include "support/temp_dir.h"
@@ -131,47 +132,6 @@ inline void ExpectRowsTellTheTruth(const ListStore& store,
         }
     }
 }
-
-/// Forwards to another file system; tests override single operations.
-class ForwardingFileSystem : public FileSystem {
-  public:
-    explicit ForwardingFileSystem(FileSystem& inner = RealFileSystem()) : m_inner(inner) {}
-    bool FolderExists(const std::string& p) override { return m_inner.FolderExists(p); }
-    bool FileExists(const std::string& p) override { return m_inner.FileExists(p); }
-    Result<std::string> GetFilePath(const std::string& p) override {
-        return m_inner.GetFilePath(p);
-    }
-    bool IsSameFile(const std::string& a, const std::string& b) override {
-        return m_inner.IsSameFile(a, b);
-    }
-    Result<FolderListing> ListFolder(const std::string& f) override {
-        return m_inner.ListFolder(f);
-    }
-    Result<FileIdentity> IdentifyFile(const std::string& p) override {
-        return m_inner.IdentifyFile(p);
-    }
-    Result<void> RenameFile(const std::string& p, const std::string& n,
-                            const FileIdentity& id) override {
-        return m_inner.RenameFile(p, n, id);
-    }
-    Result<std::string> MoveFile(const std::string& p, const FileIdentity& id, const std::string& d,
-                                 const NameCandidates& n) override {
-        return m_inner.MoveFile(p, id, d, n);
-    }
-    Result<void> CreateFolder(const std::string& p) override { return m_inner.CreateFolder(p); }
-    Result<void> WriteFile(const std::string& p, std::span<const std::uint8_t> b) override {
-        return m_inner.WriteFile(p, b);
-    }
-    Result<std::unique_ptr<ByteReader>> OpenRead(const std::string& p) override {
-        return m_inner.OpenRead(p);
-    }
-    Result<std::string> SpecialFolder(const std::string& n) override {
-        return m_inner.SpecialFolder(n);
-    }
-
-  protected:
-    FileSystem& m_inner;
-};
 
 /// Answers that no folder exists and records the folders the move asks about and makes, while
 /// touching nothing.

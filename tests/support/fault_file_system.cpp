@@ -34,6 +34,10 @@ const char* OpName(FsOp op) {
             return "read";
         case FsOp::kSpecialFolder:
             return "find special folder";
+        case FsOp::kRemoveEmptyFolder:
+            return "remove folder";
+        case FsOp::kRemoveFile:
+            return "remove";
         case FsOp::kCount_:
             break;
     }
@@ -195,6 +199,22 @@ Result<std::string> FaultFileSystem::SpecialFolder(const std::string& name) {
     if (const Error* e = Check(FsOp::kSpecialFolder, name))
         return *e;
     return m_inner.SpecialFolder(name);
+}
+
+Result<void> FaultFileSystem::RemoveEmptyFolder(const std::string& path) {
+    if (const Error* e = Check(FsOp::kRemoveEmptyFolder, path))
+        return *e;
+    if (const Error* e = CheckReadOnly("remove folder", path::ParentFolder(path), path))
+        return *e;
+    return m_inner.RemoveEmptyFolder(path);
+}
+
+Result<void> FaultFileSystem::RemoveFile(const std::string& path) {
+    if (const Error* e = Check(FsOp::kRemoveFile, path))
+        return *e;
+    if (const Error* e = CheckReadOnly("remove", path::ParentFolder(path), path))
+        return *e;
+    return m_inner.RemoveFile(path);
 }
 
 }  // namespace tagwright::test

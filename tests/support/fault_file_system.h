@@ -28,6 +28,8 @@ enum class FsOp {
     kOpenRead,
     kRead,
     kSpecialFolder,
+    kRemoveEmptyFolder,
+    kRemoveFile,
     kCount_
 };
 
@@ -82,6 +84,11 @@ class FaultFileSystem final : public FileSystem {
     Result<void> WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
     Result<std::unique_ptr<ByteReader>> OpenRead(const std::string& path) override;
     Result<std::string> SpecialFolder(const std::string& name) override;
+    Result<void> RemoveEmptyFolder(const std::string& path) override;
+    Result<void> RemoveFile(const std::string& path) override;
+    void SetTemporaryNotice(TemporaryNotice notice) override {
+        m_inner.SetTemporaryNotice(std::move(notice));
+    }
 
     /// Called first at every call, with the operation and its path: a test can hold a worker
     /// at a chosen file there.

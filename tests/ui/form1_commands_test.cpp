@@ -169,6 +169,8 @@ class Form1CommandsTest : public QObject {
     void previewShowsThePlanAndChangesNothing_data();
     void previewShowsThePlanAndChangesNothing();
     void manualFoundInBuildOrInstallTree();
+    void undoByPopupBringsFilesAndRowsBack_data();
+    void undoByPopupBringsFilesAndRowsBack();
 };
 
 void Form1CommandsTest::dropAddsFilesAndFoldersInOrder() {
@@ -732,6 +734,77 @@ void Form1CommandsTest::manualFoundInBuildOrInstallTree() {
     QCOMPARE(Form1::ManualPathFor(bin), ToQt(installed));
     dir.Write("prefix/bin/manual.html", "<html>");
     QCOMPARE(Form1::ManualPathFor(bin), beside);
+}
+
+void Form1CommandsTest::undoByPopupBringsFilesAndRowsBack_data() {
+    QTest::addColumn<bool>("move");
+    QTest::addColumn<bool>("confirm");
+    QTest::addColumn<bool>("oldNameTaken");
+    QTest::newRow("rename") << false << true << false;
+    QTest::newRow("move") << true << true << false;
+    QTest::newRow("declined") << false << false << false;
+    QTest::newRow("old name taken") << false << true << true;
+}
+
+void Form1CommandsTest::undoByPopupBringsFilesAndRowsBack() {
+    QFETCH(bool, move);
+    QFETCH(bool, confirm);
+    QFETCH(bool, oldNameTaken);
+    TempDir dir;
+    const std::string a = dir.Write("in/a.mp3", Song("T1", "Art", "Alb"));
+    const std::string b = dir.Write("in/b.mp3", Song("T2", "Art", "Alb"));
+    const std::string storage = dir.MakeFolder("music") + "/";
+    Form1 window;
+    window.SetJournalFolder(dir / "state");
+    window.show();
+    ListForMove(window, dir / "in", storage);
+    Click(window, "FolderYN");
+    window.tabs()->setCurrentIndex(0);
+    Click(window, move ? "MoveBtn" : "ReNameBtn");
+    QVERIFY(!fs::exists(a) && !fs::exists(b));
+    if (oldNameTaken)
+        dir.Write("in/b.mp3", std::string("a newcomer"));
+
+    QStringList told;
+    QString details;
+    ModalAnswerer answerer({}, [&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box != nullptr);
+        told << box->text();
+        details = box->detailedText();
+        QAbstractButton* yes = box->button(QMessageBox::Yes);
+        if (yes != nullptr && confirm)
+            yes->click();
+        else if (yes != nullptr)
+            box->button(QMessageBox::No)->click();
+        else
+            box->accept();
+    });
+    Trigger(window, QStringLiteral("mnuUndo"));
+    QTRY_COMPARE(answerer.count(), confirm ? 2 : 1);
+    if (!confirm) {
+        QVERIFY(!fs::exists(a));
+        return;
+    }
+    QVERIFY(fs::exists(a));
+    QCOMPARE(fs::file_size(b), oldNameTaken ? std::uintmax_t{10} : fs::file_size(a));
+    QVERIFY2(told.last().contains(oldNameTaken ? QStringLiteral("戻せなかったもの: 1 件")
+                                               : QStringLiteral("戻せなかったもの: 0 件")),
+             qPrintable(told.last()));
+    QCOMPARE(details.isEmpty(), !oldNameTaken);
+    // The rows follow the files they name.
+    ListStore& store = window.store();
+    for (int r = 1; r < store.RowCount(); ++r)
+        QVERIFY2(fs::exists(fs::u8path(store.Cell(r, ListStore::kPath))),
+                 store.Cell(r, ListStore::kPath).c_str());
+    QCOMPARE(Column(store, ListStore::kPath).contains(ToQt(a)), true);
+    if (move)
+        QVERIFY(fs::is_empty(storage));
+
+    // Nothing is left to undo.
+    Trigger(window, QStringLiteral("mnuUndo"));
+    QTRY_COMPARE(answerer.count(), 3);
+    QCOMPARE(told.last(), QStringLiteral("元に戻せる操作はありません。"));
 }
 
 QTEST_MAIN(Form1CommandsTest)

@@ -112,6 +112,13 @@ int main(int argc, char** argv) {
         if (auto* tag = del->findChild<QMenu*>(QStringLiteral("mnuDelTag")))
             ok = Save(*tag, dir, QStringLiteral("popup_mnuDelTag")) && ok;
     }
+    if (auto* undo = popup->findChild<QAction*>(QStringLiteral("mnuUndo"))) {
+        popup->setActiveAction(undo);
+        QApplication::processEvents();
+        ok = Save(*popup, dir, QStringLiteral("popup_mnuUndo")) && ok;
+    } else {
+        ok = false;
+    }
     popup->hide();
 
     tagwright::SearchForm& search = window.searchForm();

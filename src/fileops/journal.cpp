@@ -1,0 +1,309 @@
+#include "fileops/journal.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "platform/path.h"
+
+namespace tagwright {
+
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr std::string_view kPrefix = "batch-";
+constexpr std::string_view kSuffix = ".jsonl";
+constexpr int kIdDigits = 17;
+
+bool IsJournalName(const std::string& name) {
+    return name.size() == kPrefix.size() + kIdDigits + kSuffix.size() &&
+           name.starts_with(kPrefix) && name.ends_with(kSuffix);
+}
+
+std::string IdOfName(const std::string& name) {
+    return name.substr(kPrefix.size(), kIdDigits);
+}
+
+// The journal files of `folder`, by id, oldest first.
+std::vector<DirEntry> JournalEntries(FileSystem& fs, const std::string& folder) {
+    std::vector<DirEntry> out;
+    if (!fs.FolderExists(folder))
+        return out;
+    auto listing = fs.ListFolder(folder);
+    if (!listing.ok())
+        return out;
+    for (DirEntry& e : listing->files) {
+        if (IsJournalName(e.name))
+            out.push_back(std::move(e));
+    }
+    std::sort(out.begin(), out.end(),
+              [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+    return out;
+}
+
+std::string ReadText(FileSystem& fs, const std::string& file) {
+    auto reader = fs.OpenRead(file);
+    if (!reader.ok())
+        return {};
+    auto size = (*reader)->Size();
+    if (!size.ok())
+        return {};
+    std::string text(static_cast<std::size_t>(*size), '\0');
+    auto got = (*reader)->ReadAt(
+        0, std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(text.data()), text.size()));
+    text.resize(got.ok() ? *got : 0);
+    return text;
+}
+
+std::string UtcTime(std::chrono::system_clock::time_point now) {
+    using namespace std::chrono;
+    const auto day = floor<days>(now);
+    const year_month_day ymd{day};
+    const hh_mm_ss hms{floor<seconds>(now - day)};
+    char out[32];
+    std::snprintf(out, sizeof out, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(ymd.year()),
+                  static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
+                  static_cast<int>(hms.hours().count()), static_cast<int>(hms.minutes().count()),
+                  static_cast<int>(hms.seconds().count()));
+    return out;
+}
+
+// A path is kept as text when it is UTF-8; names on Linux are bytes, and one that is not UTF-8
+// is kept exactly, as hexadecimal under the key + "Hex".
+void PutPath(Json& j, const std::string& key, const std::string& p) {
+    try {
+        (void)Json(p).dump();
+        j[key] = p;
+    } catch (const Json::type_error&) {
+        static constexpr char kDigits[] = "0123456789abcdef";
+        std::string hex;
+        for (const unsigned char c : p) {
+            hex += kDigits[c >> 4];
+            hex += kDigits[c & 15];
+        }
+        j[key + "Hex"] = hex;
+    }
+}
+
+std::string GetPath(const Json& j, const std::string& key) {
+    const auto hex = j.find(key + "Hex");
+    if (hex == j.end() || !hex->is_string())
+        return j.value(key, "");
+    const std::string digits = hex->get<std::string>();
+    const auto value = [](char c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
+    std::string out;
+    for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
+        out += static_cast<char>(value(digits[i]) * 16 + value(digits[i + 1]));
+    return out;
+}
+
+FileIdentity IdentityOf(const Json& j) {
+    return FileIdentity{j.value("dev", std::uint64_t{0}), j.value("ino", std::uint64_t{0})};
+}
+
+// The change a crash left unconfirmed, when the disk shows it was made: of the names tried
+// since the last confirmed step, the latest one that holds the file while its source is gone.
+void ConfirmFromDisk(JournalBatch& batch, const std::vector<JournalStep>& tried, FileSystem& fs) {
+    for (auto it = tried.rbegin(); it != tried.rend(); ++it) {
+        if (fs.FileExists(it->from) || !fs.FileExists(it->to))
+            continue;
+        auto there = fs.IdentifyFile(it->to);
+        if (!there.ok())
+            continue;
+        const bool copied =
+            std::any_of(batch.temporaries.begin(), batch.temporaries.end(),
+                        [&](const JournalTemporary& t) { return t.from == it->from; });
+        if (*there == it->id || copied) {
+            batch.steps.push_back(JournalStep{it->from, it->to, *there, false});
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+JournalBatch ParseBatchJournal(std::string_view text, FileSystem& fs) {
+    JournalBatch batch;
+    std::vector<JournalStep> tried;
+    std::vector<std::pair<std::string, std::string>> undid;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = text.find('\n', at);
+        // A last line without its break is torn: it was never wholly written.
+        if (end == std::string_view::npos)
+            break;
+        const Json j = Json::parse(text.substr(at, end - at), nullptr, false);
+        at = end + 1;
+        if (!j.is_object())
+            continue;
+        const std::string rec = j.value("rec", "");
+        const std::string from = GetPath(j, "from");
+        const std::string to = GetPath(j, "to");
+        if (rec == "batch") {
+            batch.id = j.value("batch", "");
+            batch.kind = j.value("kind", "");
+            batch.time = j.value("time", "");
+        } else if (rec == "try") {
+            tried.push_back(JournalStep{from, to, IdentityOf(j), false});
+        } else if (rec == "step") {
+            tried.clear();
+            batch.steps.push_back(JournalStep{from, to, IdentityOf(j), false});
+        } else if (rec == "tmp") {
+            batch.temporaries.push_back(JournalTemporary{from, GetPath(j, "tmp")});
+        } else if (rec == "folder") {
+            batch.folders.push_back(GetPath(j, "path"));
+        } else if (rec == "undid") {
+            undid.emplace_back(from, to);
+        } else if (rec == "undone") {
+            batch.undone = true;
+        }
+    }
+    if (!tried.empty())
+        ConfirmFromDisk(batch, tried, fs);
+    for (const auto& [from, to] : undid) {
+        for (auto it = batch.steps.rbegin(); it != batch.steps.rend(); ++it) {
+            if (!it->undone && it->from == from && it->to == to) {
+                it->undone = true;
+                break;
+            }
+        }
+    }
+    return batch;
+}
+
+std::vector<std::string> JournalFiles(FileSystem& fs, const std::string& folder) {
+    std::vector<std::string> out;
+    for (DirEntry& e : JournalEntries(fs, folder))
+        out.push_back(std::move(e.path));
+    return out;
+}
+
+std::optional<JournalBatch> ReadBatchJournal(FileSystem& fs, const std::string& file) {
+    JournalBatch batch = ParseBatchJournal(ReadText(fs, file), fs);
+    // A journal whose first line never reached the disk holds nothing.
+    if (batch.id.empty())
+        return std::nullopt;
+    batch.file = file;
+    return batch;
+}
+
+std::vector<JournalBatch> ReadJournal(FileSystem& fs, const std::string& folder) {
+    std::vector<JournalBatch> out;
+    for (const std::string& file : JournalFiles(fs, folder)) {
+        if (auto batch = ReadBatchJournal(fs, file))
+            out.push_back(std::move(*batch));
+    }
+    return out;
+}
+
+std::vector<JournalTemporary> ReadTemporaries(FileSystem& fs, const std::string& folder) {
+    static constexpr std::string_view kMark = R"("rec":"tmp")";
+    std::vector<JournalTemporary> out;
+    for (const std::string& file : JournalFiles(fs, folder)) {
+        const std::string text = ReadText(fs, file);
+        for (std::size_t at = text.find(kMark); at != std::string::npos;
+             at = text.find(kMark, at + 1)) {
+            const std::size_t begin = text.rfind('\n', at);
+            const std::size_t start = begin == std::string::npos ? 0 : begin + 1;
+            const std::size_t end = text.find('\n', at);
+            if (end == std::string::npos)
+                break;  // torn
+            const Json j =
+                Json::parse(std::string_view(text).substr(start, end - start), nullptr, false);
+            if (j.is_object())
+                out.push_back(JournalTemporary{GetPath(j, "from"), GetPath(j, "tmp")});
+        }
+    }
+    return out;
+}
+
+Result<std::unique_ptr<BatchJournal>> BatchJournal::Begin(FileSystem& fs, const std::string& folder,
+                                                          std::string_view kind) {
+    if (Result<void> made = CreateFolderTree(folder); !made.ok())
+        return made.error();
+    const auto now = std::chrono::system_clock::now();
+    long long micros =
+        std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch()).count();
+    std::vector<DirEntry> files = JournalEntries(fs, folder);
+    // Ids order the batches even when the clock steps back or two begin in one microsecond.
+    if (!files.empty())
+        micros = std::max(micros, std::stoll(IdOfName(files.back().name)) + 1);
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%0*lld", kIdDigits, micros);
+    const std::string id = digits;
+    const std::string file = path::Join(folder, std::string(kPrefix) + id + std::string(kSuffix));
+    auto log = OpenDurableLog(file);
+    if (!log.ok())
+        return log.error();
+    std::unique_ptr<BatchJournal> journal(new BatchJournal(id, std::move(*log)));
+    const Json head{{"rec", "batch"}, {"batch", id}, {"kind", kind}, {"time", UtcTime(now)}};
+    if (Result<void> written = journal->Write(head.dump()); !written.ok())
+        return written.error();
+    const int excess = static_cast<int>(files.size()) + 1 - kKeptBatchJournals;
+    for (int i = 0; i < excess; ++i)
+        (void)fs.RemoveFile(files[static_cast<std::size_t>(i)].path);
+    return journal;
+}
+
+Result<std::unique_ptr<BatchJournal>> BatchJournal::Continue(const JournalBatch& batch) {
+    auto log = OpenDurableLog(batch.file);
+    if (!log.ok())
+        return log.error();
+    return std::unique_ptr<BatchJournal>(new BatchJournal(batch.id, std::move(*log)));
+}
+
+Result<void> BatchJournal::Write(const std::string& line, bool flush) {
+    return m_log->Append(line, flush);
+}
+
+namespace {
+
+std::string Line(const Json& j) {
+    return j.dump();
+}
+
+// A record of `rec` with the paths under their keys.
+Json Record(const char* rec, std::initializer_list<std::pair<const char*, std::string>> paths) {
+    Json j{{"rec", rec}};
+    for (const auto& [key, p] : paths)
+        PutPath(j, key, p);
+    return j;
+}
+
+Json WithIdentity(Json j, const FileIdentity& id) {
+    j["dev"] = id.device;
+    j["ino"] = id.file;
+    return j;
+}
+
+}  // namespace
+
+Result<void> BatchJournal::Try(const std::string& from, const std::string& to,
+                               const FileIdentity& id) {
+    return Write(Line(WithIdentity(Record("try", {{"from", from}, {"to", to}}), id)), false);
+}
+
+Result<void> BatchJournal::Temporary(const std::string& from, const std::string& temporary) {
+    return Write(Line(Record("tmp", {{"from", from}, {"tmp", temporary}})));
+}
+
+Result<void> BatchJournal::Step(const std::string& from, const std::string& to,
+                                const FileIdentity& id) {
+    return Write(Line(WithIdentity(Record("step", {{"from", from}, {"to", to}}), id)));
+}
+
+Result<void> BatchJournal::Folder(const std::string& p) {
+    return Write(Line(Record("folder", {{"path", p}})));
+}
+
+Result<void> BatchJournal::Undid(const std::string& from, const std::string& to) {
+    return Write(Line(Record("undid", {{"from", from}, {"to", to}})));
+}
+
+Result<void> BatchJournal::Undone() {
+    return Write(Line(Record("undone", {})));
+}
+
+}  // namespace tagwright

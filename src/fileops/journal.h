@@ -1,0 +1,100 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/durable_log.h"
+#include "platform/file_system.h"
+
+namespace tagwright {
+
+/// One step of a batch that changed the disk: the file went from `from` to `to`, where it is the
+/// file `id`. `undone` once an undo has brought it back.
+struct JournalStep {
+    std::string from;
+    std::string to;
+    FileIdentity id;
+    bool undone = false;
+    bool operator==(const JournalStep&) const = default;
+};
+
+/// A temporary copy a cross-device move announced before writing it.
+struct JournalTemporary {
+    std::string from;
+    std::string temporary;
+    bool operator==(const JournalTemporary&) const = default;
+};
+
+/// What the journal knows of one batch.
+struct JournalBatch {
+    std::string id;                             ///< unique; a later batch has a greater id
+    std::string kind;                           ///< "rename", "move"
+    std::string time;                           ///< when it began, UTC, "2026-12-07T13:04:01Z"
+    std::string file;                           ///< the journal file
+    std::vector<JournalStep> steps;             ///< in the order they were done
+    std::vector<std::string> folders;           ///< folders the batch created, in order
+    std::vector<JournalTemporary> temporaries;  ///< in the order announced
+    bool undone = false;                        ///< an undo has gone through it
+};
+
+/// The journal of one batch from its text. A line that is not a whole record (the torn end a
+/// crash leaves) is passed over. A step announced but not confirmed (the process died between
+/// the change and its record) counts when the disk shows it done: its source is gone and its
+/// target holds the file announced, or a copy of it.
+JournalBatch ParseBatchJournal(std::string_view text, FileSystem& fs);
+
+/// The batch journal files in `folder`, oldest first; none when the folder does not exist.
+std::vector<std::string> JournalFiles(FileSystem& fs, const std::string& folder);
+
+/// One batch journal file; nullopt when it cannot be read or its first record is missing.
+std::optional<JournalBatch> ReadBatchJournal(FileSystem& fs, const std::string& file);
+
+/// Every batch journal in `folder`, oldest first.
+std::vector<JournalBatch> ReadJournal(FileSystem& fs, const std::string& folder);
+
+/// The temporary copies every batch journal in `folder` announced: only those records are
+/// read, so that looking for them on each start stays cheap however large the journals are.
+std::vector<JournalTemporary> ReadTemporaries(FileSystem& fs, const std::string& folder);
+
+/// The writer of one batch's journal. Every record but a Try is on the disk before its call
+/// returns; a Try, written before each change and only ever needed after a crash of the
+/// process itself, outlives the process without the cost of a flush.
+class BatchJournal {
+  public:
+    /// Starts the journal of a new batch of `kind` in `folder` (created when missing), and
+    /// removes the oldest journals beyond the number kept.
+    static Result<std::unique_ptr<BatchJournal>> Begin(FileSystem& fs, const std::string& folder,
+                                                       std::string_view kind);
+    /// Appends to the journal of an earlier batch (its undo).
+    static Result<std::unique_ptr<BatchJournal>> Continue(const JournalBatch& batch);
+
+    const std::string& Id() const { return m_id; }
+
+    /// Before a change: `from` may become `to` next.
+    Result<void> Try(const std::string& from, const std::string& to, const FileIdentity& id);
+    /// Before a cross-device copy of `from` is written under `temporary`.
+    Result<void> Temporary(const std::string& from, const std::string& temporary);
+    /// After a change: `from` is now `to`, the file `id`.
+    Result<void> Step(const std::string& from, const std::string& to, const FileIdentity& id);
+    Result<void> Folder(const std::string& path);
+    /// After an undo brought the file of the step `from` -> `to` back to `from`.
+    Result<void> Undid(const std::string& from, const std::string& to);
+    /// After an undo has gone through every step.
+    Result<void> Undone();
+
+  private:
+    BatchJournal(std::string id, std::unique_ptr<DurableLog> log)
+        : m_id(std::move(id)), m_log(std::move(log)) {}
+    Result<void> Write(const std::string& line, bool flush = true);
+
+    std::string m_id;
+    std::unique_ptr<DurableLog> m_log;
+};
+
+/// How many batch journals are kept; older ones are removed when a batch begins.
+inline constexpr int kKeptBatchJournals = 50;
+
+}  // namespace tagwright

@@ -1,0 +1,78 @@
+#include "fileops/journaled_file_system.h"
+
+#include "platform/path.h"
+
+namespace tagwright {
+
+bool JournaledFileSystem::Recorded(Result<void> written) {
+    if (!written.ok() && !m_failure)
+        m_failure = written.error();
+    return written.ok();
+}
+
+Error JournaledFileSystem::Refusal(const char* op, const std::string& path) const {
+    return Error{op, path, "the undo journal cannot be written (" + m_failure->Message() + ")",
+                 m_failure->code, ErrorKind::kOther};
+}
+
+FileIdentity JournaledFileSystem::IdentityFor(const std::string& path,
+                                              const FileIdentity& expected) {
+    if (expected.Known())
+        return expected;
+    auto id = m_inner.IdentifyFile(path);
+    return id.ok() ? *id : FileIdentity{};
+}
+
+Result<void> JournaledFileSystem::RenameFile(const std::string& p, const std::string& newName,
+                                             const FileIdentity& expected) {
+    if (m_failure)
+        return Refusal("rename", p);
+    const std::string to = path::Join(path::ParentFolder(p), newName);
+    const FileIdentity id = IdentityFor(p, expected);
+    if (!Recorded(m_journal.Try(p, to, id)))
+        return Refusal("rename", p);
+    Result<void> done = m_inner.RenameFile(p, newName, expected);
+    if (done.ok())
+        Recorded(m_journal.Step(p, to, id));
+    return done;
+}
+
+Result<std::string> JournaledFileSystem::MoveFile(const std::string& p,
+                                                  const FileIdentity& expected,
+                                                  const std::string& destFolder,
+                                                  const NameCandidates& names) {
+    if (m_failure)
+        return Refusal("move", p);
+    const FileIdentity id = IdentityFor(p, expected);
+    const NameCandidates announced = [&](int i) -> std::optional<std::string> {
+        auto name = names(i);
+        if (name && !Recorded(m_journal.Try(p, path::Join(destFolder, *name), id)))
+            return std::nullopt;
+        return name;
+    };
+    m_inner.SetTemporaryNotice([this](const std::string& from, const std::string& tmp) {
+        Result<void> written = m_journal.Temporary(from, tmp);
+        Recorded(written);
+        return written;
+    });
+    Result<std::string> moved = m_inner.MoveFile(p, expected, destFolder, announced);
+    m_inner.SetTemporaryNotice({});
+    if (!moved.ok())
+        return m_failure ? Refusal("move", p) : moved;
+    const std::string to = path::Join(destFolder, *moved);
+    // A copy across devices is a new file.
+    auto now = m_inner.IdentifyFile(to);
+    Recorded(m_journal.Step(p, to, now.ok() ? *now : id));
+    return moved;
+}
+
+Result<void> JournaledFileSystem::CreateFolder(const std::string& p) {
+    if (m_failure)
+        return Refusal("create folder", p);
+    Result<void> made = m_inner.CreateFolder(p);
+    if (made.ok())
+        Recorded(m_journal.Folder(p));
+    return made;
+}
+
+}  // namespace tagwright

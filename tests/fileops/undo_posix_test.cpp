@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "fileops/journaled_file_system.h"
+#include "fileops/move_batch.h"
+#include "fileops/undo.h"
+#include "fileops_fixture.h"
+
+namespace tagwright::test {
+namespace {
+
+// A folder on another file system than the temporary folder, or empty when there is none.
+std::string OtherDevice(const TempDir& dir) {
+    struct stat here {
+    }, shm{};
+    if (::stat(dir.path().c_str(), &here) != 0 || ::stat("/dev/shm", &shm) != 0 ||
+        here.st_dev == shm.st_dev || ::access("/dev/shm", W_OK) != 0) {
+        return {};
+    }
+    const std::string other = "/dev/shm/tagwright-undo-" + std::to_string(::getpid());
+    std::filesystem::create_directory(other);
+    return other;
+}
+
+struct OtherDeviceTest : ::testing::Test {
+    TempDir dir;
+    std::string other;
+    std::string state = dir / "state";
+    void SetUp() override {
+        other = OtherDevice(dir);
+        if (other.empty())
+            GTEST_SKIP() << "no second file system to move to";
+    }
+    void TearDown() override {
+        SetFsStepHook({});
+        if (!other.empty())
+            std::filesystem::remove_all(other);
+    }
+    std::vector<std::string> Library(int n) {
+        std::vector<std::string> files;
+        for (int i = 0; i < n; ++i) {
+            files.push_back(dir.Write("in/f" + std::to_string(i) + ".mp3",
+                                      SongBytes({"S" + std::to_string(i), "A", "B", 1, i})));
+        }
+        return files;
+    }
+    void Move(const std::vector<std::string>& files) {
+        auto journal = BatchJournal::Begin(RealFileSystem(), state, "move");
+        ASSERT_TRUE(journal.ok());
+        JournaledFileSystem jfs(RealFileSystem(), **journal);
+        ListStore store;
+        ListFiles(store, files);
+        RunMoveBatch(store, TestSettings(other + "/"), jfs);
+    }
+};
+
+TEST_F(OtherDeviceTest, UndoOfACrossDeviceMoveRestoresEveryFile) {
+    const auto files = Library(3);
+    const auto before = Snapshot(dir / "in");
+    Move(files);
+    ASSERT_TRUE(Snapshot(dir / "in").empty());
+    const UndoReport report = UndoLastBatch(RealFileSystem(), state);
+    EXPECT_EQ(report.reverted.size(), 3u);
+    EXPECT_TRUE(report.skipped.empty());
+    EXPECT_EQ(Snapshot(dir / "in"), before);
+    EXPECT_TRUE(Snapshot(other).empty());
+    EXPECT_TRUE(Folders(other).empty()) << "A/B is left";
+}
+
+// A move killed while its copy is half-way: the copy is named in the journal, and the next
+// start removes it when its source is still there, and keeps it when it is the only one left.
+TEST_F(OtherDeviceTest, ACopyAKillInterruptedIsRemovedOnlyWhileItsSourceExists) {
+    for (const bool sourceGone : {false, true}) {
+        SCOPED_TRACE(sourceGone ? "source gone" : "source in place");
+        std::filesystem::remove_all(U8Path(dir / "in"));
+        std::filesystem::remove_all(U8Path(state));
+        const auto files = Library(1);
+        const auto before = Snapshot(dir / "in");
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            SetFsStepHook([](FsStep step, const std::string&) {
+                if (step == FsStep::kCopyMade)
+                    ::kill(::getpid(), SIGKILL);
+            });
+            Move(files);
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status));
+        const auto batches = ReadJournal(RealFileSystem(), state);
+        ASSERT_EQ(batches.size(), 1u);
+        ASSERT_EQ(batches[0].temporaries.size(), 1u);
+        const std::string tmp = batches[0].temporaries[0].temporary;
+        ASSERT_TRUE(RealFileSystem().FileExists(tmp));
+        if (sourceGone)
+            std::filesystem::remove(U8Path(files[0]));
+
+        const RecoveryReport report = RecoverInterruptedCopies(RealFileSystem(), state);
+        EXPECT_EQ(report.removed.size(), sourceGone ? 0u : 1u);
+        EXPECT_EQ(report.kept.size(), sourceGone ? 1u : 0u);
+        EXPECT_EQ(RealFileSystem().FileExists(tmp), sourceGone);
+        if (!sourceGone) {
+            EXPECT_EQ(Snapshot(dir / "in"), before);
+        }
+        std::filesystem::remove_all(U8Path(other + "/A"));
+    }
+}
+
+TEST(JournalPosix, AJournalThatStopsTakingRecordsStopsTheBatch) {
+    TempDir dir;
+    const std::string a = dir.Write("a.mp3", SongBytes({"T", "A", "B", 1, 1}));
+    const std::string b = dir.Write("b.mp3", SongBytes({"U", "A", "B", 1, 2}));
+    const auto before = Snapshot(dir.path());
+    JournalBatch full;
+    full.id = "1";
+    full.file = "/dev/full";
+    auto journal = BatchJournal::Continue(full);
+    if (!journal.ok())
+        GTEST_SKIP() << "no /dev/full";
+    JournaledFileSystem jfs(RealFileSystem(), **journal);
+    ListStore store;
+    ListFiles(store, {a, b});
+    RunRenameBatch(store, TestSettings(), jfs);
+    ASSERT_TRUE(jfs.JournalFailure());
+    EXPECT_EQ(store.Cell(1, ListStore::kR), ListStore::kRefused);
+    EXPECT_EQ(store.Cell(2, ListStore::kR), ListStore::kRefused);
+    EXPECT_NE(store.Cell(1, ListStore::kNewName).find("journal"), std::string::npos);
+    EXPECT_EQ(Snapshot(dir.path()), before);
+}
+
+}  // namespace
+}  // namespace tagwright::test
