@@ -239,7 +239,7 @@ Result<std::unique_ptr<BatchJournal>> BatchJournal::Begin(FileSystem& fs, const 
         return log.error();
     std::unique_ptr<BatchJournal> journal(new BatchJournal(id, std::move(*log)));
     const Json head{{"rec", "batch"}, {"batch", id}, {"kind", kind}, {"time", UtcTime(now)}};
-    if (Result<void> written = journal->Write(head.dump()); !written.ok())
+    if (Result<void> written = journal->Write(head.dump(), Sync::kNow); !written.ok())
         return written.error();
     const int excess = static_cast<int>(files.size()) + 1 - kKeptBatchJournals;
     for (int i = 0; i < excess; ++i)
@@ -254,8 +254,23 @@ Result<std::unique_ptr<BatchJournal>> BatchJournal::Continue(const JournalBatch&
     return std::unique_ptr<BatchJournal>(new BatchJournal(batch.id, std::move(*log)));
 }
 
-Result<void> BatchJournal::Write(const std::string& line, bool flush) {
-    return m_log->Append(line, flush);
+BatchJournal::~BatchJournal() {
+    // Nothing is left to tell of a failure here: a batch that could not sync its steps has a
+    // journal that outlives the process, as every record does.
+    if (m_unsynced)
+        (void)m_log->Sync();
+}
+
+Result<void> BatchJournal::Write(const std::string& line, Sync sync) {
+    const auto now = std::chrono::steady_clock::now();
+    const bool flush =
+        sync == Sync::kNow || (sync == Sync::kSoon && now - m_synced >= kSyncInterval);
+    if (Result<void> written = m_log->Append(line, flush); !written.ok())
+        return written;
+    if (flush)
+        m_synced = now;
+    m_unsynced = !flush;
+    return {};
 }
 
 namespace {
@@ -282,28 +297,28 @@ Json WithIdentity(Json j, const FileIdentity& id) {
 
 Result<void> BatchJournal::Try(const std::string& from, const std::string& to,
                                const FileIdentity& id) {
-    return Write(Line(WithIdentity(Record("try", {{"from", from}, {"to", to}}), id)), false);
+    return Write(Line(WithIdentity(Record("try", {{"from", from}, {"to", to}}), id)), Sync::kNever);
 }
 
 Result<void> BatchJournal::Temporary(const std::string& from, const std::string& temporary) {
-    return Write(Line(Record("tmp", {{"from", from}, {"tmp", temporary}})));
+    return Write(Line(Record("tmp", {{"from", from}, {"tmp", temporary}})), Sync::kNow);
 }
 
 Result<void> BatchJournal::Step(const std::string& from, const std::string& to,
                                 const FileIdentity& id) {
-    return Write(Line(WithIdentity(Record("step", {{"from", from}, {"to", to}}), id)));
+    return Write(Line(WithIdentity(Record("step", {{"from", from}, {"to", to}}), id)), Sync::kSoon);
 }
 
 Result<void> BatchJournal::Folder(const std::string& p) {
-    return Write(Line(Record("folder", {{"path", p}})));
+    return Write(Line(Record("folder", {{"path", p}})), Sync::kSoon);
 }
 
 Result<void> BatchJournal::Undid(const std::string& from, const std::string& to) {
-    return Write(Line(Record("undid", {{"from", from}, {"to", to}})));
+    return Write(Line(Record("undid", {{"from", from}, {"to", to}})), Sync::kSoon);
 }
 
 Result<void> BatchJournal::Undone() {
-    return Write(Line(Record("undone", {})));
+    return Write(Line(Record("undone", {})), Sync::kNow);
 }
 
 }  // namespace tagwright

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -59,9 +60,12 @@ std::vector<JournalBatch> ReadJournal(FileSystem& fs, const std::string& folder)
 /// read, so that looking for them on each start stays cheap however large the journals are.
 std::vector<JournalTemporary> ReadTemporaries(FileSystem& fs, const std::string& folder);
 
-/// The writer of one batch's journal. Every record but a Try is on the disk before its call
-/// returns; a Try, written before each change and only ever needed after a crash of the
-/// process itself, outlives the process without the cost of a flush.
+/// The writer of one batch's journal. Every record has left the process before its call
+/// returns, so it outlives the process however that ends (a crash, kill -9). The disk itself
+/// gets the records in groups: a batch's first record, each temporary copy and the end of an
+/// undo at once, the steps at most kSyncInterval apart and when the journal is closed. A
+/// flush per step made a batch of 10,000 renames 4 to 15 times slower, and the renames a
+/// step records are themselves no safer from a power cut than that.
 class BatchJournal {
   public:
     /// Starts the journal of a new batch of `kind` in `folder` (created when missing), and
@@ -85,13 +89,23 @@ class BatchJournal {
     /// After an undo has gone through every step.
     Result<void> Undone();
 
+    ~BatchJournal();
+    BatchJournal(const BatchJournal&) = delete;
+    BatchJournal& operator=(const BatchJournal&) = delete;
+
+    /// The longest a step waits for the disk.
+    static constexpr std::chrono::milliseconds kSyncInterval{200};
+
   private:
+    enum class Sync { kNever, kSoon, kNow };
     BatchJournal(std::string id, std::unique_ptr<DurableLog> log)
         : m_id(std::move(id)), m_log(std::move(log)) {}
-    Result<void> Write(const std::string& line, bool flush = true);
+    Result<void> Write(const std::string& line, Sync sync);
 
     std::string m_id;
     std::unique_ptr<DurableLog> m_log;
+    std::chrono::steady_clock::time_point m_synced = std::chrono::steady_clock::now();
+    bool m_unsynced = false;
 };
 
 /// How many batch journals are kept; older ones are removed when a batch begins.

@@ -47,7 +47,10 @@ class WinDurableLog final : public DurableLog {
             written != data.size()) {
             return WinLogError("write", m_path, ::GetLastError());
         }
-        if (flush && !::FlushFileBuffers(m_handle))
+        return flush ? Sync() : Result<void>{};
+    }
+    Result<void> Sync() override {
+        if (!::FlushFileBuffers(m_handle))
             return WinLogError("flush", m_path, ::GetLastError());
         return {};
     }
@@ -77,7 +80,10 @@ class PosixDurableLog final : public DurableLog {
             }
             done += static_cast<std::size_t>(n);
         }
-        if (flush && ::fdatasync(m_fd) != 0)
+        return flush ? Sync() : Result<void>{};
+    }
+    Result<void> Sync() override {
+        if (::fdatasync(m_fd) != 0)
             return MakeSystemError("flush", m_path, errno);
         return {};
     }

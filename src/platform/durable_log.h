@@ -16,6 +16,8 @@ class DurableLog {
     /// Writes `line` and a line break at the end of the file; with `flush` both are on the disk
     /// before it returns, else they outlive the process but not necessarily the system.
     virtual Result<void> Append(std::string_view line, bool flush) = 0;
+    /// Puts every line appended so far on the disk.
+    virtual Result<void> Sync() = 0;
 };
 
 /// Opens the log `path`, creating it when it does not exist (and flushing its folder so that
