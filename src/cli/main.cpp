@@ -23,8 +23,8 @@
 #include "platform/cp932.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
-#include "tags/mp3_tag.h"
 #include "tags/music_genre.h"
+#include "tags/tag_snapshot.h"
 
 #ifndef TAGWRIGHT_VERSION
 #define TAGWRIGHT_VERSION "0"
@@ -98,37 +98,39 @@ Json FieldsJson(const TagFields& f) {
 // What the reader finds in one file. v1 and v2 are null when the file has no such tag. One
 // fresh reader serves it all: the field selection reads both tags into it, and a fresh reader
 // holds nothing but this file's values.
-Json ProbeJson(FileSystem& fs, const std::string& file) {
-    clsMP3Tag reader(fs);
-    reader.MP3FilePath = file;
-    const std::int16_t flags = reader.ReadTagType();
+Json ProbeJson(const std::string& file, const TagSnapshot& tags) {
     // The Tag field set with the start settings and nothing substituted (mode 0).
     Settings both;
     both.tagSource = Settings::TagSource::kBoth;
-    const TagFields fields = TagR::GetTagInfo(0, reader, both);
+    const TagFields fields = TagR::GetTagInfo(0, tags, both);
+    const std::int16_t flags = tags.kind;
 
     Json j;
     j["path"] = file;
     j["flags"] = flags;
     j["tagKind"] = TagKindText(flags);
-    if ((flags & TagKind::kId3v1) != 0) {
-        j["v1"] = Json{{"version", reader.ID3V1TAGVersion == 2 ? "1.1" : "1.0"},
-                       {"title", reader.ID3V1TAGTrackName},
-                       {"artist", reader.ID3V1TAGArtistName},
-                       {"album", reader.ID3V1TAGAlbumName},
-                       {"year", reader.ID3V1TAGYear},
-                       {"comment", reader.ID3V1TAGComment},
-                       {"genre", reader.ID3V1TAGGenre},
-                       {"genreName", MUSICGENRE::GenreName(reader.ID3V1TAGGenre)},
-                       {"track", reader.ID3V1TAGTrackNo}};
+    if (const auto& v1 = tags.id3v1) {
+        j["v1"] = Json{{"version", v1->version == 2 ? "1.1" : "1.0"},
+                       {"title", v1->title},
+                       {"artist", v1->artist},
+                       {"album", v1->album},
+                       {"year", v1->year},
+                       {"comment", v1->comment},
+                       {"genre", v1->genre},
+                       {"genreName", MUSICGENRE::GenreName(v1->genre)},
+                       {"track", v1->track}};
     } else {
         j["v1"] = nullptr;
     }
-    if ((flags & TagKind::kId3v2) != 0) {
-        j["v2"] = Json{{"title", reader.ID3V2TAGTrackName}, {"artist", reader.ID3V2TAGArtist},
-                       {"album", reader.ID3V2TAGAlbum},     {"year", reader.ID3V2TAGYear},
-                       {"genre", reader.ID3V2TAGGenre},     {"track", reader.ID3V2TAGTrackNo},
-                       {"frames", reader.FrameName}};
+    if (const auto& v2 = tags.id3v2) {
+        const auto text = [](const std::optional<std::string>& s) { return s ? *s : ""; };
+        Json frames = Json::array();
+        for (const Id3v2FrameEntry& e : v2->table.frames)
+            frames.push_back(e.FrameID);
+        j["v2"] = Json{{"title", text(v2->title)},   {"artist", text(v2->artist)},
+                       {"album", text(v2->album)},   {"year", text(v2->year)},
+                       {"genre", text(v2->genre)},   {"track", text(v2->track)},
+                       {"frames", std::move(frames)}};
     } else {
         j["v2"] = nullptr;
     }
@@ -157,21 +159,22 @@ int RunProbe(const std::vector<std::string>& files, bool json) {
     FileSystem& fs = RealFileSystem();
     int status = kExitOk;
     for (const std::string& file : files) {
-        try {
-            const Json j = ProbeJson(fs, file);
+        const Result<TagSnapshot> tags = ReadTags(fs, file);
+        if (tags) {
+            const Json j = ProbeJson(file, *tags);
             if (json) {
                 std::cout << j.dump(-1, ' ', false, kReplaceInvalid) << '\n';
             } else {
                 PrintProbeText(std::cout, j);
             }
-        } catch (const FileError& e) {
+        } else {
             status = kExitRefused;
             if (json) {
-                std::cout << Json{{"path", file}, {"error", e.error().Message()}}.dump(
+                std::cout << Json{{"path", file}, {"error", tags.error().Message()}}.dump(
                                  -1, ' ', false, kReplaceInvalid)
                           << '\n';
             } else {
-                std::cerr << "tagwright-cli: " << e.error().Message() << '\n';
+                std::cerr << "tagwright-cli: " << tags.error().Message() << '\n';
             }
         }
     }
@@ -369,7 +372,8 @@ int Main(int argc, char** argv) {
         if (search->parsed())
             return RunSearch(folders, recursive, tags, json);
         if (rename->parsed()) {
-            const Settings settings = LoadSettingOptions(renameOptions, RealFileSystem(), std::cerr);
+            const Settings settings =
+                LoadSettingOptions(renameOptions, RealFileSystem(), std::cerr);
             return RunBatch(false, paths, settings, dryRun, json, CreateFolders::kYes);
         }
         if (move->parsed()) {

@@ -68,15 +68,12 @@ void FileAddReport::Merge(FileAddReport other) {
 }
 
 std::optional<std::string> TagProbe::KindText(const std::string& path, FileAddReport& report) {
-    if (!m_reader)
-        m_reader.emplace(m_fs);
-    m_reader->MP3FilePath = path;
-    try {
-        return TagKindText(m_reader->ReadTagType());
-    } catch (const FileError& e) {
-        report.skipped.push_back(e.error());
+    Result<TagSnapshot> tags = ReadTags(m_fs, path, TagParts::kKindAndId3v1);
+    if (!tags) {
+        report.skipped.push_back(tags.error());
         return std::nullopt;
     }
+    return TagKindText(tags->kind);
 }
 
 void WalkFolders(FileSystem& fs, const std::string& start, bool includeSubfolders,

@@ -8,7 +8,7 @@
 #include "filelist/list_store.h"
 #include "platform/file_system.h"
 #include "platform/result.h"
-#include "tags/mp3_tag.h"
+#include "tags/tag_snapshot.h"
 
 namespace tagwright {
 
@@ -39,8 +39,7 @@ struct FileAddReport {
     void Merge(FileAddReport other);
 };
 
-/// The tag probe of one search or one drop: a single reader, made for the first file that
-/// needs it, serves every file.
+/// The tag probe of one search or one drop.
 class TagProbe {
   public:
     explicit TagProbe(FileSystem& fs) : m_fs(fs) {}
@@ -51,7 +50,6 @@ class TagProbe {
 
   private:
     FileSystem& m_fs;
-    std::optional<clsMP3Tag> m_reader;
 };
 
 /// Visits `start` and, when `includeSubfolders`, every folder below it: depth first, parent
