@@ -2,8 +2,8 @@
 // desktop. Exit status: 0 every row succeeded, 1 some row or file was refused, 2 usage error,
 // 3 this system cannot decode the tag texts.
 #include <CLI/CLI.hpp>
+#include <array>
 #include <iostream>
-#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -33,9 +33,6 @@
 namespace tagwright::cli {
 
 namespace {
-
-using Json = nlohmann::ordered_json;
-constexpr auto kReplaceInvalid = Json::error_handler_t::replace;
 
 constexpr int kExitOk = 0;
 constexpr int kExitRefused = 1;
@@ -89,106 +86,121 @@ std::string StorageFolder(const std::string& dir) {
     return path::WithTrailingSeparator(Absolute(dir));
 }
 
-Json FieldsJson(const TagFields& f) {
-    return Json{{"TrackName", f.TrackName}, {"ArtistName", f.ArtistName},
-                {"AlbumName", f.AlbumName}, {"Genre", f.Genre},
-                {"Year", f.Year},           {"TrackNo", f.TrackNo}};
+const char* const kFieldNames[] = {"TrackName", "ArtistName", "AlbumName",
+                                   "Genre",     "Year",       "TrackNo"};
+
+std::array<const std::string*, 6> FieldValues(const TagFields& f) {
+    return {&f.TrackName, &f.ArtistName, &f.AlbumName, &f.Genre, &f.Year, &f.TrackNo};
 }
 
-// What the reader finds in one file. v1 and v2 are null when the file has no such tag. One
-// fresh reader serves it all: the field selection reads both tags into it, and a fresh reader
-// holds nothing but this file's values.
-Json ProbeJson(const std::string& file, const TagSnapshot& tags) {
-    // The Tag field set with the start settings and nothing substituted (mode 0).
+// The Tag field set with the start settings and nothing substituted (mode 0).
+TagFields ProbeFields(const TagSnapshot& tags) {
     Settings both;
     both.tagSource = Settings::TagSource::kBoth;
-    const TagFields fields = TagR::GetTagInfo(0, tags, both);
-    const std::int16_t flags = tags.kind;
-
-    Json j;
-    j["path"] = file;
-    j["flags"] = flags;
-    j["tagKind"] = TagKindText(flags);
-    if (const auto& v1 = tags.id3v1) {
-        j["v1"] = Json{{"version", v1->version == 2 ? "1.1" : "1.0"},
-                       {"title", v1->title},
-                       {"artist", v1->artist},
-                       {"album", v1->album},
-                       {"year", v1->year},
-                       {"comment", v1->comment},
-                       {"genre", v1->genre},
-                       {"genreName", MUSICGENRE::GenreName(v1->genre)},
-                       {"track", v1->track}};
-    } else {
-        j["v1"] = nullptr;
-    }
-    if (const auto& v2 = tags.id3v2) {
-        const auto text = [](const std::optional<std::string>& s) { return s ? *s : ""; };
-        Json frames = Json::array();
-        for (const Id3v2FrameEntry& e : v2->table.frames)
-            frames.push_back(e.FrameID);
-        j["v2"] = Json{{"title", text(v2->title)},   {"artist", text(v2->artist)},
-                       {"album", text(v2->album)},   {"year", text(v2->year)},
-                       {"genre", text(v2->genre)},   {"track", text(v2->track)},
-                       {"frames", std::move(frames)}};
-    } else {
-        j["v2"] = nullptr;
-    }
-    j["fields"] = FieldsJson(fields);
-    return j;
+    return TagR::GetTagInfo(0, tags, both);
 }
 
-void PrintProbeText(std::ostream& out, const Json& j) {
-    out << j["path"].get<std::string>() << '\n';
-    out << "  tag kind: "
-        << (j["tagKind"].get<std::string>().empty() ? "(none)" : j["tagKind"].get<std::string>())
-        << '\n';
-    const Json& f = j["fields"];
-    for (const char* key : {"TrackName", "ArtistName", "AlbumName", "Genre", "Year", "TrackNo"}) {
-        out << "  " << key << ": " << f[key].get<std::string>() << '\n';
+// What the reader finds in one file. v1 and v2 are null when the file has no such tag.
+void WriteProbeJson(JsonLine& line, const std::string& file, const TagSnapshot& tags) {
+    line.Begin()
+        .Text("path", file)
+        .Number("flags", tags.kind)
+        .Text("tagKind", TagKindText(tags.kind));
+    if (const auto& v1 = tags.id3v1) {
+        line.BeginObject("v1")
+            .Text("version", v1->version == 2 ? "1.1" : "1.0")
+            .Text("title", v1->title)
+            .Text("artist", v1->artist)
+            .Text("album", v1->album)
+            .Text("year", v1->year)
+            .Text("comment", v1->comment)
+            .Number("genre", v1->genre)
+            .Text("genreName", MUSICGENRE::GenreName(v1->genre))
+            .Number("track", v1->track)
+            .EndObject();
+    } else {
+        line.Null("v1");
     }
-    if (!j["v2"].is_null()) {
+    if (const auto& v2 = tags.id3v2) {
+        const auto text = [](const std::optional<std::string>& s) {
+            return s ? std::string_view(*s) : std::string_view();
+        };
+        line.BeginObject("v2")
+            .Text("title", text(v2->title))
+            .Text("artist", text(v2->artist))
+            .Text("album", text(v2->album))
+            .Text("year", text(v2->year))
+            .Text("genre", text(v2->genre))
+            .Text("track", text(v2->track))
+            .BeginArray("frames");
+        for (const Id3v2FrameEntry& e : v2->table.frames)
+            line.ArrayText(e.FrameID);
+        line.EndArray().EndObject();
+    } else {
+        line.Null("v2");
+    }
+    const TagFields fields = ProbeFields(tags);
+    line.BeginObject("fields");
+    const auto values = FieldValues(fields);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        line.Text(kFieldNames[i], *values[i]);
+    line.EndObject();
+}
+
+void WriteProbeText(std::ostream& out, const std::string& file, const TagSnapshot& tags) {
+    const std::string kind = TagKindText(tags.kind);
+    out << file << '\n' << "  tag kind: " << (kind.empty() ? "(none)" : kind) << '\n';
+    const TagFields fields = ProbeFields(tags);
+    const auto values = FieldValues(fields);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        out << "  " << kFieldNames[i] << ": " << *values[i] << '\n';
+    if (tags.id3v2) {
         out << "  ID3v2 frames:";
-        for (const auto& id : j["v2"]["frames"])
-            out << ' ' << id.get<std::string>();
+        for (const Id3v2FrameEntry& e : tags.id3v2->table.frames)
+            out << ' ' << e.FrameID;
         out << '\n';
     }
 }
 
 int RunProbe(const std::vector<std::string>& files, bool json) {
     FileSystem& fs = RealFileSystem();
+    RowStream stream(std::cout, StandardOutputIsTerminal());
+    JsonLine line;
     int status = kExitOk;
     for (const std::string& file : files) {
         const Result<TagSnapshot> tags = ReadTags(fs, file);
         if (tags) {
-            const Json j = ProbeJson(file, *tags);
             if (json) {
-                std::cout << j.dump(-1, ' ', false, kReplaceInvalid) << '\n';
+                WriteProbeJson(line, file, *tags);
+                stream.Line(line.End());
             } else {
-                PrintProbeText(std::cout, j);
+                WriteProbeText(stream.Out(), file, *tags);
+                stream.RowDone();
             }
+            continue;
+        }
+        status = kExitRefused;
+        if (json) {
+            stream.Line(
+                line.Begin().Text("path", file).Text("error", tags.error().Message()).End());
         } else {
-            status = kExitRefused;
-            if (json) {
-                std::cout << Json{{"path", file}, {"error", tags.error().Message()}}.dump(
-                                 -1, ' ', false, kReplaceInvalid)
-                          << '\n';
-            } else {
-                std::cerr << "tagwright-cli: " << tags.error().Message() << '\n';
-            }
+            std::cerr << "tagwright-cli: " << tags.error().Message() << '\n';
         }
     }
     return status;
 }
 
 void ReportSkipped(const FileAddReport& report, bool json) {
+    JsonLine line;
     for (const Error& e : report.skipped) {
         if (json) {
-            Json j{
-                {"skipped", e.path}, {"error", e.Message()}, {"errorCode", ErrorKindCode(e.kind)}};
+            line.Begin()
+                .Text("skipped", e.path)
+                .Text("error", e.Message())
+                .Text("errorCode", ErrorKindCode(e.kind));
             if (!IsUtf8(e.path))
-                j["skippedBytes"] = Base64(e.path);
-            std::cout << j.dump(-1, ' ', false, kReplaceInvalid) << '\n';
+                line.Text("skippedBytes", Base64(e.path));
+            std::cout << line.End();
         } else {
             std::cerr << "tagwright-cli: skipped: " << e.Message() << '\n';
         }
@@ -209,7 +221,8 @@ int RunSearch(const std::vector<std::string>& folders, bool recursive, bool tags
         report.Merge(search.SearchMP3Files(Absolute(folder), tags ? "" : "mp3", recursive));
     }
     store.UpdateFileCount();
-    PrintRows(std::cout, store, json);
+    RowStream stream(std::cout, StandardOutputIsTerminal());
+    RowPrinter(stream, json).Rows(store);
     ReportSkipped(report, json);
     return report.skipped.empty() ? kExitOk : kExitRefused;
 }
@@ -241,12 +254,13 @@ int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& s
     // Each row is printed as soon as its file is done, so that an interrupted batch leaves the
     // truth about every file it touched.
     std::map<int, Error> errors;
+    RowStream stream(std::cout, StandardOutputIsTerminal());
+    RowPrinter printer(stream, json);
     BatchCallbacks callbacks;
     callbacks.rowRefused = [&errors](int row, const Error& e) { errors[row] = e; };
     callbacks.rowFinished = [&](int row) {
         const auto it = errors.find(row);
-        PrintRow(std::cout, store.RowAt(row), json, it == errors.end() ? nullptr : &it->second);
-        std::cout.flush();
+        printer.Row(store.RowAt(row), it == errors.end() ? nullptr : &it->second);
     };
     callbacks.stopRequested = [] { return StopSignal() != 0; };
     if (create == CreateFolders::kDefault) {
@@ -268,7 +282,7 @@ int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& s
             };
             break;
     }
-    PrintHeader(std::cout, json);
+    printer.Header();
     if (move) {
         RunMoveBatch(store, settings, fs, callbacks);
     } else {

@@ -1,10 +1,12 @@
 #include "cli/row_output.h"
 
+#include "naming/utf8.h"
+
 namespace tagwright::cli {
 
 namespace {
 
-constexpr auto kReplaceInvalid = nlohmann::ordered_json::error_handler_t::replace;
+constexpr auto kFlushEvery = std::chrono::milliseconds(50);
 
 }  // namespace
 
@@ -27,67 +29,166 @@ std::string Base64(const std::string& bytes) {
     return out;
 }
 
-bool IsUtf8(const std::string& text) {
-    try {
-        (void)nlohmann::json(text).dump();
-        return true;
-    } catch (const nlohmann::json::type_error&) {
-        return false;
+bool IsUtf8(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t from = pos;
+        // A broken sequence decodes to U+FFFD and moves one byte; a stored U+FFFD moves three.
+        if (utf8::Next(text, pos) == 0xFFFD && pos == from + 1)
+            return false;
     }
+    return true;
 }
 
-nlohmann::ordered_json RowJson(const ListStore::Row& row, const Error* error) {
-    nlohmann::ordered_json j;
-    const ListStore::Row& header = ListStore::HeaderTexts();
-    for (int c = 0; c < ListStore::kColumnCount; ++c) {
-        j[header[static_cast<std::size_t>(c)]] = row[static_cast<std::size_t>(c)];
-    }
-    for (const int c : {ListStore::kFileName, ListStore::kNewName, ListStore::kPath}) {
-        const std::string& text = row[static_cast<std::size_t>(c)];
-        if (!IsUtf8(text))
-            j[header[static_cast<std::size_t>(c)] + "Bytes"] = Base64(text);
-    }
-    if (error != nullptr) {
-        j["error"] = error->Message();
-        j["errorCode"] = ErrorKindCode(error->kind);
-    }
-    return j;
+JsonLine::JsonLine()
+    : m_serializer(nlohmann::detail::output_adapter<char>(m_line), ' ',
+                   nlohmann::json::error_handler_t::replace) {}
+
+JsonLine& JsonLine::Begin() {
+    m_line.clear();
+    m_line += '{';
+    m_first = true;
+    return *this;
 }
 
-void PrintHeader(std::ostream& out, bool json) {
-    if (json)
+void JsonLine::Escaped(std::string_view text) {
+    m_text.get_ref<std::string&>().assign(text);
+    m_serializer.dump(m_text, false, false, 0);
+}
+
+void JsonLine::Key(std::string_view key) {
+    if (!m_first)
+        m_line += ',';
+    m_first = false;
+    Escaped(key);
+    m_line += ':';
+}
+
+JsonLine& JsonLine::Text(std::string_view key, std::string_view value) {
+    Key(key);
+    Escaped(value);
+    return *this;
+}
+
+JsonLine& JsonLine::Number(std::string_view key, long long value) {
+    Key(key);
+    m_line += std::to_string(value);
+    return *this;
+}
+
+JsonLine& JsonLine::Null(std::string_view key) {
+    Key(key);
+    m_line += "null";
+    return *this;
+}
+
+JsonLine& JsonLine::BeginObject(std::string_view key) {
+    Key(key);
+    m_line += '{';
+    m_first = true;
+    return *this;
+}
+
+JsonLine& JsonLine::EndObject() {
+    m_line += '}';
+    m_first = false;
+    return *this;
+}
+
+JsonLine& JsonLine::BeginArray(std::string_view key) {
+    Key(key);
+    m_line += '[';
+    m_first = true;
+    return *this;
+}
+
+JsonLine& JsonLine::ArrayText(std::string_view value) {
+    if (!m_first)
+        m_line += ',';
+    m_first = false;
+    Escaped(value);
+    return *this;
+}
+
+JsonLine& JsonLine::EndArray() {
+    m_line += ']';
+    m_first = false;
+    return *this;
+}
+
+const std::string& JsonLine::End() {
+    m_line += "}\n";
+    return m_line;
+}
+
+RowStream::RowStream(std::ostream& out, bool flushEachRow)
+    : m_out(out), m_flushEachRow(flushEachRow), m_lastFlush(std::chrono::steady_clock::now()) {}
+
+void RowStream::Line(std::string_view line) {
+    m_out.write(line.data(), static_cast<std::streamsize>(line.size()));
+    RowDone();
+}
+
+void RowStream::RowDone() {
+    if (!m_flushEachRow && m_flushedOnce) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - m_lastFlush < kFlushEvery)
+            return;
+        m_lastFlush = now;
+    }
+    m_flushedOnce = true;
+    m_out.flush();
+}
+
+void RowPrinter::Header() {
+    if (m_json)
         return;
     const ListStore::Row& header = ListStore::HeaderTexts();
+    std::ostream& out = m_stream.Out();
     for (int c = 0; c < ListStore::kColumnCount; ++c)
         out << (c ? "\t" : "") << header[static_cast<std::size_t>(c)];
     out << '\n';
 }
 
-void PrintRow(std::ostream& out, const ListStore::Row& row, bool json, const Error* error) {
-    if (json) {
-        out << RowJson(row, error).dump(-1, ' ', false, kReplaceInvalid) << '\n';
+void RowPrinter::Row(const ListStore::Row& row, const Error* error) {
+    const ListStore::Row& header = ListStore::HeaderTexts();
+    if (m_json) {
+        m_line.Begin();
+        for (int c = 0; c < ListStore::kColumnCount; ++c)
+            m_line.Text(header[static_cast<std::size_t>(c)], row[static_cast<std::size_t>(c)]);
+        for (const int c : {ListStore::kFileName, ListStore::kNewName, ListStore::kPath}) {
+            const std::string& text = row[static_cast<std::size_t>(c)];
+            if (!IsUtf8(text))
+                m_line.Text(header[static_cast<std::size_t>(c)] + "Bytes", Base64(text));
+        }
+        if (error != nullptr)
+            m_line.Text("error", error->Message()).Text("errorCode", ErrorKindCode(error->kind));
+        m_stream.Line(m_line.End());
         return;
     }
+    std::ostream& out = m_stream.Out();
     for (int c = 0; c < ListStore::kColumnCount; ++c) {
-        std::string cell = row[static_cast<std::size_t>(c)];
+        m_cell = row[static_cast<std::size_t>(c)];
         // A name with a tab or line break must not break the table's lines.
-        for (char& ch : cell) {
+        for (char& ch : m_cell) {
             if (ch == '\t' || ch == '\n' || ch == '\r')
                 ch = ' ';
         }
-        out << (c ? "\t" : "") << cell;
+        if (c != 0)
+            out << '\t';
+        out << m_cell;
     }
     if (error != nullptr)
         out << "\t(" << ErrorKindCode(error->kind) << ": " << error->Message() << ")";
     out << '\n';
+    m_stream.RowDone();
 }
 
-void PrintRows(std::ostream& out, const ListStore& store, bool json) {
-    PrintHeader(out, json);
+void RowPrinter::Rows(const ListStore& store) {
+    Header();
     for (int r = 1; r < store.RowCount(); ++r) {
         const ListStore::Row& row = store.RowAt(r);
         if (!row[ListStore::kPath].empty())  // the placeholder row stands for no file
-            PrintRow(out, row, json);
+            Row(row);
     }
 }
 
