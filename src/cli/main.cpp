@@ -23,6 +23,7 @@
 #include "platform/cp932.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "platform/read_ahead.h"
 #include "tags/music_genre.h"
 #include "tags/tag_snapshot.h"
 
@@ -162,31 +163,34 @@ void WriteProbeText(std::ostream& out, const std::string& file, const TagSnapsho
     }
 }
 
-int RunProbe(const std::vector<std::string>& files, bool json) {
+int RunProbe(const std::vector<std::string>& files, bool json, int jobs) {
     FileSystem& fs = RealFileSystem();
     RowStream stream(std::cout, StandardOutputIsTerminal());
     JsonLine line;
     int status = kExitOk;
-    for (const std::string& file : files) {
-        const Result<TagSnapshot> tags = ReadTags(fs, file);
-        if (tags) {
-            if (json) {
-                WriteProbeJson(line, file, *tags);
-                stream.Line(line.End());
-            } else {
-                WriteProbeText(stream.Out(), file, *tags);
-                stream.RowDone();
+    const auto read = [&](std::size_t i) { return ReadTags(fs, files[i]); };
+    ReadInOrder<Result<TagSnapshot>>(
+        files.size(), jobs, read, [&](std::size_t i, Result<TagSnapshot>& tags) {
+            const std::string& file = files[i];
+            if (tags) {
+                if (json) {
+                    WriteProbeJson(line, file, *tags);
+                    stream.Line(line.End());
+                } else {
+                    WriteProbeText(stream.Out(), file, *tags);
+                    stream.RowDone();
+                }
+                return true;
             }
-            continue;
-        }
-        status = kExitRefused;
-        if (json) {
-            stream.Line(
-                line.Begin().Text("path", file).Text("error", tags.error().Message()).End());
-        } else {
-            std::cerr << "tagwright-cli: " << tags.error().Message() << '\n';
-        }
-    }
+            status = kExitRefused;
+            if (json) {
+                stream.Line(
+                    line.Begin().Text("path", file).Text("error", tags.error().Message()).End());
+            } else {
+                std::cerr << "tagwright-cli: " << tags.error().Message() << '\n';
+            }
+            return true;
+        });
     return status;
 }
 
@@ -207,10 +211,12 @@ void ReportSkipped(const FileAddReport& report, bool json) {
     }
 }
 
-int RunSearch(const std::vector<std::string>& folders, bool recursive, bool tags, bool json) {
+int RunSearch(const std::vector<std::string>& folders, bool recursive, bool tags, bool json,
+              int jobs) {
     FileSystem& fs = RealFileSystem();
     ListStore store;
     GetSearchMP3Module search(fs, store);
+    search.SetReadJobs(jobs);
     FileAddReport report;
     for (const std::string& folder : folders) {
         if (!fs.FolderExists(folder)) {
@@ -242,13 +248,14 @@ FolderAnswer AskOnTerminal(const std::string& prompt, const std::string& title) 
 // Paths enter the list as a drop does; then the batch runs over it. With dryRun every change is
 // only recorded, so the rows show what would become of each file and the disk stays as it was.
 int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& settings,
-             bool dryRun, bool json, CreateFolders create) {
+             bool dryRun, bool json, CreateFolders create, int jobs) {
     FileSystem& real = RealFileSystem();
     DryRunFileSystem dry(real);
     FileSystem& fs = dryRun ? static_cast<FileSystem&>(dry) : real;
 
     ListStore store;
     GetSearchMP3Module search(fs, store);
+    search.SetReadJobs(jobs);
     const FileAddReport report = DropPaths(fs, store, search, Absolute(paths));
 
     // Each row is printed as soon as its file is done, so that an interrupted batch leaves the
@@ -263,6 +270,7 @@ int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& s
         printer.Row(store.RowAt(row), it == errors.end() ? nullptr : &it->second);
     };
     callbacks.stopRequested = [] { return StopSignal() != 0; };
+    callbacks.readJobs = jobs;
     if (create == CreateFolders::kDefault) {
         create = StandardInputIsTerminal() ? CreateFolders::kAsk : CreateFolders::kYes;
     }
@@ -317,6 +325,13 @@ int Main(int argc, char** argv) {
     CLI::App* probe = app.add_subcommand("probe", "Show the tags of MP3 files");
     probe->add_flag("--json", json, "One JSON object per file");
     probe->add_option("FILE", files, "Files to read")->required();
+    int jobs = kDefaultReadJobs;
+    const auto addJobs = [&jobs](CLI::App* command) {
+        command->add_option("--jobs", jobs, "Tag reads kept in flight at once (1: one at a time)")
+            ->check(CLI::Range(1, 256))
+            ->capture_default_str();
+    };
+    addJobs(probe);
 
     bool recursive = false;
     bool tags = false;
@@ -327,6 +342,7 @@ int Main(int argc, char** argv) {
                      "Also list files of any extension that carry a tag (タグ情報を読みMP3を探す)");
     search->add_flag("--json", json, "One JSON object per row");
     search->add_option("DIR", folders, "Folders to search")->required();
+    addJobs(search);
 
     SettingOptions renameOptions;
     bool dryRun = false;
@@ -337,6 +353,7 @@ int Main(int argc, char** argv) {
     rename->add_flag("--dry-run", dryRun, "Show what each file would become; change nothing");
     rename->add_flag("--json", json, "One JSON object per row");
     rename->add_option("PATH", paths, "Files and folders, as if dropped on the list")->required();
+    addJobs(rename);
 
     SettingOptions moveOptions;
     std::string to;
@@ -358,6 +375,7 @@ int Main(int argc, char** argv) {
     askFlag->excludes(noFlag);
     move->add_flag("--json", json, "One JSON object per row");
     move->add_option("PATH", paths, "Files and folders, as if dropped on the list")->required();
+    addJobs(move);
 
     try {
         app.parse(argc, argv);
@@ -382,13 +400,13 @@ int Main(int argc, char** argv) {
 
     try {
         if (probe->parsed())
-            return RunProbe(files, json);
+            return RunProbe(files, json, jobs);
         if (search->parsed())
-            return RunSearch(folders, recursive, tags, json);
+            return RunSearch(folders, recursive, tags, json, jobs);
         if (rename->parsed()) {
             const Settings settings =
                 LoadSettingOptions(renameOptions, RealFileSystem(), std::cerr);
-            return RunBatch(false, paths, settings, dryRun, json, CreateFolders::kYes);
+            return RunBatch(false, paths, settings, dryRun, json, CreateFolders::kYes, jobs);
         }
         if (move->parsed()) {
             Settings settings = LoadSettingOptions(moveOptions, RealFileSystem(), std::cerr);
@@ -402,7 +420,7 @@ int Main(int argc, char** argv) {
                 create = CreateFolders::kNo;
             // The batch always asks; the answer comes from --yes, --ask or --no-create.
             settings.FolderYN = true;
-            return RunBatch(true, paths, settings, dryRun, json, create);
+            return RunBatch(true, paths, settings, dryRun, json, create, jobs);
         }
     } catch (const std::invalid_argument& e) {
         std::cerr << "tagwright-cli: " << e.what() << '\n';

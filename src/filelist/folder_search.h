@@ -7,6 +7,7 @@
 
 #include "filelist/list_store.h"
 #include "platform/file_system.h"
+#include "platform/read_ahead.h"
 #include "platform/result.h"
 #include "tags/tag_snapshot.h"
 
@@ -87,9 +88,14 @@ class GetSearchMP3Module {
     /// The folders the last search visited, the start folder first.
     const std::vector<std::string>& FolderList() const { return m_folders; }
 
+    /// How many file reads a search keeps in flight when the file system allows it (1: one
+    /// at a time). The rows and the report come out the same either way.
+    void SetReadJobs(int jobs) { m_readJobs = jobs; }
+
   private:
     FileSystem& m_fs;
     ListStore& m_store;
+    int m_readJobs = kDefaultReadJobs;
     std::vector<std::string> m_folders;
 };
 

@@ -123,6 +123,10 @@ class FileSystem {
 
     /// The user's special folder by its shell name: "Desktop" or "mydocuments".
     virtual Result<std::string> SpecialFolder(const std::string& name) = 0;
+
+    /// True when OpenRead, the readers it gives and IdentifyFile may be used from several
+    /// threads at once, so that reads can be kept in flight together.
+    virtual bool ConcurrentReads() const { return false; }
 };
 
 /// The process's real file system.

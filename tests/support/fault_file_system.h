@@ -3,6 +3,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <mutex>
 #include <random>
 #include <string>
 #include <vector>
@@ -81,6 +82,10 @@ class FaultFileSystem final : public FileSystem {
     Result<void> WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
     Result<std::unique_ptr<ByteReader>> OpenRead(const std::string& path) override;
     Result<std::string> SpecialFolder(const std::string& name) override;
+    /// False unless a test asks for it: a rule on the n-th call means one file only when the
+    /// calls come one at a time. Rules and counts are kept under a lock either way.
+    bool ConcurrentReads() const override { return m_concurrent && m_inner.ConcurrentReads(); }
+    void AllowConcurrentReads() { m_concurrent = true; }
 
     /// The error the next call of `op` on `path` is to fail with, or nullptr; counts the call.
     const Error* Check(FsOp op, const std::string& path);
@@ -99,6 +104,8 @@ class FaultFileSystem final : public FileSystem {
     std::array<int, static_cast<std::size_t>(FsOp::kCount_)> m_calls{};
     int m_refusals = 0;
     Error m_last;
+    std::mutex m_mutex;
+    bool m_concurrent = false;
 };
 
 }  // namespace tagwright::test
