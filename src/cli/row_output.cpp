@@ -1,6 +1,6 @@
 #include "cli/row_output.h"
 
-#include "naming/utf8.h"
+#include "platform/utf8.h"
 
 namespace tagwright::cli {
 
@@ -30,13 +30,7 @@ std::string Base64(const std::string& bytes) {
 }
 
 bool IsUtf8(std::string_view text) {
-    for (std::size_t pos = 0; pos < text.size();) {
-        const std::size_t from = pos;
-        // A broken sequence decodes to U+FFFD and moves one byte; a stored U+FFFD moves three.
-        if (utf8::Next(text, pos) == 0xFFFD && pos == from + 1)
-            return false;
-    }
-    return true;
+    return utf8::IsValid(text);
 }
 
 JsonLine::JsonLine()
@@ -81,23 +75,16 @@ JsonLine& JsonLine::Null(std::string_view key) {
     return *this;
 }
 
-JsonLine& JsonLine::BeginObject(std::string_view key) {
+JsonLine& JsonLine::Open(std::string_view key, char bracket) {
     Key(key);
-    m_line += '{';
+    m_line += bracket;
     m_first = true;
     return *this;
 }
 
-JsonLine& JsonLine::EndObject() {
-    m_line += '}';
+JsonLine& JsonLine::Close(char bracket) {
+    m_line += bracket;
     m_first = false;
-    return *this;
-}
-
-JsonLine& JsonLine::BeginArray(std::string_view key) {
-    Key(key);
-    m_line += '[';
-    m_first = true;
     return *this;
 }
 
@@ -106,12 +93,6 @@ JsonLine& JsonLine::ArrayText(std::string_view value) {
         m_line += ',';
     m_first = false;
     Escaped(value);
-    return *this;
-}
-
-JsonLine& JsonLine::EndArray() {
-    m_line += ']';
-    m_first = false;
     return *this;
 }
 

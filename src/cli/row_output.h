@@ -25,16 +25,18 @@ class JsonLine {
     JsonLine& Text(std::string_view key, std::string_view value);
     JsonLine& Number(std::string_view key, long long value);
     JsonLine& Null(std::string_view key);
-    /// A nested object or array, closed by End / EndArray.
-    JsonLine& BeginObject(std::string_view key);
-    JsonLine& EndObject();
-    JsonLine& BeginArray(std::string_view key);
+    /// A nested object or array, closed by the matching End.
+    JsonLine& BeginObject(std::string_view key) { return Open(key, '{'); }
+    JsonLine& EndObject() { return Close('}'); }
+    JsonLine& BeginArray(std::string_view key) { return Open(key, '['); }
     JsonLine& ArrayText(std::string_view value);
-    JsonLine& EndArray();
+    JsonLine& EndArray() { return Close(']'); }
     /// Closes the line ("}" and a line break) and gives it.
     const std::string& End();
 
   private:
+    JsonLine& Open(std::string_view key, char bracket);
+    JsonLine& Close(char bracket);
     void Key(std::string_view key);
     void Escaped(std::string_view text);
 

@@ -5,10 +5,13 @@
 
 namespace tagwright::utf8 {
 
-/// The code point that starts at text[pos], moving pos past it. A byte that does not start a
-/// well-formed sequence (overlong, surrogate, past U+10FFFF, cut short) gives U+FFFD and moves
-/// pos by one byte only, so decoding always goes on.
+/// The code point that starts at text[pos], moving pos past it. A sequence that is not
+/// well-formed (a stray continuation byte, an overlong form, a surrogate, past U+10FFFF, cut
+/// short) gives one U+FFFD, and decoding goes on at the first byte that was not part of it.
 char32_t Next(std::string_view text, std::size_t& pos);
+
+/// True when the text is well-formed UTF-8.
+bool IsValid(std::string_view text);
 
 /// The number of code points, counted as Next decodes them.
 std::size_t CountCodePoints(std::string_view text);
