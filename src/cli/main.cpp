@@ -65,13 +65,9 @@ std::string Absolute(const std::string& p) {
         if (ec)
             return p;
     }
-    std::u8string a = absolute.lexically_normal().u8string();
+    const std::u8string a = absolute.lexically_normal().u8string();
     // lexically_normal keeps a trailing separator for "dir/."; a folder path has none here.
-    while (a.size() > 1 && path::IsSeparator(static_cast<char>(a.back())) &&
-           path::RootLength(std::string(a.begin(), a.end())) < a.size()) {
-        a.pop_back();
-    }
-    return std::string(a.begin(), a.end());
+    return path::WithoutTrailingSeparator(std::string(a.begin(), a.end()));
 }
 
 std::vector<std::string> Absolute(const std::vector<std::string>& paths) {

@@ -7,18 +7,6 @@
 
 namespace tagwright {
 
-namespace {
-
-std::string WithoutTrailingSeparator(const std::string& p) {
-    std::string out = p;
-    const std::size_t root = path::RootLength(out);
-    while (out.size() > root && path::IsSeparator(out.back()))
-        out.pop_back();
-    return out;
-}
-
-}  // namespace
-
 std::string DryRunFileSystem::RealPathOf(const std::string& p) {
     if (auto it = m_placed.find(p); it != m_placed.end())
         return it->second;
@@ -28,7 +16,7 @@ std::string DryRunFileSystem::RealPathOf(const std::string& p) {
 }
 
 bool DryRunFileSystem::FolderExists(const std::string& p) {
-    return m_folders.count(WithoutTrailingSeparator(p)) != 0 || m_inner.FolderExists(p);
+    return m_folders.count(path::WithoutTrailingSeparator(p)) != 0 || m_inner.FolderExists(p);
 }
 
 bool DryRunFileSystem::FileExists(const std::string& p) {
@@ -103,7 +91,7 @@ Result<std::string> DryRunFileSystem::MoveFile(const std::string& p, const FileI
 }
 
 Result<void> DryRunFileSystem::CreateFolder(const std::string& p) {
-    const std::string folder = WithoutTrailingSeparator(p);
+    const std::string folder = path::WithoutTrailingSeparator(p);
     if (FolderExists(folder) || FileExists(folder))
         return MakeSystemError("create folder", p, EEXIST);
     const std::string parent = path::ParentFolder(folder);
