@@ -8,7 +8,8 @@
 #   move --to --yes      vs  that read loop plus mkdir and renameat2 into artist/album folders
 #   undo                 vs  the one rename (or move) batch over the whole tree it takes back
 # Warm: the median of 3 runs with the files in the page cache. Cold (as root only): the same
-# with the cache dropped before each run, for the reads a user's first scan makes.
+# with the cache dropped before each run, for the reads a user's first scan makes. The reads
+# are also timed with 1, 4, 8 and 32 reads in flight (--jobs), warm and cold.
 # Usage: bench/run.sh [FILES] [undo]   (default 10000; builds the default preset with
 # benchmarks; "undo" times only the undo rows)
 set -euo pipefail
@@ -101,6 +102,25 @@ run_reads() {  # run_reads warm|cold
   rm -f "$TREE.paths"
 }
 
+# Tag reads kept in flight (--jobs) against the single-threaded plain loop, the same mode.
+run_jobs() {  # run_jobs warm|cold
+  local mode=$1
+  in_tree >"$TREE.paths"
+  local plain
+  plain=$(median "$mode" nothing xargs -0 -a "$TREE.paths" "$B/baseline_probe")
+  local goal
+  goal=$([ "$mode" = cold ] && echo 0.67x || echo "-")
+  header "$mode, threads"
+  for jobs in 1 4 8 32; do
+    local tagsearch probe
+    tagsearch=$(median "$mode" nothing "$CLI" search --recursive --tags --jobs "$jobs" "$TREE")
+    probe=$(median "$mode" nothing xargs -0 -a "$TREE.paths" "$CLI" probe --json --jobs "$jobs")
+    row "search --tags --jobs $jobs" "$tagsearch" "$plain" "plain read loop, one thread" "$goal"
+    row "probe --json --jobs $jobs" "$probe" "$plain" "plain read loop, one thread" "$goal"
+  done
+  rm -f "$TREE.paths"
+}
+
 run_batches() {
   local rename plainrename move plainmove
   rename=$(median warm fresh_work_list xargs -0 -a "$WORK.list" "$CLI" rename)
@@ -143,8 +163,12 @@ run_batches
 run_undo
 [ -x "$B/taglib_probe" ] || echo "(TagLib not installed: scripts/install-deps.sh taglib adds its row)"
 echo
+run_jobs warm
+echo
 if [ "$COLD" = 1 ]; then
   run_reads cold
+  echo
+  run_jobs cold
 else
   echo "(cold figures need root: they drop the page cache before each run)"
 fi

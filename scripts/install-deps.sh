@@ -18,6 +18,7 @@ for extra in "$@"; do
   case "$extra" in
     mutagen) ;;  # now installed by default; the group name still works
     taglib) PACKAGES+=(libtag1-dev) ;;
+    profile) PACKAGES+=(linux-perf strace valgrind) ;;
     cli) ;;  # now installed by default; the group name still works
     fuzz) PACKAGES+=(clang libclang-rt-14-dev) ;;
     screenshots) PACKAGES+=(imagemagick x11-apps) ;;

@@ -2,8 +2,8 @@
 // desktop. Exit status: 0 every row succeeded, 1 some row or file was refused, 2 usage error,
 // 3 this system cannot decode the tag texts.
 #include <CLI/CLI.hpp>
+#include <array>
 #include <iostream>
-#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -24,9 +24,11 @@
 #include "platform/cp932.h"
 #include "platform/file_system.h"
 #include "platform/path.h"
+#include "platform/read_ahead.h"
 #include "platform/special_folders.h"
 #include "tags/mp3_tag.h"
 #include "tags/music_genre.h"
+#include "tags/tag_snapshot.h"
 
 #ifndef TAGWRIGHT_VERSION
 #define TAGWRIGHT_VERSION "0"
@@ -35,9 +37,6 @@
 namespace tagwright::cli {
 
 namespace {
-
-using Json = nlohmann::ordered_json;
-constexpr auto kReplaceInvalid = Json::error_handler_t::replace;
 
 constexpr int kExitOk = 0;
 constexpr int kExitRefused = 1;
@@ -69,13 +68,9 @@ std::string Absolute(const std::string& p) {
         if (ec)
             return p;
     }
-    std::u8string a = absolute.lexically_normal().u8string();
+    const std::u8string a = absolute.lexically_normal().u8string();
     // lexically_normal keeps a trailing separator for "dir/."; a folder path has none here.
-    while (a.size() > 1 && path::IsSeparator(static_cast<char>(a.back())) &&
-           path::RootLength(std::string(a.begin(), a.end())) < a.size()) {
-        a.pop_back();
-    }
-    return std::string(a.begin(), a.end());
+    return path::WithoutTrailingSeparator(std::string(a.begin(), a.end()));
 }
 
 std::vector<std::string> Absolute(const std::vector<std::string>& paths) {
@@ -91,113 +86,136 @@ std::string StorageFolder(const std::string& dir) {
     return path::WithTrailingSeparator(Absolute(dir));
 }
 
-Json FieldsJson(const TagFields& f) {
-    return Json{{"TrackName", f.TrackName}, {"ArtistName", f.ArtistName},
-                {"AlbumName", f.AlbumName}, {"Genre", f.Genre},
-                {"Year", f.Year},           {"TrackNo", f.TrackNo}};
+const char* const kFieldNames[] = {"TrackName", "ArtistName", "AlbumName",
+                                   "Genre",     "Year",       "TrackNo"};
+
+std::array<const std::string*, 6> FieldValues(const TagFields& f) {
+    return {&f.TrackName, &f.ArtistName, &f.AlbumName, &f.Genre, &f.Year, &f.TrackNo};
 }
 
-// What the reader finds in one file. v1 and v2 are null when the file has no such tag. One
-// fresh reader serves it all: the field selection reads both tags into it, and a fresh reader
-// holds nothing but this file's values.
-Json ProbeJson(FileSystem& fs, const std::string& file) {
-    clsMP3Tag reader(fs);
-    reader.MP3FilePath = file;
-    const std::int16_t flags = reader.ReadTagType();
-    // The Tag field set with the start settings and nothing substituted (mode 0).
+// The Tag field set with the start settings and nothing substituted (mode 0).
+TagFields ProbeFields(const TagSnapshot& tags) {
     Settings both;
     both.tagSource = Settings::TagSource::kBoth;
-    const TagFields fields = TagR::GetTagInfo(0, reader, both);
-
-    Json j;
-    j["path"] = file;
-    j["flags"] = flags;
-    j["tagKind"] = TagKindText(flags);
-    if ((flags & TagKind::kId3v1) != 0) {
-        j["v1"] = Json{{"version", reader.ID3V1TAGVersion == 2 ? "1.1" : "1.0"},
-                       {"title", reader.ID3V1TAGTrackName},
-                       {"artist", reader.ID3V1TAGArtistName},
-                       {"album", reader.ID3V1TAGAlbumName},
-                       {"year", reader.ID3V1TAGYear},
-                       {"comment", reader.ID3V1TAGComment},
-                       {"genre", reader.ID3V1TAGGenre},
-                       {"genreName", MUSICGENRE::GenreName(reader.ID3V1TAGGenre)},
-                       {"track", reader.ID3V1TAGTrackNo}};
-    } else {
-        j["v1"] = nullptr;
-    }
-    if ((flags & TagKind::kId3v2) != 0) {
-        j["v2"] = Json{{"title", reader.ID3V2TAGTrackName}, {"artist", reader.ID3V2TAGArtist},
-                       {"album", reader.ID3V2TAGAlbum},     {"year", reader.ID3V2TAGYear},
-                       {"genre", reader.ID3V2TAGGenre},     {"track", reader.ID3V2TAGTrackNo},
-                       {"frames", reader.FrameName}};
-    } else {
-        j["v2"] = nullptr;
-    }
-    j["fields"] = FieldsJson(fields);
-    return j;
+    return TagR::GetTagInfo(0, tags, both);
 }
 
-void PrintProbeText(std::ostream& out, const Json& j) {
-    out << j["path"].get<std::string>() << '\n';
-    out << "  tag kind: "
-        << (j["tagKind"].get<std::string>().empty() ? "(none)" : j["tagKind"].get<std::string>())
-        << '\n';
-    const Json& f = j["fields"];
-    for (const char* key : {"TrackName", "ArtistName", "AlbumName", "Genre", "Year", "TrackNo"}) {
-        out << "  " << key << ": " << f[key].get<std::string>() << '\n';
+// What the reader finds in one file. v1 and v2 are null when the file has no such tag.
+void WriteProbeJson(JsonLine& line, const std::string& file, const TagSnapshot& tags) {
+    line.Begin()
+        .Text("path", file)
+        .Number("flags", tags.kind)
+        .Text("tagKind", TagKindText(tags.kind));
+    if (const auto& v1 = tags.id3v1) {
+        line.BeginObject("v1")
+            .Text("version", v1->version == 2 ? "1.1" : "1.0")
+            .Text("title", v1->title)
+            .Text("artist", v1->artist)
+            .Text("album", v1->album)
+            .Text("year", v1->year)
+            .Text("comment", v1->comment)
+            .Number("genre", v1->genre)
+            .Text("genreName", MUSICGENRE::GenreName(v1->genre))
+            .Number("track", v1->track)
+            .EndObject();
+    } else {
+        line.Null("v1");
     }
-    if (!j["v2"].is_null()) {
+    if (const auto& v2 = tags.id3v2) {
+        const auto text = [](const std::optional<std::string>& s) {
+            return s ? std::string_view(*s) : std::string_view();
+        };
+        line.BeginObject("v2")
+            .Text("title", text(v2->title))
+            .Text("artist", text(v2->artist))
+            .Text("album", text(v2->album))
+            .Text("year", text(v2->year))
+            .Text("genre", text(v2->genre))
+            .Text("track", text(v2->track))
+            .BeginArray("frames");
+        for (const Id3v2FrameEntry& e : v2->table.frames)
+            line.ArrayText(e.FrameID);
+        line.EndArray().EndObject();
+    } else {
+        line.Null("v2");
+    }
+    const TagFields fields = ProbeFields(tags);
+    line.BeginObject("fields");
+    const auto values = FieldValues(fields);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        line.Text(kFieldNames[i], *values[i]);
+    line.EndObject();
+}
+
+void WriteProbeText(std::ostream& out, const std::string& file, const TagSnapshot& tags) {
+    const std::string kind = TagKindText(tags.kind);
+    out << file << '\n' << "  tag kind: " << (kind.empty() ? "(none)" : kind) << '\n';
+    const TagFields fields = ProbeFields(tags);
+    const auto values = FieldValues(fields);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        out << "  " << kFieldNames[i] << ": " << *values[i] << '\n';
+    if (tags.id3v2) {
         out << "  ID3v2 frames:";
-        for (const auto& id : j["v2"]["frames"])
-            out << ' ' << id.get<std::string>();
+        for (const Id3v2FrameEntry& e : tags.id3v2->table.frames)
+            out << ' ' << e.FrameID;
         out << '\n';
     }
 }
 
-int RunProbe(const std::vector<std::string>& files, bool json) {
+int RunProbe(const std::vector<std::string>& files, bool json, int jobs) {
     FileSystem& fs = RealFileSystem();
+    RowStream stream(std::cout, StandardOutputIsTerminal());
+    JsonLine line;
     int status = kExitOk;
-    for (const std::string& file : files) {
-        try {
-            const Json j = ProbeJson(fs, file);
-            if (json) {
-                std::cout << j.dump(-1, ' ', false, kReplaceInvalid) << '\n';
-            } else {
-                PrintProbeText(std::cout, j);
+    const auto read = [&](std::size_t i) { return ReadTags(fs, files[i]); };
+    ReadInOrder<Result<TagSnapshot>>(
+        files.size(), jobs, read, [&](std::size_t i, Result<TagSnapshot>& tags) {
+            const std::string& file = files[i];
+            if (tags) {
+                if (json) {
+                    WriteProbeJson(line, file, *tags);
+                    stream.Line(line.End());
+                } else {
+                    WriteProbeText(stream.Out(), file, *tags);
+                    stream.RowDone();
+                }
+                return true;
             }
-        } catch (const FileError& e) {
             status = kExitRefused;
             if (json) {
-                std::cout << Json{{"path", file}, {"error", e.error().Message()}}.dump(
-                                 -1, ' ', false, kReplaceInvalid)
-                          << '\n';
+                stream.Line(
+                    line.Begin().Text("path", file).Text("error", tags.error().Message()).End());
             } else {
-                std::cerr << "tagwright-cli: " << e.error().Message() << '\n';
+                std::cerr << "tagwright-cli: " << tags.error().Message() << '\n';
             }
-        }
-    }
+            return true;
+        });
     return status;
 }
 
 void ReportSkipped(const FileAddReport& report, bool json) {
+    JsonLine line;
     for (const Error& e : report.skipped) {
         if (json) {
-            Json j{
-                {"skipped", e.path}, {"error", e.Message()}, {"errorCode", ErrorKindCode(e.kind)}};
+            line.Begin()
+                .Text("skipped", e.path)
+                .Text("error", e.Message())
+                .Text("errorCode", ErrorKindCode(e.kind));
             if (!IsUtf8(e.path))
-                j["skippedBytes"] = Base64(e.path);
-            std::cout << j.dump(-1, ' ', false, kReplaceInvalid) << '\n';
+                line.Text("skippedBytes", Base64(e.path));
+            std::cout << line.End();
         } else {
             std::cerr << "tagwright-cli: skipped: " << e.Message() << '\n';
         }
     }
 }
 
-int RunSearch(const std::vector<std::string>& folders, bool recursive, bool tags, bool json) {
+int RunSearch(const std::vector<std::string>& folders, bool recursive, bool tags, bool json,
+              int jobs) {
     FileSystem& fs = RealFileSystem();
     ListStore store;
     GetSearchMP3Module search(fs, store);
+    search.SetReadJobs(jobs);
     FileAddReport report;
     for (const std::string& folder : folders) {
         if (!fs.FolderExists(folder)) {
@@ -208,7 +226,8 @@ int RunSearch(const std::vector<std::string>& folders, bool recursive, bool tags
         report.Merge(search.SearchMP3Files(Absolute(folder), tags ? "" : "mp3", recursive));
     }
     store.UpdateFileCount();
-    PrintRows(std::cout, store, json);
+    RowStream stream(std::cout, StandardOutputIsTerminal());
+    RowPrinter(stream, json).Rows(store);
     ReportSkipped(report, json);
     return report.skipped.empty() ? kExitOk : kExitRefused;
 }
@@ -238,10 +257,12 @@ int PrintPreview(bool move, const ListStore& store, Settings settings, bool json
         assumed = FolderAnswer::kCancel;
     const BatchPlan plan = move ? PlanMove(store, settings, RealFileSystem(), callbacks, assumed)
                                 : PlanRename(store, settings, RealFileSystem(), callbacks);
-    PrintHeader(std::cout, json);
+    RowStream stream(std::cout, StandardOutputIsTerminal());
+    RowPrinter printer(stream, json);
+    printer.Header();
     bool refused = false;
     for (std::size_t i = 0; i < plan.lines.size(); ++i) {
-        PrintPlanLine(std::cout, plan, i, json);
+        printer.PlanLine(plan, i);
         refused = refused || plan.lines[i].outcome != PlanLine::Outcome::kWouldDo;
     }
     return refused ? kExitRefused : kExitOk;
@@ -267,7 +288,7 @@ FolderQuestion FolderQuestionFor(CreateFolders create) {
 // Paths enter the list as a drop does; then the batch runs over it, or with dryRun only its
 // plan is made, so the rows show what would become of each file and the disk stays as it was.
 int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& settings,
-             bool dryRun, bool json, CreateFolders create) {
+             bool dryRun, bool json, CreateFolders create, int jobs) {
     FileSystem& real = RealFileSystem();
     std::optional<JournaledBatch> journaled;
     if (!dryRun) {
@@ -280,6 +301,7 @@ int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& s
 
     ListStore store;
     GetSearchMP3Module search(fs, store);
+    search.SetReadJobs(jobs);
     const FileAddReport report = DropPaths(fs, store, search, Absolute(paths));
     if (create == CreateFolders::kDefault) {
         create = StandardInputIsTerminal() ? CreateFolders::kAsk : CreateFolders::kYes;
@@ -298,16 +320,18 @@ int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& s
     // Each row is printed as soon as its file is done, so that an interrupted batch leaves the
     // truth about every file it touched.
     std::map<int, Error> errors;
+    RowStream stream(std::cout, StandardOutputIsTerminal());
+    RowPrinter printer(stream, json);
     BatchCallbacks callbacks;
     callbacks.rowRefused = [&errors](int row, const Error& e) { errors[row] = e; };
     callbacks.rowFinished = [&](int row) {
         const auto it = errors.find(row);
-        PrintRow(std::cout, store.RowAt(row), json, it == errors.end() ? nullptr : &it->second);
-        std::cout.flush();
+        printer.Row(store.RowAt(row), it == errors.end() ? nullptr : &it->second);
     };
     callbacks.stopRequested = [] { return StopSignal() != 0; };
     callbacks.askCreateFolder = FolderQuestionFor(create);
-    PrintHeader(std::cout, json);
+    callbacks.readJobs = jobs;
+    printer.Header();
     if (move) {
         RunMoveBatch(store, settings, fs, callbacks);
     } else {
@@ -349,12 +373,20 @@ struct Options {
     bool yes = false;
     bool ask = false;
     bool noCreate = false;
+    int jobs = kDefaultReadJobs;
 };
+
+void AddJobs(CLI::App& command, Options& o) {
+    command.add_option("--jobs", o.jobs, "Tag reads kept in flight at once (1: one at a time)")
+        ->check(CLI::Range(1, 256))
+        ->capture_default_str();
+}
 
 CLI::App* AddProbe(CLI::App& app, Options& o) {
     CLI::App* probe = app.add_subcommand("probe", "Show the tags of MP3 files");
     probe->add_flag("--json", o.json, "One JSON object per file");
     probe->add_option("FILE", o.files, "Files to read")->required();
+    AddJobs(*probe, o);
     return probe;
 }
 
@@ -365,6 +397,7 @@ CLI::App* AddSearch(CLI::App& app, Options& o) {
                      "Also list files of any extension that carry a tag (タグ情報を読みMP3を探す)");
     search->add_flag("--json", o.json, "One JSON object per row");
     search->add_option("DIR", o.folders, "Folders to search")->required();
+    AddJobs(*search, o);
     return search;
 }
 
@@ -375,6 +408,7 @@ CLI::App* AddRename(CLI::App& app, Options& o) {
     rename->add_flag("--dry-run", o.dryRun, "Show what each file would become; change nothing");
     rename->add_flag("--json", o.json, "One JSON object per row");
     rename->add_option("PATH", o.paths, "Files and folders, as if dropped on the list")->required();
+    AddJobs(*rename, o);
     return rename;
 }
 
@@ -394,6 +428,7 @@ CLI::App* AddMove(CLI::App& app, Options& o) {
     askFlag->excludes(noFlag);
     move->add_flag("--json", o.json, "One JSON object per row");
     move->add_option("PATH", o.paths, "Files and folders, as if dropped on the list")->required();
+    AddJobs(*move, o);
     return move;
 }
 
@@ -413,7 +448,7 @@ CLI::App* AddHistory(CLI::App& app, Options& o) {
 
 int RunRename(const Options& o) {
     const Settings settings = LoadSettingOptions(o.renameSettings, RealFileSystem(), std::cerr);
-    return RunBatch(false, o.paths, settings, o.dryRun, o.json, CreateFolders::kYes);
+    return RunBatch(false, o.paths, settings, o.dryRun, o.json, CreateFolders::kYes, o.jobs);
 }
 
 int RunMove(const Options& o) {
@@ -428,7 +463,7 @@ int RunMove(const Options& o) {
         create = CreateFolders::kNo;
     // The batch always asks; the answer comes from --yes, --ask or --no-create.
     settings.FolderYN = true;
-    return RunBatch(true, o.paths, settings, o.dryRun, o.json, create);
+    return RunBatch(true, o.paths, settings, o.dryRun, o.json, create, o.jobs);
 }
 
 // The parse's own exit for help and version; kExitUsage for anything it refused.
@@ -474,9 +509,9 @@ int Main(int argc, char** argv) {
     }
     try {
         if (probe->parsed())
-            return RunProbe(o.files, o.json);
+            return RunProbe(o.files, o.json, o.jobs);
         if (search->parsed())
-            return RunSearch(o.folders, o.recursive, o.tags, o.json);
+            return RunSearch(o.folders, o.recursive, o.tags, o.json, o.jobs);
         if (rename->parsed())
             return RunRename(o);
         if (move->parsed())

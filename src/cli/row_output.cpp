@@ -1,21 +1,12 @@
 #include "cli/row_output.h"
 
-#include <sstream>
+#include "platform/utf8.h"
 
 namespace tagwright::cli {
 
 namespace {
 
-constexpr auto kReplaceInvalid = nlohmann::ordered_json::error_handler_t::replace;
-
-// A name with a tab or line break must not break the table's lines.
-std::string OneLine(std::string text) {
-    for (char& ch : text) {
-        if (ch == '\t' || ch == '\n' || ch == '\r')
-            ch = ' ';
-    }
-    return text;
-}
+constexpr auto kFlushEvery = std::chrono::milliseconds(50);
 
 }  // namespace
 
@@ -38,102 +29,213 @@ std::string Base64(const std::string& bytes) {
     return out;
 }
 
-bool IsUtf8(const std::string& text) {
-    try {
-        (void)nlohmann::json(text).dump();
-        return true;
-    } catch (const nlohmann::json::type_error&) {
-        return false;
-    }
+bool IsUtf8(std::string_view text) {
+    return utf8::IsValid(text);
 }
 
-nlohmann::ordered_json RowJson(const ListStore::Row& row, const Error* error) {
-    nlohmann::ordered_json j;
-    const ListStore::Row& header = ListStore::HeaderTexts();
-    for (int c = 0; c < ListStore::kColumnCount; ++c) {
-        j[header[static_cast<std::size_t>(c)]] = row[static_cast<std::size_t>(c)];
-    }
-    for (const int c : {ListStore::kFileName, ListStore::kNewName, ListStore::kPath}) {
-        const std::string& text = row[static_cast<std::size_t>(c)];
-        if (!IsUtf8(text))
-            j[header[static_cast<std::size_t>(c)] + "Bytes"] = Base64(text);
-    }
-    if (error != nullptr) {
-        j["error"] = error->Message();
-        j["errorCode"] = ErrorKindCode(error->kind);
-    }
-    return j;
+JsonLine::JsonLine()
+    : m_serializer(nlohmann::detail::output_adapter<char>(m_line), ' ',
+                   nlohmann::json::error_handler_t::replace) {}
+
+JsonLine& JsonLine::Begin() {
+    m_line.clear();
+    m_line += '{';
+    m_first = true;
+    return *this;
 }
 
-void PrintHeader(std::ostream& out, bool json) {
-    if (json)
+void JsonLine::Escaped(std::string_view text) {
+    m_text.get_ref<std::string&>().assign(text);
+    m_serializer.dump(m_text, false, false, 0);
+}
+
+void JsonLine::Key(std::string_view key) {
+    if (!m_first)
+        m_line += ',';
+    m_first = false;
+    Escaped(key);
+    m_line += ':';
+}
+
+JsonLine& JsonLine::Text(std::string_view key, std::string_view value) {
+    Key(key);
+    Escaped(value);
+    return *this;
+}
+
+JsonLine& JsonLine::Number(std::string_view key, long long value) {
+    Key(key);
+    m_line += std::to_string(value);
+    return *this;
+}
+
+JsonLine& JsonLine::Null(std::string_view key) {
+    Key(key);
+    m_line += "null";
+    return *this;
+}
+
+JsonLine& JsonLine::Bool(std::string_view key, bool value) {
+    Key(key);
+    m_line += value ? "true" : "false";
+    return *this;
+}
+
+JsonLine& JsonLine::Open(std::string_view key, char bracket) {
+    Key(key);
+    m_line += bracket;
+    m_first = true;
+    return *this;
+}
+
+JsonLine& JsonLine::Close(char bracket) {
+    m_line += bracket;
+    m_first = false;
+    return *this;
+}
+
+JsonLine& JsonLine::ArrayText(std::string_view value) {
+    if (!m_first)
+        m_line += ',';
+    m_first = false;
+    Escaped(value);
+    return *this;
+}
+
+const std::string& JsonLine::End() {
+    m_line += "}\n";
+    return m_line;
+}
+
+RowStream::RowStream(std::ostream& out, bool flushEachRow)
+    : m_out(out), m_flushEachRow(flushEachRow), m_lastFlush(std::chrono::steady_clock::now()) {}
+
+void RowStream::Line(std::string_view line) {
+    m_out.write(line.data(), static_cast<std::streamsize>(line.size()));
+    RowDone();
+}
+
+void RowStream::RowDone() {
+    if (!m_flushEachRow && m_flushedOnce) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - m_lastFlush < kFlushEvery)
+            return;
+        m_lastFlush = now;
+    }
+    m_flushedOnce = true;
+    m_out.flush();
+}
+
+void RowPrinter::Header() {
+    if (m_json)
         return;
     const ListStore::Row& header = ListStore::HeaderTexts();
+    std::ostream& out = m_stream.Out();
     for (int c = 0; c < ListStore::kColumnCount; ++c)
         out << (c ? "\t" : "") << header[static_cast<std::size_t>(c)];
     out << '\n';
 }
 
-void PrintRow(std::ostream& out, const ListStore::Row& row, bool json, const Error* error) {
-    if (json) {
-        out << RowJson(row, error).dump(-1, ' ', false, kReplaceInvalid) << '\n';
-        return;
+namespace {
+
+// A name with a tab or line break must not break the table's lines: those become blanks.
+void WriteOneLine(std::ostream& out, std::string_view text) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\t' || text[i] == '\n' || text[i] == '\r') {
+            out.write(text.data() + start, static_cast<std::streamsize>(i - start)) << ' ';
+            start = i + 1;
+        }
     }
-    for (int c = 0; c < ListStore::kColumnCount; ++c)
-        out << (c ? "\t" : "") << OneLine(row[static_cast<std::size_t>(c)]);
-    if (error != nullptr)
-        out << "\t(" << ErrorKindCode(error->kind) << ": " << error->Message() << ")";
-    out << '\n';
+    out.write(text.data() + start, static_cast<std::streamsize>(text.size() - start));
 }
 
-void PrintPlanLine(std::ostream& out, const BatchPlan& plan, std::size_t index, bool json) {
-    const PlanLine& line = plan.lines[index];
+}  // namespace
+
+void RowPrinter::Row(const ListStore::Row& row, const Error* error) {
+    if (m_json) {
+        RowJson(row, error);
+        m_stream.Line(m_line.End());
+        return;
+    }
+    RowText(row, error);
+    m_stream.Out() << '\n';
+    m_stream.RowDone();
+}
+
+void RowPrinter::RowJson(const ListStore::Row& row, const Error* error) {
+    const ListStore::Row& header = ListStore::HeaderTexts();
+    m_line.Begin();
+    for (int c = 0; c < ListStore::kColumnCount; ++c)
+        m_line.Text(header[static_cast<std::size_t>(c)], row[static_cast<std::size_t>(c)]);
+    for (const int c : {ListStore::kFileName, ListStore::kNewName, ListStore::kPath}) {
+        const std::string& text = row[static_cast<std::size_t>(c)];
+        if (!IsUtf8(text))
+            m_line.Text(header[static_cast<std::size_t>(c)] + "Bytes", Base64(text));
+    }
+    if (error != nullptr)
+        m_line.Text("error", error->Message()).Text("errorCode", ErrorKindCode(error->kind));
+}
+
+void RowPrinter::RowText(const ListStore::Row& row, const Error* error) {
+    std::ostream& out = m_stream.Out();
+    for (int c = 0; c < ListStore::kColumnCount; ++c) {
+        if (c != 0)
+            out << '\t';
+        WriteOneLine(out, row[static_cast<std::size_t>(c)]);
+    }
+    if (error != nullptr)
+        out << "\t(" << ErrorKindCode(error->kind) << ": " << error->Message() << ")";
+}
+
+void RowPrinter::PlanLine(const BatchPlan& plan, std::size_t index) {
+    const tagwright::PlanLine& line = plan.lines[index];
     const Error* error = line.outcome == PlanLine::Outcome::kWouldDo ? nullptr : &line.error;
     // A rule that gives thousands of files one name would make the output grow with the
     // square of the list; the first few others say enough, with their count.
     constexpr std::size_t kOthersShown = 20;
-    std::vector<std::string> others;
+    std::vector<const std::string*> others;
     std::size_t otherCount = 0;
     if (line.collisionGroup >= 0) {
         const auto& group = plan.collisionGroups[static_cast<std::size_t>(line.collisionGroup)];
         otherCount = group.size() - 1;
         for (const std::size_t i : group) {
             if (i != index && others.size() < kOthersShown)
-                others.push_back(plan.lines[i].path);
+                others.push_back(&plan.lines[i].path);
         }
     }
-    if (json) {
-        nlohmann::ordered_json j = RowJson(line.after, error);
-        j["clash"] = line.clashNumber;
-        j["asksFolder"] = line.asksFolder;
+    if (m_json) {
+        RowJson(line.after, error);
+        m_line.Number("clash", line.clashNumber).Bool("asksFolder", line.asksFolder);
         if (otherCount > 0) {
-            j["collision"] = others;
-            j["collisionCount"] = otherCount;
+            m_line.BeginArray("collision");
+            for (const std::string* other : others)
+                m_line.ArrayText(*other);
+            m_line.EndArray().Number("collisionCount", static_cast<long long>(otherCount));
         }
-        out << j.dump(-1, ' ', false, kReplaceInvalid) << '\n';
+        m_stream.Line(m_line.End());
         return;
     }
-    std::ostringstream row;
-    PrintRow(row, line.after, false, error);
-    std::string text = row.str();
-    text.pop_back();  // the line break, put back after the marker
+    RowText(line.after, error);
+    std::ostream& out = m_stream.Out();
     if (!others.empty()) {
-        text += "\t[collides with: ";
+        out << "\t[collides with: ";
         for (std::size_t i = 0; i < others.size(); ++i)
-            text += (i ? "; " : "") + OneLine(others[i]);
+            WriteOneLine(out << (i ? "; " : ""), *others[i]);
         if (otherCount > others.size())
-            text += "; " + std::to_string(otherCount - others.size()) + " more";
-        text += ']';
+            out << "; " << otherCount - others.size() << " more";
+        out << ']';
     }
-    out << text << '\n';
+    out << '\n';
+    m_stream.RowDone();
 }
 
-void PrintRows(std::ostream& out, const ListStore& store, bool json) {
-    PrintHeader(out, json);
+void RowPrinter::Rows(const ListStore& store) {
+    Header();
     for (int r = 1; r < store.RowCount(); ++r) {
         const ListStore::Row& row = store.RowAt(r);
         if (!row[ListStore::kPath].empty())  // the placeholder row stands for no file
-            PrintRow(out, row, json);
+            Row(row);
     }
 }
 

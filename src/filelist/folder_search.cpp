@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/read_ahead.h"
+
 namespace tagwright {
 
 namespace {
@@ -68,15 +70,12 @@ void FileAddReport::Merge(FileAddReport other) {
 }
 
 std::optional<std::string> TagProbe::KindText(const std::string& path, FileAddReport& report) {
-    if (!m_reader)
-        m_reader.emplace(m_fs);
-    m_reader->MP3FilePath = path;
-    try {
-        return TagKindText(m_reader->ReadTagType());
-    } catch (const FileError& e) {
-        report.skipped.push_back(e.error());
+    Result<TagSnapshot> tags = ReadTags(m_fs, path, TagParts::kKindAndId3v1);
+    if (!tags) {
+        report.skipped.push_back(tags.error());
         return std::nullopt;
     }
+    return TagKindText(tags->kind);
 }
 
 void WalkFolders(FileSystem& fs, const std::string& start, bool includeSubfolders,
@@ -115,13 +114,53 @@ void WalkFolders(FileSystem& fs, const std::string& start, bool includeSubfolder
     }
 }
 
+namespace {
+
+// A file the walk found, with how many skipped entries the walk had noted before it, so that
+// the report keeps the order in which things were met.
+struct Candidate {
+    DirEntry entry;
+    bool mp3 = false;
+    std::size_t skippedBefore = 0;
+};
+
+// What the reads found of one candidate: the kind text, the refusal, or the file's identity
+// (none when the file is gone or is not taken).
+struct Probed {
+    std::optional<std::string> kind;
+    std::optional<Error> refused;
+    std::optional<FileIdentity> id;
+};
+
+}  // namespace
+
 FileAddReport GetSearchMP3Module::SearchMP3Files(const std::string& folder,
                                                  const std::string& extensionFilter,
                                                  bool includeSubfolders,
                                                  const FileAddHooks& hooks) {
     FileAddReport report;
     m_folders.clear();
-    TagProbe probe(m_fs);
+    // The walk first, then the files' reads, several in flight: on a cold disk each read waits
+    // on the device, and the walk itself reads little.
+    std::vector<Candidate> candidates;
+    const auto collect = [&](FolderListing& listing) {
+        for (DirEntry& file : listing.files) {
+            const bool mp3 = HasMp3Extension(file.name);
+            // By extension the probe cannot change the outcome for other files; leave them be.
+            if (!mp3 && !extensionFilter.empty())
+                continue;
+            candidates.push_back(Candidate{std::move(file), mp3, report.skipped.size()});
+        }
+    };
+    WalkFolders(m_fs, folder, includeSubfolders, report, &m_folders, collect, hooks.stop);
+
+    std::vector<Error> walkSkipped = std::move(report.skipped);
+    report.skipped.clear();
+    std::size_t walkNoted = 0;
+    const auto noteWalkSkipped = [&](std::size_t upTo) {
+        for (; walkNoted < upTo; ++walkNoted)
+            report.skipped.push_back(std::move(walkSkipped[walkNoted]));
+    };
     std::vector<ListStore::Row> pending;
     std::vector<FileIdentity> ids;
     const auto flush = [&] {
@@ -129,37 +168,50 @@ FileAddReport GetSearchMP3Module::SearchMP3Files(const std::string& folder,
         pending.clear();
         ids.clear();
     };
-
-    const auto visit = [&](FolderListing& listing) {
-        for (DirEntry& file : listing.files) {
-            if (hooks.Stopped())
-                return;
-            const bool mp3 = HasMp3Extension(file.name);
-            // By extension the probe cannot change the outcome for other files; leave them be.
-            if (!mp3 && !extensionFilter.empty())
-                continue;
-            std::optional<std::string> kind = probe.KindText(file.path, report);
-            if (!kind || (!mp3 && kind->empty()))
-                continue;
-            // A file gone between the listing and here is simply not listed.
-            auto id = m_fs.IdentifyFile(file.path);
-            if (!id.ok())
-                continue;
-            ListStore::Row row;
-            row[ListStore::kFileName] = std::move(file.name);
-            row[ListStore::kTagType] = std::move(*kind);
-            row[ListStore::kPath] = std::move(file.path);
-            if (hooks.row) {
-                hooks.row(std::move(row), *id);
-                continue;
-            }
-            ids.push_back(*id);
-            pending.push_back(std::move(row));
-            if (pending.size() >= kRowChunk)
-                flush();
+    const auto read = [&](std::size_t i) {
+        const Candidate& c = candidates[i];
+        Probed p;
+        Result<TagSnapshot> tags = ReadTags(m_fs, c.entry.path, TagParts::kKindAndId3v1);
+        if (!tags) {
+            p.refused = tags.error();
+            return p;
         }
+        p.kind = TagKindText(tags->kind);
+        if (!c.mp3 && p.kind->empty())
+            return p;
+        // A file gone between the listing and here is simply not listed.
+        if (auto id = m_fs.IdentifyFile(c.entry.path); id.ok())
+            p.id = *id;
+        return p;
     };
-    WalkFolders(m_fs, folder, includeSubfolders, report, &m_folders, visit, hooks.stop);
+    const int jobs = m_fs.ConcurrentReads() ? m_readJobs : 1;
+    ReadInOrder<Probed>(candidates.size(), jobs, read, [&](std::size_t i, Probed& p) {
+        if (hooks.Stopped())
+            return false;
+        Candidate& c = candidates[i];
+        noteWalkSkipped(c.skippedBefore);
+        if (p.refused)
+            report.skipped.push_back(std::move(*p.refused));
+        if (!p.id)
+            return true;
+        if (hooks.row) {
+            ListStore::Row row;
+            row[ListStore::kFileName] = std::move(c.entry.name);
+            row[ListStore::kTagType] = std::move(*p.kind);
+            row[ListStore::kPath] = std::move(c.entry.path);
+            hooks.row(std::move(row), *p.id);
+            return true;
+        }
+        ids.push_back(*p.id);
+        ListStore::Row& row = pending.emplace_back();
+        row[ListStore::kFileName] = std::move(c.entry.name);
+        row[ListStore::kTagType] = std::move(*p.kind);
+        row[ListStore::kPath] = std::move(c.entry.path);
+        if (pending.size() >= kRowChunk)
+            flush();
+        return true;
+    });
+    noteWalkSkipped(walkSkipped.size());
     if (!hooks.row)
         flush();
     return report;

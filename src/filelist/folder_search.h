@@ -7,8 +7,9 @@
 
 #include "filelist/list_store.h"
 #include "platform/file_system.h"
+#include "platform/read_ahead.h"
 #include "platform/result.h"
-#include "tags/mp3_tag.h"
+#include "tags/tag_snapshot.h"
 
 namespace tagwright {
 
@@ -50,8 +51,7 @@ struct FileAddHooks {
     bool Stopped() const { return stop && stop(); }
 };
 
-/// The tag probe of one search or one drop: a single reader, made for the first file that
-/// needs it, serves every file.
+/// The tag probe of one search or one drop.
 class TagProbe {
   public:
     explicit TagProbe(FileSystem& fs) : m_fs(fs) {}
@@ -62,7 +62,6 @@ class TagProbe {
 
   private:
     FileSystem& m_fs;
-    std::optional<clsMP3Tag> m_reader;
 };
 
 /// Visits `start` and, when `includeSubfolders`, every folder below it: depth first, parent
@@ -103,9 +102,14 @@ class GetSearchMP3Module {
     /// The folders the last search visited, the start folder first.
     const std::vector<std::string>& FolderList() const { return m_folders; }
 
+    /// How many file reads a search keeps in flight when the file system allows it (1: one
+    /// at a time). The rows and the report come out the same either way.
+    void SetReadJobs(int jobs) { m_readJobs = jobs; }
+
   private:
     FileSystem& m_fs;
     ListStore& m_store;
+    int m_readJobs = kDefaultReadJobs;
     std::vector<std::string> m_folders;
 };
 

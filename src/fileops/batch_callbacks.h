@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/read_ahead.h"
 #include "platform/result.h"
 
 namespace tagwright {
@@ -40,6 +41,9 @@ struct BatchCallbacks {
     std::function<void(int row, const Error& error)> rowRefused;
     /// Asked before each row; true ends the batch there, leaving later rows untouched.
     std::function<bool()> stopRequested;
+    /// How many rows' tags are read ahead at once when the file system allows it (1: each when
+    /// its row comes). Files are still renamed or moved one at a time, in list order.
+    int readJobs = kDefaultReadJobs;
 };
 
 }  // namespace tagwright

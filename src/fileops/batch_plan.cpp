@@ -7,7 +7,7 @@
 #include "fileops/file_outcome.h"
 #include "fileops/move_batch.h"
 #include "fileops/rename_batch.h"
-#include "naming/utf8.h"
+#include "naming/name_key.h"
 #include "platform/path.h"
 
 namespace tagwright {

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "filelist/list_store.h"
 #include "fileops/batch_callbacks.h"
+#include "fileops/file_outcome.h"
+#include "platform/read_ahead.h"
 
 namespace tagwright {
 
@@ -52,6 +56,50 @@ void ForEachFileRow(ListStore& store, const BatchCallbacks& callbacks, DoRow&& d
         doRow(i, std::string(store.Cell(i, ListStore::kPath)));
         progress.RowDone(i);
     }
+}
+
+// A row's file as read ahead of its turn: its fields, or why they could not be had.
+struct RowRead {
+    std::optional<TagFields> fields;
+    Error error;
+};
+
+// ForEachFileRow with each row's fields read first: `doRow(row, path, read)`. The reads of
+// later rows run ahead on up to callbacks.readJobs threads while earlier rows are done, so a
+// cold disk is kept busy; `doRow` still runs on the calling thread, row by row. A file that is
+// no longer the one listed, or cannot be read, comes with its refusal, as `op` would meet it.
+template <class DoRow>
+void ForEachFileRowRead(ListStore& store, const BatchCallbacks& callbacks, FileSystem& fs,
+                        const char* op, std::int16_t mode, const Settings& settings,
+                        DoRow&& doRow) {
+    if (store.IsEmptyForBatch())
+        return;
+    BatchProgress progress(callbacks, store.RowCount());
+    struct Listed {
+        std::string path;
+        FileIdentity id;
+    };
+    // Taken before any thread starts: the reads never touch the store.
+    std::vector<Listed> rows;
+    for (int i = 1; i < store.RowCount(); ++i)
+        rows.push_back({store.Cell(i, ListStore::kPath), store.Identity(i)});
+    const auto read = [&](std::size_t k) {
+        RowRead r;
+        if (auto changed = CheckListedFile(fs, op, rows[k].path, rows[k].id))
+            r.error = *changed;
+        else
+            r.fields = ReadFieldsForRow(fs, rows[k].path, mode, settings, &r.error);
+        return r;
+    };
+    const int jobs = fs.ConcurrentReads() ? callbacks.readJobs : 1;
+    ReadInOrder<RowRead>(rows.size(), jobs, read, [&](std::size_t k, RowRead& r) {
+        if (callbacks.stopRequested && callbacks.stopRequested())
+            return false;
+        const int row = static_cast<int>(k) + 1;
+        doRow(row, rows[k].path, r);
+        progress.RowDone(row);
+        return true;
+    });
 }
 
 }  // namespace tagwright

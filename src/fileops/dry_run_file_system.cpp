@@ -7,18 +7,6 @@
 
 namespace tagwright {
 
-namespace {
-
-std::string WithoutTrailingSeparator(const std::string& p) {
-    std::string out = p;
-    const std::size_t root = path::RootLength(out);
-    while (out.size() > root && path::IsSeparator(out.back()))
-        out.pop_back();
-    return out;
-}
-
-}  // namespace
-
 std::optional<std::string> DryRunFileSystem::Pretended(const std::string& p) const {
     if (auto it = m_touched.find(p); it != m_touched.end())
         return it->second;
@@ -32,7 +20,7 @@ std::string DryRunFileSystem::RealPathOf(const std::string& p) {
 }
 
 bool DryRunFileSystem::Occupied(const std::string& p) {
-    if (m_folders.count(WithoutTrailingSeparator(p)) != 0)
+    if (m_folders.count(path::WithoutTrailingSeparator(p)) != 0)
         return true;
     if (auto pretended = Pretended(p))
         return !pretended->empty();
@@ -42,7 +30,7 @@ bool DryRunFileSystem::Occupied(const std::string& p) {
 }
 
 bool DryRunFileSystem::FolderExists(const std::string& p) {
-    const std::string folder = WithoutTrailingSeparator(p);
+    const std::string folder = path::WithoutTrailingSeparator(p);
     if (m_removedFolders.count(folder) != 0)
         return false;
     if (m_folders.count(folder) != 0 || m_seenFolders.count(folder) != 0)
@@ -149,7 +137,7 @@ Result<std::string> DryRunFileSystem::MoveFile(const std::string& p, const FileI
 }
 
 Result<void> DryRunFileSystem::CreateFolder(const std::string& p) {
-    const std::string folder = WithoutTrailingSeparator(p);
+    const std::string folder = path::WithoutTrailingSeparator(p);
     if (FolderExists(folder) || FileExists(folder))
         return MakeSystemError("create folder", p, EEXIST);
     const std::string parent = path::ParentFolder(folder);
@@ -173,7 +161,7 @@ Result<std::unique_ptr<ByteReader>> DryRunFileSystem::OpenRead(const std::string
 }
 
 Result<void> DryRunFileSystem::RemoveEmptyFolder(const std::string& p) {
-    const std::string folder = WithoutTrailingSeparator(p);
+    const std::string folder = path::WithoutTrailingSeparator(p);
     if (!FolderExists(folder))
         return MakeSystemError("remove folder", p, ENOENT);
     const Error notEmpty = MakeSystemError("remove folder", p, ENOTEMPTY);

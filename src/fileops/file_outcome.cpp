@@ -1,7 +1,5 @@
 #include "fileops/file_outcome.h"
 
-#include <exception>
-
 #include "naming/field_selection.h"
 
 namespace tagwright {
@@ -35,17 +33,13 @@ Error RefusalOf(const FileOutcome& out, const char* op, const std::string& path)
 std::optional<TagFields> ReadFieldsForRow(FileSystem& fs, const std::string& path,
                                           std::int16_t mode, const Settings& settings,
                                           Error* error) {
-    // A fresh reader per row: a value one file lacks must never come from the one before.
-    clsMP3Tag reader(fs);
-    reader.MP3FilePath = path;
-    try {
-        return TagR::GetTagInfo(mode, reader, settings);
-    } catch (const FileError& e) {
-        *error = e.error();
-    } catch (const std::exception& e) {
-        *error = Error{"read tags", path, e.what(), 0, ErrorKind::kOther};
+    // One read per row: a value one file lacks must never come from the one before.
+    Result<TagSnapshot> tags = ReadTags(fs, path, TagR::PartsFor(settings));
+    if (!tags) {
+        *error = tags.error();
+        return std::nullopt;
     }
-    return std::nullopt;
+    return TagR::GetTagInfo(mode, *tags, settings);
 }
 
 }  // namespace tagwright

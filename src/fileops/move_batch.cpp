@@ -133,33 +133,30 @@ void RunMoveBatch(ListStore& store, const Settings& settings, FileSystem& fs,
         answers[prompt] = answer;
         return answer;
     };
-    ForEachFileRow(store, callbacks, [&](int i, const std::string& path) {
-        const FileIdentity id = store.Identity(i);
-        Error readError;
-        std::optional<TagFields> fields;
-        if (auto changed = CheckListedFile(fs, "move", path, id)) {
-            readError = *changed;
-        } else {
-            fields = ReadFieldsForRow(fs, path, TagR::kModeFolder, settings, &readError);
-        }
-        const FileOutcome out = fields ? TagR::MoveMP3File(fs, path, id, *fields, settings,
-                                                           skipOnBlank, askBeforeCreate, ask)
-                                       : FileOutcome::Refused(std::move(readError));
-        if (out.Done()) {
-            store.SetCell(i, ListStore::kM, ListStore::kDone);
-            store.SetCell(i, ListStore::kPath, out.text);
-            // A copy across devices is a new file of the same content.
-            if (auto now = fs.IdentifyFile(out.text); now.ok() && id.Known() && *now != id)
-                store.SetIdentity(i, *now);
-            return;
-        }
-        store.SetCell(i, ListStore::kM, ListStore::kRefused);
-        const Error refusal = RefusalOf(out, "move", path);
-        if (refusal.kind == ErrorKind::kStranded)
-            store.SetCell(i, ListStore::kPath, refusal.path);
-        if (callbacks.rowRefused)
-            callbacks.rowRefused(i, refusal);
-    });
+    ForEachFileRowRead(
+        store, callbacks, fs, "move", TagR::kModeFolder, settings,
+        [&](int i, const std::string& path, RowRead& read) {
+            const FileIdentity id = store.Identity(i);
+            std::optional<TagFields>& fields = read.fields;
+            Error& readError = read.error;
+            const FileOutcome out = fields ? TagR::MoveMP3File(fs, path, id, *fields, settings,
+                                                               skipOnBlank, askBeforeCreate, ask)
+                                           : FileOutcome::Refused(std::move(readError));
+            if (out.Done()) {
+                store.SetCell(i, ListStore::kM, ListStore::kDone);
+                store.SetCell(i, ListStore::kPath, out.text);
+                // A copy across devices is a new file of the same content.
+                if (auto now = fs.IdentifyFile(out.text); now.ok() && id.Known() && *now != id)
+                    store.SetIdentity(i, *now);
+                return;
+            }
+            store.SetCell(i, ListStore::kM, ListStore::kRefused);
+            const Error refusal = RefusalOf(out, "move", path);
+            if (refusal.kind == ErrorKind::kStranded)
+                store.SetCell(i, ListStore::kPath, refusal.path);
+            if (callbacks.rowRefused)
+                callbacks.rowRefused(i, refusal);
+        });
 }
 
 }  // namespace tagwright

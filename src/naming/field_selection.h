@@ -23,4 +23,10 @@ inline constexpr std::int16_t kModeFolder = 2;    ///< Option2(2/3), Text1(7..10
 /// Throws FileError when the file cannot be read for its ID3v1 trailer.
 TagFields GetTagInfo(std::int16_t mode, clsMP3Tag& reader, const Settings& settings);
 
+/// The same selection over the values of one read: what the file lacks gives nothing.
+TagFields GetTagInfo(std::int16_t mode, const TagSnapshot& tags, const Settings& settings);
+
+/// The parts of a file the settings' tag source needs read.
+TagParts PartsFor(const Settings& settings);
+
 }  // namespace tagwright::TagR

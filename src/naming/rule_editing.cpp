@@ -4,7 +4,7 @@
 
 #include "naming/char_conversion.h"
 #include "naming/rule_tokens.h"
-#include "naming/utf8.h"
+#include "platform/utf8.h"
 
 namespace tagwright {
 

@@ -1,7 +1,7 @@
 #include "naming/safe_name.h"
 
-#include "naming/utf8.h"
 #include "platform/cp932.h"
+#include "platform/utf8.h"
 
 namespace tagwright {
 

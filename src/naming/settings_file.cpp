@@ -6,8 +6,8 @@
 
 #include "naming/char_conversion.h"
 #include "naming/rule_editing.h"
-#include "naming/utf8.h"
 #include "platform/cp932.h"
+#include "platform/utf8.h"
 
 namespace tagwright {
 

@@ -22,6 +22,14 @@ bool StandardInputIsTerminal() {
 #endif
 }
 
+bool StandardOutputIsTerminal() {
+#ifdef _WIN32
+    return ::_isatty(::_fileno(stdout)) != 0;
+#else
+    return ::isatty(STDOUT_FILENO) != 0;
+#endif
+}
+
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
     std::vector<std::string> out;
 #ifdef _WIN32

@@ -7,6 +7,8 @@ namespace tagwright {
 
 /// True when standard input is an interactive terminal (so a question can be asked there).
 bool StandardInputIsTerminal();
+/// True when standard output is an interactive terminal (someone watches it line by line).
+bool StandardOutputIsTerminal();
 
 /// The program's arguments as UTF-8. On Windows argv arrives in the ANSI code page, which
 /// cannot hold every name, so the wide command line is read instead.

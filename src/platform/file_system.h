@@ -141,6 +141,10 @@ class FileSystem {
         m_temporaryNotice = std::move(notice);
     }
 
+    /// True when OpenRead, the readers it gives and IdentifyFile may be used from several
+    /// threads at once, so that reads can be kept in flight together.
+    virtual bool ConcurrentReads() const { return false; }
+
   protected:
     Result<void> NoteTemporary(const std::string& from, const std::string& temporary) const {
         if (m_temporaryNotice)

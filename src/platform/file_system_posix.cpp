@@ -330,6 +330,9 @@ namespace {
 
 class PosixFileSystem final : public FileSystem {
   public:
+    // Every call stands alone: no state is shared between calls.
+    bool ConcurrentReads() const override { return true; }
+
     bool FolderExists(const std::string& p) override {
         struct stat st {};
         return !p.empty() && ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -263,6 +263,9 @@ DWORD CheckedMove(const std::string& from, const std::string& to, const FileIden
 
 class WinFileSystem final : public FileSystem {
   public:
+    // Every call stands alone: no state is shared between calls.
+    bool ConcurrentReads() const override { return true; }
+
     bool FolderExists(const std::string& p) override {
         const DWORD a = Attributes(p);
         return !p.empty() && a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;

@@ -78,11 +78,16 @@ std::string Join(std::string_view folder, std::string_view name) {
     return out;
 }
 
-std::string WithTrailingSeparator(std::string_view folder) {
+std::string WithoutTrailingSeparator(std::string_view folder) {
     std::string out(folder);
     const std::size_t root = RootLength(out);
     while (out.size() > root && IsSeparator(out.back()))
         out.pop_back();
+    return out;
+}
+
+std::string WithTrailingSeparator(std::string_view folder) {
+    std::string out = WithoutTrailingSeparator(folder);
     if (out.empty() || !IsSeparator(out.back()))
         out += kSeparator;
     return out;

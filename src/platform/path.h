@@ -28,6 +28,8 @@ std::string Join(std::string_view folder, std::string_view name);
 std::size_t RootLength(std::string_view path);
 /// The text with exactly one trailing separator.
 std::string WithTrailingSeparator(std::string_view folder);
+/// The text without trailing separators, except those of a root ("/", "C:\").
+std::string WithoutTrailingSeparator(std::string_view folder);
 
 /// The process's current folder, absolute; empty when the system cannot tell it.
 std::string WorkingFolder();

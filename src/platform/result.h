@@ -51,7 +51,8 @@ struct Error {
     bool operator==(const Error&) const = default;
 };
 
-/// Thrown where the tag reader passes a file error on to its caller.
+/// Thrown where the tag reader's surface passes a file error on to its caller; nothing below it
+/// throws one.
 class FileError : public std::runtime_error {
   public:
     explicit FileError(Error error)
@@ -83,16 +84,10 @@ class [[nodiscard]] Result {
     /// Only valid when !ok().
     const Error& error() const { return std::get<1>(m_data); }
 
-    /// The value, or FileError thrown with the error. value() does the same.
-    T& ValueOrThrow() & { return Get(); }
-    T ValueOrThrow() && { return std::move(Get()); }
-
   private:
-    T& Get() {
-        if (!ok())
-            throw FileError(error());
-        return std::get<0>(m_data);
-    }
+    // value() and its kin are only valid when ok(): a check of ok() comes first, and an
+    // unchecked error is a bug (std::bad_variant_access), never a file refusal to handle.
+    T& Get() { return std::get<0>(m_data); }
     std::variant<T, Error> m_data;
 };
 

@@ -4,6 +4,7 @@ target_sources(tagwright_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/console.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cp932.cpp
   ${CMAKE_CURRENT_LIST_DIR}/special_folders.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/utf8.cpp
   ${CMAKE_CURRENT_LIST_DIR}/name_limit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/file_system_steps.cpp
   ${CMAKE_CURRENT_LIST_DIR}/durable_log.cpp

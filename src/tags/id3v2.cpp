@@ -1,109 +1,9 @@
-// The ID3v2 reader: the six text properties, the frame table, lyrics, comments and pictures.
-#include <exception>
+// Lyrics, comments and pictures, re-read from the file by the frame table of the last read.
 
 #include "tags/id3v2_text.h"
 #include "tags/mp3_tag.h"
 
 namespace tagwright {
-
-namespace {
-
-// The first n characters (code points) of UTF-8 text.
-std::string FirstCharacters(const std::string& text, std::size_t n) {
-    std::size_t end = 0;
-    for (std::size_t count = 0; end < text.size(); ++end) {
-        if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80 && count++ == n)
-            break;
-    }
-    return text.substr(0, end);
-}
-
-}  // namespace
-
-std::string clsMP3Tag::ReadTextFrame(const Id3v2TagBytes& tag, const Id3v2FrameEntry& entry) const {
-    std::vector<std::uint8_t> scratch;
-    const std::span<const std::uint8_t> data = FrameData(tag, entry, scratch);
-    if (data.empty())
-        return {};
-    return DecodeId3v2Text(data[0], data.subspan(1));
-}
-
-void clsMP3Tag::FillID3v2Fields(const Id3v2TagBytes& tag, const Id3v2FrameTable& table) {
-    // The IDs as 32-bit keys: one compare per field instead of a string compare.
-    constexpr auto Key = [](std::string_view id) {
-        std::uint32_t k = 0;
-        for (char c : id)
-            k = k << 8 | static_cast<std::uint8_t>(c);
-        return k;
-    };
-    struct Field {
-        std::uint32_t key;
-        std::string* property;
-        std::optional<std::string> value;
-    };
-    Field fields[] = {
-        {Key("TALB"), &ID3V2TAGAlbum, {}},
-        {Key("TPE1"), &ID3V2TAGArtist, {}},
-        {Key("TIT2"), &ID3V2TAGTrackName, {}},
-        {Key("TYER"), &ID3V2TAGYear, {}},
-        {Key("TCON"), &ID3V2TAGGenre, {}},
-        {Key("TRCK"), &ID3V2TAGTrackNo, {}},
-        {Key("TDRC"), nullptr, {}},  // the year's source in version 2.4 tags
-    };
-    Field& year = fields[3];
-    Field& recordingTime = fields[6];
-
-    for (const Id3v2FrameEntry& entry : table.frames) {
-        // Compressed and encrypted frames are listed but hold no text this reader can use.
-        if (!entry.Readable || entry.FrameID.size() > 4 || entry.FrameID[0] != 'T')
-            continue;
-        const std::uint32_t key = Key(CanonicalFrameId(table.version, entry.FrameID));
-        for (Field& f : fields) {
-            if (key == f.key) {
-                f.value = CleanFieldText(ReadTextFrame(tag, entry));
-                break;
-            }
-        }
-    }
-    if (!year.value && recordingTime.value)
-        year.value = CleanFieldText(FirstCharacters(*recordingTime.value, 4));
-
-    // Assigned only once every value is in hand, so a failure above changes no property.
-    for (Field& f : fields) {
-        if (f.value && f.property != nullptr)
-            *f.property = std::move(*f.value);
-    }
-}
-
-bool clsMP3Tag::ReadID3v2Tag() {
-    try {
-        std::optional<Id3v2TagBytes> tag;
-        std::optional<Id3v2FrameTable> table;
-        {
-            // Open while the walk reads on into the tag.
-            auto opened = m_fs->OpenRead(MP3FilePath);
-            if (!opened)
-                return false;
-            tag = LoadId3v2Tag(**opened);
-            if (!tag)
-                return false;
-            table = Id3v2FrameTable{MP3FilePath, tag->version, WalkId3v2Frames(*tag, **opened)};
-        }
-        std::vector<std::string> names;
-        names.reserve(table->frames.size());
-        for (const Id3v2FrameEntry& entry : table->frames)
-            names.push_back(entry.FrameID);
-
-        FillID3v2Fields(*tag, *table);
-        FrameName = std::move(names);
-        TagLength = tag->tagLength;
-        FrameCount = static_cast<std::int32_t>(table->frames.size());
-        m_table = std::move(table);
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
 
 const Id3v2FrameEntry* clsMP3Tag::FindFrame(std::string_view id, bool last) const {
     // A table made for another file would point at unrelated bytes of this one.
@@ -125,8 +25,15 @@ std::optional<std::vector<std::uint8_t>> clsMP3Tag::ReadFrameData(const Id3v2Fra
     bool held = false;
     {
         auto opened = m_fs->OpenRead(MP3FilePath);
-        tag = LoadId3v2Tag(*opened.ValueOrThrow());
+        if (!opened)
+            throw FileError(opened.error());
+        auto loaded = LoadId3v2Tag(**opened);
+        if (!loaded)
+            throw FileError(loaded.error());
+        tag = std::move(*loaded);
         held = tag && tag->Ensure(**opened, static_cast<std::size_t>(entry.FrameEnd) + 1);
+        if (tag && tag->ReadError())
+            throw FileError(*tag->ReadError());
     }
     // The file may have been changed since the table was made: check that the frame is still
     // where the table has it before trusting the table's offsets.

@@ -11,8 +11,6 @@ namespace tagwright {
 
 namespace {
 
-// Typical tags (text frames and padding) fit, so one read gets header and tag at once.
-constexpr std::size_t kFirstRead = 4096;
 // Later reads take at least this much, so a walk over many frames reads a few times, not once
 // per frame, and never much more than the frames use.
 constexpr std::size_t kLaterRead = 16384;
@@ -153,9 +151,15 @@ Walk WalkWith(Id3v2TagBytes& tag, ByteReader& reader, SizeRule rule) {
 
 bool Id3v2TagBytes::Ensure(ByteReader& reader, std::size_t end) {
     while (bytes.size() < end) {
+        if (m_error)
+            return false;
         if (!m_limit) {
-            const std::uint64_t size = reader.Size().ValueOrThrow();
-            m_limit = std::min<std::uint64_t>(static_cast<std::uint64_t>(tagLength), size);
+            const Result<std::uint64_t> size = reader.Size();
+            if (!size) {
+                m_error = size.error();
+                return false;
+            }
+            m_limit = std::min<std::uint64_t>(static_cast<std::uint64_t>(tagLength), *size);
         }
         if (m_readTo >= *m_limit)
             return false;
@@ -163,8 +167,14 @@ bool Id3v2TagBytes::Ensure(ByteReader& reader, std::size_t end) {
             std::min<std::uint64_t>(std::max(end - bytes.size(), kLaterRead), *m_limit - m_readTo));
         const std::size_t from = bytes.size();
         bytes.resize(from + want);
-        const std::size_t got =
-            reader.ReadAt(m_readTo, std::span(bytes).subspan(from, want)).ValueOrThrow();
+        const Result<std::size_t> read =
+            reader.ReadAt(m_readTo, std::span(bytes).subspan(from, want));
+        if (!read) {
+            bytes.resize(from);
+            m_error = read.error();
+            return false;
+        }
+        const std::size_t got = *read;
         // The file is shorter than it measured: it ends here.
         if (got < want)
             m_limit = m_readTo + got;
@@ -193,14 +203,15 @@ void Id3v2TagBytes::Append(std::size_t from, std::size_t got) {
     bytes.resize(from + keep);
 }
 
-std::optional<Id3v2TagBytes> LoadId3v2Tag(ByteReader& reader) {
-    Id3v2TagBytes tag;
-    tag.bytes.resize(kFirstRead);
-    const std::size_t got = reader.ReadAt(0, tag.bytes).ValueOrThrow();
-    if (got < 3 || std::memcmp(tag.bytes.data(), "ID3", 3) != 0)
+std::optional<Id3v2TagBytes> Id3v2TagFromHead(std::vector<std::uint8_t> head, std::size_t got,
+                                              std::optional<std::uint64_t> fileSize) {
+    if (got < 3 || std::memcmp(head.data(), "ID3", 3) != 0)
         return std::nullopt;
-
-    // Header bytes missing from a truncated file count as 0 (the buffer is zero-filled).
+    Id3v2TagBytes tag;
+    tag.bytes = std::move(head);
+    // Header bytes missing from a truncated file count as 0.
+    tag.bytes.resize(std::max(tag.bytes.size(), kHeader));
+    std::fill(tag.bytes.begin() + static_cast<std::ptrdiff_t>(got), tag.bytes.end(), 0);
     tag.version = tag.bytes[3];
     tag.flags = tag.bytes[5];
     // Each size byte counts at its full value, as stored: at most 255 * 0x204081 + 10 fits.
@@ -211,10 +222,20 @@ std::optional<Id3v2TagBytes> LoadId3v2Tag(ByteReader& reader) {
     const auto claimed = static_cast<std::size_t>(tag.tagLength);
     const std::size_t kept = std::min(got, claimed);
     // A short read or a tag within it: the end is known without measuring the file.
-    if (got < tag.bytes.size() || claimed <= got)
+    if (got < kId3v2FirstRead || claimed <= got)
         tag.m_limit = kept;
+    else if (fileSize)
+        tag.m_limit = std::min<std::uint64_t>(claimed, *fileSize);
     tag.Append(0, kept);
     return tag;
+}
+
+Result<std::optional<Id3v2TagBytes>> LoadId3v2Tag(ByteReader& reader) {
+    std::vector<std::uint8_t> head(kId3v2FirstRead);
+    const Result<std::size_t> got = reader.ReadAt(0, head);
+    if (!got)
+        return got.error();
+    return Id3v2TagFromHead(std::move(head), *got, std::nullopt);
 }
 
 std::vector<Id3v2FrameEntry> WalkId3v2Frames(Id3v2TagBytes& tag, ByteReader& reader) {

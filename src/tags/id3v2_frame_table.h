@@ -22,24 +22,40 @@ struct Id3v2TagBytes {
     std::vector<std::uint8_t> bytes;
 
     /// Reads on from `reader` (the file the tag came from, still open) until `bytes` holds `end`
-    /// bytes; false when the tag or the file ends first. A header may claim hundreds of
-    /// megabytes over a few frames and audio, so the tag is read only as far as it is used.
-    /// Throws FileError.
+    /// bytes; false when the tag or the file ends first, or a read is refused (ReadError). A
+    /// header may claim hundreds of megabytes over a few frames and audio, so the tag is read
+    /// only as far as it is used.
     bool Ensure(ByteReader& reader, std::size_t end);
 
+    /// The refusal that stopped reading on, if one did: what was read is then incomplete.
+    const std::optional<Error>& ReadError() const { return m_error; }
+
   private:
-    friend std::optional<Id3v2TagBytes> LoadId3v2Tag(ByteReader& reader);
+    friend std::optional<Id3v2TagBytes> Id3v2TagFromHead(std::vector<std::uint8_t> head,
+                                                         std::size_t got,
+                                                         std::optional<std::uint64_t> fileSize);
     void Append(std::size_t from, std::size_t got);
 
     std::uint64_t m_readTo = 0;            ///< file offset up to which the file has been read
     std::optional<std::uint64_t> m_limit;  ///< the tag's end or the file's, once measured
     bool m_lastWasFF = false;              ///< an unsynchronised 0xFF ended the last piece
+    std::optional<Error> m_error;
 };
 
-/// Reads the tag header and the first 4 KB, which hold a typical tag whole; the walk reads on
-/// as it needs. Never asks for more than the file holds, whatever size the header claims.
-/// nullopt when the file does not begin with "ID3". Throws FileError.
-std::optional<Id3v2TagBytes> LoadId3v2Tag(ByteReader& reader);
+/// How much of a file's start the first read takes: a typical tag (text frames and padding)
+/// fits, so one read gets header and tag at once.
+inline constexpr std::size_t kId3v2FirstRead = 4096;
+
+/// The tag from the first `got` bytes of the file (`head` as read, of kId3v2FirstRead bytes
+/// or fewer); `fileSize` when already measured. nullopt when the file does not begin with
+/// "ID3".
+std::optional<Id3v2TagBytes> Id3v2TagFromHead(std::vector<std::uint8_t> head, std::size_t got,
+                                              std::optional<std::uint64_t> fileSize);
+
+/// Reads the tag header and the first kId3v2FirstRead bytes; the walk reads on as it needs.
+/// Never asks for more than the file holds, whatever size the header claims. nullopt when the
+/// file does not begin with "ID3".
+Result<std::optional<Id3v2TagBytes>> LoadId3v2Tag(ByteReader& reader);
 
 /// One frame a walk accepted. Offsets index Id3v2TagBytes::bytes.
 struct Id3v2FrameEntry {

@@ -1,6 +1,7 @@
 #include "tags/id3v2_text.h"
 
 #include "platform/cp932.h"
+#include "platform/utf8.h"
 
 namespace tagwright {
 
@@ -49,48 +50,14 @@ std::string DecodeUtf16(std::span<const std::uint8_t> bytes, bool bigEndian) {
 }
 
 std::string DecodeUtf8(std::span<const std::uint8_t> bytes) {
-    std::size_t i = 0;
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     // Some writers put a byte-order mark in front of UTF-8; it is no part of the text.
-    if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
-        i = 3;
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
     std::string out;
-    out.reserve(bytes.size());
-    while (i < bytes.size()) {
-        const std::uint8_t lead = bytes[i];
-        int extra = 0;
-        char32_t cp = 0;
-        char32_t min = 0;
-        if (lead < 0x80) {
-            out.push_back(static_cast<char>(lead));
-            ++i;
-            continue;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            extra = 1, cp = lead & 0x1F, min = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            extra = 2, cp = lead & 0x0F, min = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            extra = 3, cp = lead & 0x07, min = 0x10000;
-        } else {
-            AppendUtf8(out, kReplacement);
-            ++i;
-            continue;
-        }
-        std::size_t j = i + 1;
-        for (; j < bytes.size() && j <= i + static_cast<std::size_t>(extra); ++j) {
-            if ((bytes[j] & 0xC0) != 0x80)
-                break;
-            cp = cp << 6 | (bytes[j] & 0x3F);
-        }
-        if (j != i + 1 + static_cast<std::size_t>(extra) || cp < min || cp > 0x10FFFF ||
-            (cp >= 0xD800 && cp <= 0xDFFF)) {
-            // Resume at the first byte that was not part of the broken sequence.
-            AppendUtf8(out, kReplacement);
-            i = j > i + 1 ? j : i + 1;
-            continue;
-        }
-        AppendUtf8(out, cp);
-        i = j;
-    }
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();)
+        AppendUtf8(out, utf8::Next(text, pos));
     return out;
 }
 

@@ -8,20 +8,13 @@
 
 #include "platform/file_system.h"
 #include "tags/id3v2_frame_table.h"
+#include "tags/tag_snapshot.h"
 
 namespace tagwright {
 
-/// Tag kind flags, as ReadTagType returns them. The values that occur are 0, 1, 3, 8, 9, 11.
-namespace TagKind {
-inline constexpr std::int16_t kId3v1 = 1;
-inline constexpr std::int16_t kId3v11 = 2;  ///< only together with kId3v1
-inline constexpr std::int16_t kId3v2 = 8;
-}  // namespace TagKind
-
-/// NUL characters made blanks, then blanks (U+0020 only) trimmed at both ends.
-std::string CleanFieldText(std::string text);
-
-/// The tag reader: reads the tags of the file named by MP3FilePath into its public members.
+/// The tag reader: reads the tags of the file named by MP3FilePath into its public members,
+/// each call through one ReadTags. Its throwing calls are for callers that want exceptions;
+/// the rest of the program reads through ReadTags and its Result.
 ///
 /// A value the file does not supply keeps what the object held before, so use a fresh reader
 /// per file. No file handle is held between calls: the file may be renamed as soon as a
@@ -91,16 +84,14 @@ class clsMP3Tag {
     /// be read or the picture file cannot be written.
     bool ReadPictureFrame(const std::string& CreatePicturePath);
 
-  private:
-    struct Probe {
-        std::int16_t flags = 0;
-        std::uint64_t length = 0;
-        std::uint8_t trailer[128] = {};
-    };
-    Probe ProbeFile(ByteReader& reader);
+    /// Sets the ID3v1 members from the values of a read. Public so that a caller holding a
+    /// snapshot fills a reader without reading the file again.
+    void TakeId3v1(const Id3v1Values& v);
+    /// Sets the ID3v2 members, FrameName and the frame table from the values of a read; a value
+    /// the tag lacks leaves its member as it was.
+    void TakeId3v2(Id3v2Values v);
 
-    void FillID3v2Fields(const Id3v2TagBytes& tag, const Id3v2FrameTable& table);
-    std::string ReadTextFrame(const Id3v2TagBytes& tag, const Id3v2FrameEntry& entry) const;
+  private:
     /// The usable frame table entry with that (version 2.3/2.4) ID: the first or the last.
     const Id3v2FrameEntry* FindFrame(std::string_view id, bool last) const;
     /// The data of one frame of the table, re-read from the file; nullopt when the file no

@@ -115,6 +115,18 @@ def _(root):
     assert json_lines(out)[0]["v1"]["title"] == "東京"
 
 
+@check("probe as text names each file once, then its kind, fields and frames")
+def _(root):
+    a = os.path.join(root, "a.mp3")
+    code, out, _ = run("probe", a, os.path.join(root, "notag.mp3"))
+    assert code == 0, code
+    lines = out.splitlines()
+    assert lines.count(a) == 1, lines
+    assert "  tag kind: v2" in lines and "  tag kind: (none)" in lines, lines
+    assert "  TrackName: 夜に駆ける" in lines, lines
+    assert any(line.startswith("  ID3v2 frames: TIT2") for line in lines), lines
+
+
 @check("probe of a missing file exits 1 and names it")
 def _(root):
     missing = os.path.join(root, "gone.mp3")

@@ -166,6 +166,27 @@ TEST_F(RenameFixture, RefusalsAreMarkedWithTheOsReasonAndTheBatchGoesOn) {
     EXPECT_EQ(store.Cell(4, kName), "fine.mp3");
 }
 
+// A file that cannot be read is refused with the reason, whichever tags the rule reads: blank
+// fields from an unread tag must never name a file.
+TEST_F(RenameFixture, UnreadableFileIsRefusedWhateverTheTagSource) {
+    int n = 0;
+    for (const auto source : {Settings::TagSource::kId3v1Only, Settings::TagSource::kId3v2Only,
+                              Settings::TagSource::kBoth}) {
+        SCOPED_TRACE(n);
+        store = ListStore();
+        const std::string p = Put("u" + std::to_string(++n) + ".mp3", {"T", "A", "B", 1, n});
+        ListFiles(store, {p});
+        settings.tagSource = source;
+        settings.nameFillBlanks = true;  // blanks would otherwise become default names
+        FaultFileSystem fs;
+        fs.Refuse(FsOp::kRead, "", EIO);
+        Run(fs);
+        EXPECT_EQ(store.Cell(1, kR), ListStore::kRefused);
+        EXPECT_EQ(store.Cell(1, kNew), "Faild:" + MakeSystemError("", "", EIO).reason);
+        EXPECT_TRUE(RealFileSystem().FileExists(p));
+    }
+}
+
 // The target appears between any check and the rename: the no-replace answer decides.
 struct IntruderFileSystem : ForwardingFileSystem {
     std::string intruder;

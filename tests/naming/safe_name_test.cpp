@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "naming/utf8.h"
+#include "platform/utf8.h"
 
 namespace tagwright {
 namespace {

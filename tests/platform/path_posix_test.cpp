@@ -36,6 +36,9 @@ TEST(Path, JoinsWithOneSeparator) {
     EXPECT_EQ(path::Join("/", "b"), "/b");
     EXPECT_EQ(path::WithTrailingSeparator("/a//"), "/a/");
     EXPECT_EQ(path::WithTrailingSeparator("/"), "/");
+    for (const auto& [in, out] :
+         {std::pair{"/a//", "/a"}, {"/", "/"}, {"//", "/"}, {"a/", "a"}, {"a", "a"}, {"", ""}})
+        EXPECT_EQ(path::WithoutTrailingSeparator(in), out) << in;
     EXPECT_EQ(path::RootLength("/x"), 1u);
     EXPECT_EQ(path::RootLength("x"), 0u);
 }

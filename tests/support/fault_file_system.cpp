@@ -78,6 +78,9 @@ void FaultFileSystem::RefuseRandomly(std::vector<FsOp> ops, double p, std::uint3
 const Error* FaultFileSystem::Check(FsOp op, const std::string& path) {
     if (m_onCall)
         m_onCall(op, path);
+    // Reads may come from several threads: each gets its refusal in storage of its own.
+    static thread_local Error refusal;
+    std::lock_guard lock(m_mutex);
     ++m_calls[static_cast<std::size_t>(op)];
     for (FaultRule& rule : m_rules) {
         if (rule.op != op)
@@ -87,17 +90,17 @@ const Error* FaultFileSystem::Check(FsOp op, const std::string& path) {
         }
         ++rule.seen;
         if (rule.nth == 0 || rule.nth == rule.seen) {
-            m_last = MakeSystemError(OpName(op), path, rule.code);
+            refusal = MakeSystemError(OpName(op), path, rule.code);
             ++m_refusals;
-            return &m_last;
+            return &refusal;
         }
     }
     if (!m_randomOps.empty() &&
         std::find(m_randomOps.begin(), m_randomOps.end(), op) != m_randomOps.end() &&
         std::uniform_real_distribution<double>(0.0, 1.0)(m_rng) < m_randomShare) {
-        m_last = MakeSystemError(OpName(op), path, m_randomCode);
+        refusal = MakeSystemError(OpName(op), path, m_randomCode);
         ++m_refusals;
-        return &m_last;
+        return &refusal;
     }
     return nullptr;
 }
@@ -107,6 +110,7 @@ const Error* FaultFileSystem::CheckReadOnly(const char* op, const std::string& f
     const auto same = [](std::string a, std::string b) {
         return path::WithTrailingSeparator(a) == path::WithTrailingSeparator(b);
     };
+    std::lock_guard lock(m_mutex);
     for (const std::string& ro : m_readOnly) {
         if (same(folder, ro)) {
             m_last = MakeSystemError(op, path, EACCES);

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <random>
 #include <string>
 #include <vector>
@@ -95,6 +96,10 @@ class FaultFileSystem final : public FileSystem {
     void OnCall(std::function<void(FsOp op, const std::string& path)> hook) {
         m_onCall = std::move(hook);
     }
+    /// False unless a test asks for it: a rule on the n-th call means one file only when the
+    /// calls come one at a time. Rules and counts are kept under a lock either way.
+    bool ConcurrentReads() const override { return m_concurrent && m_inner.ConcurrentReads(); }
+    void AllowConcurrentReads() { m_concurrent = true; }
 
     /// The error the next call of `op` on `path` is to fail with, or nullptr; counts the call.
     const Error* Check(FsOp op, const std::string& path);
@@ -114,6 +119,8 @@ class FaultFileSystem final : public FileSystem {
     int m_refusals = 0;
     Error m_last;
     std::function<void(FsOp, const std::string&)> m_onCall;
+    std::mutex m_mutex;
+    bool m_concurrent = false;
 };
 
 }  // namespace tagwright::test

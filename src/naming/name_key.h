@@ -1,21 +1,10 @@
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 
+// Names compared as file systems that ignore letter case or compose characters compare them.
 namespace tagwright::utf8 {
-
-/// The code point that starts at text[pos], moving pos past it. A byte that does not start a
-/// well-formed sequence (overlong, surrogate, past U+10FFFF, cut short) gives U+FFFD and moves
-/// pos by one byte only, so decoding always goes on.
-char32_t Next(std::string_view text, std::size_t& pos);
-
-/// The number of code points, counted as Next decodes them.
-std::size_t CountCodePoints(std::string_view text);
-
-/// The leading part of the text that holds at most `count` code points.
-std::string_view FirstCodePoints(std::string_view text, std::size_t count);
 
 /// The text with each base letter and the combining marks that follow it composed into one
 /// character where Unicode has one (canonical composition, NFC), for Latin, Greek, Cyrillic and

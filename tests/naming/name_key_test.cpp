@@ -1,4 +1,4 @@
-#include "naming/utf8.h"
+#include "naming/name_key.h"
 
 #include <gtest/gtest.h>
 

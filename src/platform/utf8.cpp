@@ -1,0 +1,71 @@
+#include "platform/utf8.h"
+
+namespace tagwright::utf8 {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+bool IsContinuation(unsigned char b) {
+    return (b & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+char32_t Next(std::string_view text, std::size_t& pos) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    if (lead < 0x80) {
+        ++pos;
+        return lead;
+    }
+    std::size_t extra = 0;
+    char32_t cp = 0;
+    char32_t least = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        extra = 1, cp = lead & 0x1F, least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        extra = 2, cp = lead & 0x0F, least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        extra = 3, cp = lead & 0x07, least = 0x10000;
+    } else {
+        ++pos;
+        return kReplacement;
+    }
+    std::size_t end = pos + 1;
+    for (; end < text.size() && end <= pos + extra; ++end) {
+        const auto b = static_cast<unsigned char>(text[end]);
+        if (!IsContinuation(b))
+            break;
+        cp = cp << 6 | (b & 0x3F);
+    }
+    const bool broken =
+        end != pos + 1 + extra || cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF);
+    pos = end;
+    return broken ? kReplacement : cp;
+}
+
+bool IsValid(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t from = pos;
+        // A stored U+FFFD is the one three-byte form; anything else decoding to it is broken.
+        if (Next(text, pos) == kReplacement && text.substr(from, pos - from) != "\xEF\xBF\xBD")
+            return false;
+    }
+    return true;
+}
+
+std::size_t CountCodePoints(std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++count)
+        Next(text, pos);
+    return count;
+}
+
+std::string_view FirstCodePoints(std::string_view text, std::size_t count) {
+    std::size_t pos = 0;
+    for (std::size_t n = 0; n < count && pos < text.size(); ++n)
+        Next(text, pos);
+    return text.substr(0, pos);
+}
+
+}  // namespace tagwright::utf8

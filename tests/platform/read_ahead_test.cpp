@@ -1,0 +1,66 @@
+#include "platform/read_ahead.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+namespace tagwright {
+namespace {
+
+// Reads that finish out of order still reach the caller in index order, all of them, once.
+TEST(ReadInOrder, HandsResultsOverInIndexOrder) {
+    for (const int jobs : {1, 3, 8, 32}) {
+        SCOPED_TRACE(jobs);
+        std::vector<std::size_t> seen;
+        const auto read = [](std::size_t i) {
+            // Early indexes take longest, so later ones finish first.
+            std::this_thread::sleep_for(std::chrono::microseconds((50 - i % 50) * 20));
+            return i * 10;
+        };
+        ReadInOrder<std::size_t>(300, jobs, read, [&](std::size_t i, std::size_t& v) {
+            EXPECT_EQ(v, i * 10);
+            seen.push_back(i);
+            return true;
+        });
+        ASSERT_EQ(seen.size(), 300u);
+        for (std::size_t i = 0; i < seen.size(); ++i)
+            EXPECT_EQ(seen[i], i);
+    }
+}
+
+TEST(ReadInOrder, StopsWhenTheCallerSaysSoAndReadsLittleAhead) {
+    for (const int jobs : {1, 4}) {
+        SCOPED_TRACE(jobs);
+        std::atomic<int> reads = 0;
+        int taken = 0;
+        ReadInOrder<int>(
+            10000, jobs, [&](std::size_t) { return ++reads; },
+            [&](std::size_t, int&) { return ++taken < 5; });
+        EXPECT_EQ(taken, 5);
+        EXPECT_LE(reads.load(), 5 + 32 * jobs) << "reads ran far ahead of the rows";
+    }
+}
+
+TEST(ReadInOrder, AnExceptionOfAReadReachesTheCaller) {
+    for (const int jobs : {1, 4}) {
+        SCOPED_TRACE(jobs);
+        int taken = 0;
+        const auto read = [](std::size_t i) {
+            if (i == 7)
+                throw std::bad_alloc();
+            return static_cast<int>(i);
+        };
+        EXPECT_THROW(ReadInOrder<int>(50, jobs, read,
+                                      [&](std::size_t, int&) {
+                                          ++taken;
+                                          return true;
+                                      }),
+                     std::bad_alloc);
+        EXPECT_EQ(taken, 7) << "the rows before the failed read are handed over";
+    }
+}
+
+}  // namespace
+}  // namespace tagwright

@@ -1,0 +1,52 @@
+#include "platform/utf8.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tagwright {
+namespace {
+
+std::u32string Decode(std::string_view text) {
+    std::u32string out;
+    for (std::size_t pos = 0; pos < text.size();)
+        out += utf8::Next(text, pos);
+    return out;
+}
+
+// Names and tag texts decode alike: a broken sequence is one U+FFFD, and decoding goes on at
+// the first byte that was not part of it.
+TEST(Utf8, BrokenSequencesGiveOneReplacementEach) {
+    struct Case {
+        const char* name;
+        std::string in;
+        std::u32string out;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"Ascii", "ab", U"ab", true},
+        {"ThreeBytes", "\xE6\x9B\xB2", U"曲", true},
+        {"FourBytes", "\xF0\x9F\x8E\xB5", U"\U0001F3B5", true},
+        {"StoredReplacement", "\xEF\xBF\xBD", U"\uFFFD", true},
+        {"CutShortThenAscii",
+         "\xE3\x81"
+         "A",
+         U"\uFFFDA", false},
+        {"CutShortAtEnd", "a\xE3\x81", U"a\uFFFD", false},
+        {"StrayContinuation", "\x81x", U"\uFFFDx", false},
+        {"OverlongTwoBytes", "\xC0\x80", U"\uFFFD\uFFFD", false},
+        {"OverlongThreeBytes", "\xE0\x80\x80z", U"\uFFFDz", false},
+        {"Surrogate", "\xED\xA0\x80", U"\uFFFD", false},
+        {"PastU10FFFF", "\xF4\x90\x80\x80", U"\uFFFD", false},
+        {"NoLead", "\xFF\xFE", U"\uFFFD\uFFFD", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Decode(c.in), c.out);
+        EXPECT_EQ(utf8::IsValid(c.in), c.valid);
+        EXPECT_EQ(utf8::CountCodePoints(c.in), c.out.size());
+    }
+}
+
+}  // namespace
+}  // namespace tagwright
