@@ -185,22 +185,21 @@ FileAddReport GetSearchMP3Module::SearchMP3Files(const std::string& folder,
         return p;
     };
     const int jobs = m_fs.ConcurrentReads() ? m_readJobs : 1;
+    // A stop ends the work after the file in hand, which is listed.
     ReadInOrder<Probed>(candidates.size(), jobs, read, [&](std::size_t i, Probed& p) {
-        if (hooks.Stopped())
-            return false;
         Candidate& c = candidates[i];
         noteWalkSkipped(c.skippedBefore);
         if (p.refused)
             report.skipped.push_back(std::move(*p.refused));
         if (!p.id)
-            return true;
+            return !hooks.Stopped();
         if (hooks.row) {
             ListStore::Row row;
             row[ListStore::kFileName] = std::move(c.entry.name);
             row[ListStore::kTagType] = std::move(*p.kind);
             row[ListStore::kPath] = std::move(c.entry.path);
             hooks.row(std::move(row), *p.id);
-            return true;
+            return !hooks.Stopped();
         }
         ids.push_back(*p.id);
         ListStore::Row& row = pending.emplace_back();
@@ -209,7 +208,7 @@ FileAddReport GetSearchMP3Module::SearchMP3Files(const std::string& folder,
         row[ListStore::kPath] = std::move(c.entry.path);
         if (pending.size() >= kRowChunk)
             flush();
-        return true;
+        return !hooks.Stopped();
     });
     noteWalkSkipped(walkSkipped.size());
     if (!hooks.row)
