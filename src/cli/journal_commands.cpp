@@ -70,6 +70,26 @@ void RecoverCopies(FileSystem& fs, const std::string& journalFolder, std::ostrea
         err << "tagwright-cli: kept the copy an interrupted move left: " << t.temporary << " ("
             << t.from << " is gone)\n";
     }
+    for (const MoveRecovery& m : report.moves) {
+        switch (m.action) {
+            case MoveRecovery::Action::kFinished:
+                err << "tagwright-cli: finished an interrupted move: removed " << m.path
+                    << ", the source of " << m.from << " set aside (its copy is in place)\n";
+                break;
+            case MoveRecovery::Action::kPutBack:
+                err << "tagwright-cli: put back " << m.from << " from " << m.path
+                    << " (an interrupted move left no copy)\n";
+                break;
+            case MoveRecovery::Action::kReverted:
+                err << "tagwright-cli: removed the copy an interrupted move left: " << m.path
+                    << " (" << m.from << " is still in place)\n";
+                break;
+            case MoveRecovery::Action::kKeptAside:
+                err << "tagwright-cli: kept the file an interrupted move set aside: " << m.path
+                    << " (" << m.from << " is taken)\n";
+                break;
+        }
+    }
     for (const Error& e : report.failed)
         err << "tagwright-cli: " << e.Message() << '\n';
 }

@@ -219,6 +219,55 @@ std::vector<JournalTemporary> ReadTemporaries(FileSystem& fs, const std::string&
     return out;
 }
 
+std::vector<InterruptedMove> ReadInterruptedMoves(FileSystem& fs, const std::string& folder) {
+    static constexpr std::string_view kStep = R"("rec":"step")";
+    std::vector<InterruptedMove> out;
+    for (const std::string& file : JournalFiles(fs, folder)) {
+        const std::string text = ReadText(fs, file);
+        // The last whole step record; a torn one was never made.
+        std::size_t last = text.rfind(kStep);
+        while (last != std::string::npos && text.find('\n', last) == std::string::npos)
+            last = last == 0 ? std::string::npos : text.rfind(kStep, last - 1);
+        std::size_t at = last == std::string::npos ? 0 : text.find('\n', last) + 1;
+        InterruptedMove move;
+        bool ended = false;
+        while (at < text.size() && !ended) {
+            const std::size_t end = text.find('\n', at);
+            if (end == std::string::npos)
+                break;
+            const Json j = Json::parse(std::string_view(text).substr(at, end - at), nullptr, false);
+            at = end + 1;
+            if (!j.is_object())
+                continue;
+            const std::string rec = j.value("rec", "");
+            const std::string from = GetPath(j, "from");
+            if (rec == "try") {
+                if (from != move.from)
+                    move = InterruptedMove{file, from, IdentityOf(j), {}, {}, {}};
+                move.target = GetPath(j, "to");
+            } else if (rec == "tmp") {
+                if (from == move.from)
+                    move.temporary = GetPath(j, "tmp");
+            } else if (rec == "aside") {
+                if (from == move.from)
+                    move.aside = GetPath(j, "aside");
+            } else if (rec == "refused") {
+                // A refused move removed its copy; its source is left to put back only when a
+                // failure stranded it aside.
+                if (from == move.from && move.aside.empty())
+                    move = InterruptedMove{};
+                else if (from == move.from)
+                    move.target.clear();
+            } else if (rec != "batch" && rec != "folder") {
+                ended = true;  // an undo or a start has been through the batch since
+            }
+        }
+        if (!ended && !move.from.empty() && !move.temporary.empty())
+            out.push_back(std::move(move));
+    }
+    return out;
+}
+
 Result<std::unique_ptr<BatchJournal>> BatchJournal::Begin(FileSystem& fs, const std::string& folder,
                                                           std::string_view kind) {
     if (Result<void> made = CreateFolderTree(folder); !made.ok())
@@ -302,6 +351,18 @@ Result<void> BatchJournal::Try(const std::string& from, const std::string& to,
 
 Result<void> BatchJournal::Temporary(const std::string& from, const std::string& temporary) {
     return Write(Line(Record("tmp", {{"from", from}, {"tmp", temporary}})), Sync::kNow);
+}
+
+Result<void> BatchJournal::Aside(const std::string& from, const std::string& aside) {
+    return Write(Line(Record("aside", {{"from", from}, {"aside", aside}})), Sync::kNow);
+}
+
+Result<void> BatchJournal::Refused(const std::string& from) {
+    return Write(Line(Record("refused", {{"from", from}})), Sync::kSoon);
+}
+
+Result<void> BatchJournal::Recovered() {
+    return Write(Line(Record("recovered", {})), Sync::kNow);
 }
 
 Result<void> BatchJournal::Step(const std::string& from, const std::string& to,

@@ -47,6 +47,23 @@ struct JournalBatch {
 /// target holds the file announced, or a copy of it.
 JournalBatch ParseBatchJournal(std::string_view text, FileSystem& fs);
 
+/// A cross-device move a crash stopped after its copy was announced and before its step was
+/// recorded: the last such move of a batch, when the batch went no further.
+struct InterruptedMove {
+    std::string journal;    ///< the batch journal file
+    std::string from;       ///< the file moved
+    FileIdentity id;        ///< its identity when the move began
+    std::string target;     ///< the last name it tried for its copy
+    std::string temporary;  ///< the last name announced for the copy
+    std::string aside;      ///< where its source was set aside; empty when it was not
+    bool operator==(const InterruptedMove&) const = default;
+};
+
+/// The interrupted moves of the batch journals in `folder`. Only what follows each journal's
+/// last step is read. A move the batch itself saw refused, and one a start has dealt with
+/// already, are not among them.
+std::vector<InterruptedMove> ReadInterruptedMoves(FileSystem& fs, const std::string& folder);
+
 /// The batch journal files in `folder`, oldest first; none when the folder does not exist.
 std::vector<std::string> JournalFiles(FileSystem& fs, const std::string& folder);
 
@@ -81,6 +98,12 @@ class BatchJournal {
     Result<void> Try(const std::string& from, const std::string& to, const FileIdentity& id);
     /// Before a cross-device copy of `from` is written under `temporary`.
     Result<void> Temporary(const std::string& from, const std::string& temporary);
+    /// Before the source `from` of a cross-device move is renamed aside to `aside`.
+    Result<void> Aside(const std::string& from, const std::string& aside);
+    /// After a move of `from` was refused: its copy is gone again.
+    Result<void> Refused(const std::string& from);
+    /// After a start dealt with what a crash left of this batch.
+    Result<void> Recovered();
     /// After a change: `from` is now `to`, the file `id`.
     Result<void> Step(const std::string& from, const std::string& to, const FileIdentity& id);
     Result<void> Folder(const std::string& path);

@@ -50,15 +50,24 @@ Result<std::string> JournaledFileSystem::MoveFile(const std::string& p,
             return std::nullopt;
         return name;
     };
-    m_inner.SetTemporaryNotice([this](const std::string& from, const std::string& tmp) {
-        Result<void> written = m_journal.Temporary(from, tmp);
-        Recorded(written);
-        return written;
-    });
+    bool copying = false;
+    m_inner.SetTemporaryNotice(
+        [this, &copying](const std::string& from, const std::string& tmp, TemporaryKind kind) {
+            copying = true;
+            Result<void> written = kind == TemporaryKind::kAside ? m_journal.Aside(from, tmp)
+                                                                 : m_journal.Temporary(from, tmp);
+            Recorded(written);
+            return written;
+        });
     Result<std::string> moved = m_inner.MoveFile(p, expected, destFolder, announced);
     m_inner.SetTemporaryNotice({});
-    if (!moved.ok())
+    if (!moved.ok()) {
+        // A refused move has removed its copy again; said so, a later start takes no file that
+        // comes to the copy's name for it.
+        if (copying && !m_failure)
+            Recorded(m_journal.Refused(p));
         return m_failure ? Refusal("move", p) : moved;
+    }
     const std::string to = path::Join(destFolder, *moved);
     // A copy across devices is a new file.
     auto now = m_inner.IdentifyFile(to);

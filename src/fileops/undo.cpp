@@ -1,5 +1,7 @@
 #include "fileops/undo.h"
 
+#include <cstring>
+
 #include "platform/path.h"
 
 namespace tagwright {
@@ -86,9 +88,11 @@ UndoReport UndoLastBatch(FileSystem& fs, const std::string& folder, bool dryRun)
             return report;
         }
         journal = std::move(*opened);
-        fs.SetTemporaryNotice([&journal](const std::string& from, const std::string& tmp) {
-            return journal->Temporary(from, tmp);
-        });
+        fs.SetTemporaryNotice(
+            [&journal](const std::string& from, const std::string& tmp, TemporaryKind kind) {
+                return kind == TemporaryKind::kAside ? journal->Aside(from, tmp)
+                                                     : journal->Temporary(from, tmp);
+            });
     }
     for (auto it = batch.steps.rbegin(); it != batch.steps.rend(); ++it) {
         if (it->undone)
@@ -119,8 +123,93 @@ UndoReport UndoLastBatch(FileSystem& fs, const std::string& folder, bool dryRun)
     return report;
 }
 
+namespace {
+
+// True when both files hold the same bytes, compared in full.
+bool SameBytes(FileSystem& fs, const std::string& a, const std::string& b) {
+    auto ra = fs.OpenRead(a);
+    auto rb = fs.OpenRead(b);
+    if (!ra.ok() || !rb.ok())
+        return false;
+    auto sa = (*ra)->Size();
+    auto sb = (*rb)->Size();
+    if (!sa.ok() || !sb.ok() || *sa != *sb)
+        return false;
+    std::vector<std::uint8_t> x(1 << 16), y(1 << 16);
+    for (std::uint64_t at = 0; at < *sa;) {
+        auto na = (*ra)->ReadAt(at, x);
+        auto nb = (*rb)->ReadAt(at, y);
+        if (!na.ok() || !nb.ok() || *na != *nb || *na == 0 ||
+            std::memcmp(x.data(), y.data(), *na) != 0) {
+            return false;
+        }
+        at += *na;
+    }
+    return true;
+}
+
+// A copy of `original` at `copy` that is another file than it.
+bool IsCopyOf(FileSystem& fs, const std::string& copy, const std::string& original) {
+    return !copy.empty() && fs.FileExists(copy) && !fs.IsSameFile(copy, original) &&
+           SameBytes(fs, copy, original);
+}
+
+void Note(RecoveryReport& report, MoveRecovery::Action action, const InterruptedMove& move,
+          const std::string& p, Result<void> done) {
+    if (done.ok()) {
+        report.moves.push_back(MoveRecovery{action, move.from, p});
+    } else {
+        report.failed.push_back(done.error());
+    }
+}
+
+// Leaves the file of `move` once: finished when its source was set aside, else taken back.
+// Returns false when it is left for the user (reported) or for a later start.
+bool RecoverMove(FileSystem& fs, const InterruptedMove& move, RecoveryReport& report) {
+    // Not yet placed: the copy is still under its temporary name, which is dealt with below.
+    if (fs.FileExists(move.temporary))
+        return true;
+    if (!move.aside.empty() && fs.FileExists(move.aside)) {
+        if (IsCopyOf(fs, move.target, move.aside)) {
+            Note(report, MoveRecovery::Action::kFinished, move, move.aside,
+                 fs.RemoveFile(move.aside));
+            return true;
+        }
+        if (fs.FileExists(move.from)) {
+            report.moves.push_back(
+                MoveRecovery{MoveRecovery::Action::kKeptAside, move.from, move.aside});
+            return false;
+        }
+        Note(report, MoveRecovery::Action::kPutBack, move, move.aside,
+             fs.RenameFile(move.aside, path::FileName(move.from), move.id));
+        return true;
+    }
+    auto there = fs.IdentifyFile(move.from);
+    if (!move.id.Known() || !there.ok() || *there != move.id)
+        return true;
+    auto copy = fs.IdentifyFile(move.target);
+    if (copy.ok() && *copy != move.id && IsCopyOf(fs, move.target, move.from)) {
+        Note(report, MoveRecovery::Action::kReverted, move, move.target,
+             fs.RemoveFile(move.target));
+    }
+    return true;
+}
+
+}  // namespace
+
 RecoveryReport RecoverInterruptedCopies(FileSystem& fs, const std::string& folder) {
     RecoveryReport report;
+    for (const InterruptedMove& move : ReadInterruptedMoves(fs, folder)) {
+        const std::size_t failures = report.failed.size();
+        if (!RecoverMove(fs, move, report) || report.failed.size() != failures)
+            continue;
+        // Said once: a later start must not take a file that came to the name since for this
+        // move's copy.
+        JournalBatch batch;
+        batch.file = move.journal;
+        if (auto journal = BatchJournal::Continue(batch); journal.ok())
+            (void)(*journal)->Recovered();
+    }
     for (const JournalTemporary& t : ReadTemporaries(fs, folder)) {
         if (!fs.FileExists(t.temporary))
             continue;

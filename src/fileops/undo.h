@@ -43,15 +43,34 @@ std::optional<JournalBatch> LastUndoableBatch(FileSystem& fs, const std::string&
 /// undo would do.
 UndoReport UndoLastBatch(FileSystem& fs, const std::string& folder, bool dryRun = false);
 
+/// What a start did about one cross-device move a crash interrupted after its copy took its
+/// final name. `path` is the file the action concerned.
+struct MoveRecovery {
+    enum class Action {
+        kFinished,   ///< the source set aside was removed: `path`, identical to the copy
+        kPutBack,    ///< the source set aside, `path`, had no copy and is back at `from`
+        kReverted,   ///< the copy `path` was removed: the source is still at `from`
+        kKeptAside,  ///< the source set aside, `path`, was kept: `from` is taken and no copy exists
+    };
+    Action action;
+    std::string from;
+    std::string path;
+    bool operator==(const MoveRecovery&) const = default;
+};
+
 /// What was found of cross-device copies a crash interrupted.
 struct RecoveryReport {
     std::vector<JournalTemporary> removed;  ///< their source still exists: the copy was not needed
     std::vector<JournalTemporary> kept;     ///< their source is gone: the copy may be the only one
-    std::vector<Error> failed;              ///< could not be removed
+    std::vector<MoveRecovery> moves;        ///< moves stopped between copy and source removal
+    std::vector<Error> failed;              ///< could not be removed or renamed
 };
 
 /// Looks for the temporary copies named in the journals of `folder` that still exist: each is
-/// removed when its source is still there, and kept otherwise.
+/// removed when its source is still there, and kept otherwise. A move stopped after its copy
+/// took its final name is finished when its source was already set aside, and taken back
+/// otherwise, so that each file is left once; a file is removed only when another that stays
+/// holds the same bytes, read in full.
 RecoveryReport RecoverInterruptedCopies(FileSystem& fs, const std::string& folder);
 
 }  // namespace tagwright

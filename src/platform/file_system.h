@@ -74,11 +74,19 @@ class ByteReader {
     virtual Result<std::size_t> ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) = 0;
 };
 
+/// What a temporary name announced by a cross-device move stands for.
+enum class TemporaryKind {
+    kCopy,   ///< the copy, in the destination folder, before it is written
+    kAside,  ///< the source, in its own folder, once the copy holds its final name and before
+             ///< the source is renamed aside to be removed
+};
+
 /// Told, before a cross-device move writes anything, the temporary name its copy is about to
-/// take: `from` is the file moved. A refusal ends the move before the copy starts, so that a
-/// crash never leaves a copy that nobody knows of.
-using TemporaryNotice =
-    std::function<Result<void>(const std::string& from, const std::string& temporary)>;
+/// take, and, before its source is renamed aside, the name it is set aside under: `from` is the
+/// file moved. A refusal ends the move before that step, so that a crash never leaves a file
+/// under a temporary name that nobody knows of.
+using TemporaryNotice = std::function<Result<void>(
+    const std::string& from, const std::string& temporary, TemporaryKind kind)>;
 
 /// Every operation the program asks of the file system and the shell. All paths are UTF-8.
 /// Renames and moves never replace an existing file: a taken name is refused with
@@ -146,9 +154,10 @@ class FileSystem {
     virtual bool ConcurrentReads() const { return false; }
 
   protected:
-    Result<void> NoteTemporary(const std::string& from, const std::string& temporary) const {
+    Result<void> NoteTemporary(const std::string& from, const std::string& temporary,
+                               TemporaryKind kind) const {
         if (m_temporaryNotice)
-            return m_temporaryNotice(from, temporary);
+            return m_temporaryNotice(from, temporary, kind);
         return {};
     }
 
@@ -165,6 +174,7 @@ enum class FsStep {
     kCopyMade,       ///< a cross-device copy is complete under its temporary name
     kCopyInPlace,    ///< a cross-device copy holds its final name; the source is still there
     kTemporaryName,  ///< a file was renamed to a private temporary name beside it
+    kSourceAside,    ///< a moved file's source is under a private name, about to be removed
 };
 /// Called with the step and the path concerned; an empty function (the default) does nothing.
 using FsStepHook = std::function<void(FsStep step, const std::string& path)>;

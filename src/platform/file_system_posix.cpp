@@ -502,15 +502,23 @@ class PosixFileSystem final : public FileSystem {
     // Removes the entry `p` only when it is the file `id`: the entry is first moved aside
     // under a private name, so that a file renamed into `p` in the meantime is never the one
     // unlinked, and put back when it turns out to be another file.
-    static int RemoveChecked(const std::string& p, const FileIdentity& id) {
+    // The name set aside is announced first, so that a crash before the unlink leaves a file
+    // the next start can find; a refusal of that notice comes back in `refused`.
+    int RemoveChecked(const std::string& p, const FileIdentity& id,
+                      std::optional<Error>& refused) const {
         const std::string folder = path::ParentFolder(p);
         for (int i = 0; i < 100; ++i) {
             const std::string aside = TemporaryNameIn(folder);
+            if (Result<void> noted = NoteTemporary(p, aside, TemporaryKind::kAside); !noted.ok()) {
+                refused = noted.error();
+                return EIO;
+            }
             const int err = RenameNoReplace(p, aside);
             if (err == EEXIST)
                 continue;
             if (err != 0)
                 return err;
+            Step(FsStep::kSourceAside, aside);
             if (CheckEntry(aside, id) != 0) {
                 RenameNoReplace(aside, p);
                 return kChanged;
@@ -554,14 +562,17 @@ class PosixFileSystem final : public FileSystem {
 
     // After the new entry holds its name: removes the source `from` (the file `id`), or, when
     // that cannot be done safely, removes the new entry again and refuses.
-    static Result<std::string> FinishMove(const std::string& from, const FileIdentity& id,
-                                          const std::string& placed, const FileIdentity& placedId,
-                                          std::string name) {
+    Result<std::string> FinishMove(const std::string& from, const FileIdentity& id,
+                                   const std::string& placed, const FileIdentity& placedId,
+                                   std::string name) const {
         Step(FsStep::kCopyInPlace, from);
-        const int err = RemoveChecked(from, id);
+        std::optional<Error> refused;
+        const int err = RemoveChecked(from, id, refused);
         if (err == 0)
             return name;
         RemoveOwn(placed, placedId);
+        if (refused)
+            return *refused;
         return ErrorOf("move", from, err);
     }
 
@@ -588,7 +599,7 @@ class PosixFileSystem final : public FileSystem {
         int err = EEXIST;
         for (int i = 0; i < 100 && err == EEXIST; ++i) {
             tmp = TemporaryNameIn(destFolder);
-            if (Result<void> noted = NoteTemporary(from, tmp); !noted.ok())
+            if (Result<void> noted = NoteTemporary(from, tmp, TemporaryKind::kCopy); !noted.ok())
                 return noted.error();
             err = CopyToNewFile(in, st, tmp, copied);
             if (err != 0 && err != EEXIST)
@@ -605,9 +616,8 @@ class PosixFileSystem final : public FileSystem {
 
     // A link moves as a link that points where it pointed: a relative target is made absolute
     // from the folder it was written for. Same device or not, nothing is copied.
-    static Result<std::string> MoveLink(const std::string& from, const FileIdentity& id,
-                                        const std::string& destFolder,
-                                        const NameCandidates& names) {
+    Result<std::string> MoveLink(const std::string& from, const FileIdentity& id,
+                                 const std::string& destFolder, const NameCandidates& names) const {
         std::string target(4096, '\0');
         const ssize_t len = ::readlink(from.c_str(), target.data(), target.size());
         if (len < 0 || static_cast<std::size_t>(len) >= target.size())

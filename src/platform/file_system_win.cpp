@@ -474,15 +474,22 @@ class WinFileSystem final : public FileSystem {
     // entry is first moved aside under a private name, then opened alone (a file another
     // program holds open with delete sharing would only be marked for deletion, and live on),
     // checked, and deleted through that handle. Anything else puts it back.
-    static DWORD RemoveChecked(const std::string& p, const FileIdentity& id) {
+    // The name set aside is announced first, as on POSIX; a refusal comes back in `refused`.
+    DWORD RemoveChecked(const std::string& p, const FileIdentity& id,
+                        std::optional<Error>& refused) const {
         const std::string folder = path::ParentFolder(p);
         for (int i = 0; i < 100; ++i) {
             const std::string aside = TemporaryNameIn(folder);
+            if (Result<void> noted = NoteTemporary(p, aside, TemporaryKind::kAside); !noted.ok()) {
+                refused = noted.error();
+                return ERROR_GEN_FAILURE;
+            }
             const DWORD err = MoveNoReplace(p, aside);
             if (Taken(err))
                 continue;
             if (err != ERROR_SUCCESS)
                 return err;
+            Step(FsStep::kSourceAside, aside);
             const std::wstring n = Native(aside);
             const DWORD attributes = ::GetFileAttributesW(n.c_str());
             if (attributes != INVALID_FILE_ATTRIBUTES &&
@@ -588,7 +595,8 @@ class WinFileSystem final : public FileSystem {
             DWORD err = ERROR_FILE_EXISTS;
             for (int i = 0; i < 100 && Taken(err); ++i) {
                 tmp = TemporaryNameIn(destFolder);
-                if (Result<void> noted = NoteTemporary(from, tmp); !noted.ok())
+                if (Result<void> noted = NoteTemporary(from, tmp, TemporaryKind::kCopy);
+                    !noted.ok())
                     return noted.error();
                 err = CopyToNewFile(in.get(), info, tmp, copied);
                 if (err != ERROR_SUCCESS && !Taken(err))
@@ -619,8 +627,11 @@ class WinFileSystem final : public FileSystem {
         const DWORD keep = attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                          FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
         Step(FsStep::kCopyInPlace, from);
-        if (const DWORD err = RemoveChecked(from, id); err != ERROR_SUCCESS) {
+        std::optional<Error> refused;
+        if (const DWORD err = RemoveChecked(from, id, refused); err != ERROR_SUCCESS) {
             RemoveOwn(target, copied);
+            if (refused)
+                return *refused;
             return ErrorOf("move", from, err);
         }
         if (keep != 0)

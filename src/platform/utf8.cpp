@@ -4,8 +4,6 @@ namespace tagwright::utf8 {
 
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
-
 bool IsContinuation(unsigned char b) {
     return (b & 0xC0) == 0x80;
 }

@@ -6,6 +6,9 @@
 
 namespace tagwright::utf8 {
 
+/// What Next gives for a sequence it cannot decode.
+inline constexpr char32_t kReplacement = 0xFFFD;
+
 /// The code point that starts at text[pos], moving pos past it. A sequence that is not
 /// well-formed (a stray continuation byte, an overlong form, a surrogate, past U+10FFFF, cut
 /// short) gives one U+FFFD, and decoding goes on at the first byte that was not part of it.

@@ -102,6 +102,12 @@ void Form1::RecoverInterruptedCopiesOnStart() {
         lines << QStringLiteral("%1（元のファイル %2 はありません）")
                      .arg(ToQt(t.temporary), ToQt(t.from));
     }
+    for (const MoveRecovery& m : report.moves) {
+        if (m.action == MoveRecovery::Action::kKeptAside) {
+            lines << QStringLiteral("%1（元の名前 %2 は使われています）")
+                         .arg(ToQt(m.path), ToQt(m.from));
+        }
+    }
     for (const Error& e : report.failed)
         lines << ToQt(e.Message());
     if (lines.isEmpty())

@@ -8,6 +8,7 @@
 #include "fileops/move_batch.h"
 #include "fileops/undo.h"
 #include "fileops_fixture.h"
+#include "platform/path.h"
 
 namespace tagwright::test {
 namespace {
@@ -55,6 +56,22 @@ struct OtherDeviceTest : ::testing::Test {
         ListFiles(store, files);
         RunMoveBatch(store, TestSettings(other + "/"), jfs);
     }
+    // Moves `files` in a child process that is killed at the first `at`.
+    void MoveKilledAt(FsStep at, const std::vector<std::string>& files) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            SetFsStepHook([at](FsStep step, const std::string&) {
+                if (step == at)
+                    ::kill(::getpid(), SIGKILL);
+            });
+            Move(files);
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status));
+    }
 };
 
 TEST_F(OtherDeviceTest, UndoOfACrossDeviceMoveRestoresEveryFile) {
@@ -79,19 +96,7 @@ TEST_F(OtherDeviceTest, ACopyAKillInterruptedIsRemovedOnlyWhileItsSourceExists) 
         std::filesystem::remove_all(U8Path(state));
         const auto files = Library(1);
         const auto before = Snapshot(dir / "in");
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            SetFsStepHook([](FsStep step, const std::string&) {
-                if (step == FsStep::kCopyMade)
-                    ::kill(::getpid(), SIGKILL);
-            });
-            Move(files);
-            ::_exit(0);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status));
+        MoveKilledAt(FsStep::kCopyMade, files);
         const auto batches = ReadJournal(RealFileSystem(), state);
         ASSERT_EQ(batches.size(), 1u);
         ASSERT_EQ(batches[0].temporaries.size(), 1u);
@@ -108,6 +113,68 @@ TEST_F(OtherDeviceTest, ACopyAKillInterruptedIsRemovedOnlyWhileItsSourceExists) 
             EXPECT_EQ(Snapshot(dir / "in"), before);
         }
         std::filesystem::remove_all(U8Path(other + "/A"));
+    }
+}
+
+// A move killed after its copy took its final name leaves the file twice (source and copy)
+// or set aside under a private name; the next start leaves it once, under an ordinary name,
+// with a journal that an undo can follow.
+TEST_F(OtherDeviceTest, AMoveKilledAfterItsCopyIsPlacedLeavesEachFileOnce) {
+    using Action = MoveRecovery::Action;
+    enum class Meanwhile { kNothing, kCopyLost, kCopyLostSourceTaken };
+    const struct {
+        FsStep killedAt;
+        Meanwhile meanwhile;
+        Action action;
+        bool moved;  // the file ends at the destination
+    } cases[] = {
+        {FsStep::kCopyInPlace, Meanwhile::kNothing, Action::kReverted, false},
+        {FsStep::kSourceAside, Meanwhile::kNothing, Action::kFinished, true},
+        {FsStep::kSourceAside, Meanwhile::kCopyLost, Action::kPutBack, false},
+        {FsStep::kSourceAside, Meanwhile::kCopyLostSourceTaken, Action::kKeptAside, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.action));
+        std::filesystem::remove_all(U8Path(dir / "in"));
+        std::filesystem::remove_all(U8Path(state));
+        std::filesystem::remove_all(U8Path(other + "/A"));
+        const auto files = Library(2);
+        const auto before = Snapshot(dir / "in");
+        MoveKilledAt(c.killedAt, files);
+        ASSERT_EQ(Snapshot(other).size(), 1u);
+        const std::string copy = Snapshot(other).begin()->first;
+        if (c.meanwhile != Meanwhile::kNothing)
+            std::filesystem::remove(U8Path(copy));
+        if (c.meanwhile == Meanwhile::kCopyLostSourceTaken)
+            dir.Write("in/f0.mp3", Bytes{1, 2, 3});
+
+        const RecoveryReport report = RecoverInterruptedCopies(RealFileSystem(), state);
+        ASSERT_EQ(report.moves.size(), 1u);
+        EXPECT_EQ(report.moves[0].action, c.action);
+        EXPECT_EQ(report.moves[0].from, files[0]);
+        EXPECT_TRUE(report.failed.empty());
+        auto in = Snapshot(dir / "in");
+        auto out = Snapshot(other);
+        if (c.action == Action::kKeptAside) {
+            // Nothing proves either file the one to lose: both stay, and a second start
+            // reports the same again.
+            EXPECT_EQ(in.size(), 3u);
+            EXPECT_EQ(RecoverInterruptedCopies(RealFileSystem(), state).moves, report.moves);
+            continue;
+        }
+        EXPECT_EQ(in.size() + out.size(), 2u) << "each file exactly once";
+        EXPECT_EQ(out.size(), c.moved ? 1u : 0u);
+        in.insert(out.begin(), out.end());
+        for (const auto& [p, bytes] : in)
+            EXPECT_EQ(path::FileName(p).rfind(".tagwright-", 0), std::string::npos) << p;
+        const auto batches = ReadJournal(RealFileSystem(), state);
+        ASSERT_EQ(batches.size(), 1u);
+        EXPECT_EQ(batches[0].steps.size(), c.moved ? 1u : 0u) << "the journal matches the disk";
+        EXPECT_TRUE(RecoverInterruptedCopies(RealFileSystem(), state).moves.empty());
+
+        UndoLastBatch(RealFileSystem(), state);
+        EXPECT_EQ(Snapshot(dir / "in"), before);
+        EXPECT_TRUE(Snapshot(other).empty());
     }
 }
 

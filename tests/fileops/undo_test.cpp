@@ -216,6 +216,54 @@ TEST(Journal, PassesOverATornLastLineAndCountsAnUnconfirmedStepByTheDisk) {
     }
 }
 
+// Only a cross-device move whose copy was announced, and that the batch neither finished,
+// saw refused nor left for an undo or an earlier start, is left to recover.
+TEST(Journal, FindsOnlyTheMoveACrashStoppedAfterItsCopy) {
+    using Writes = std::function<void(BatchJournal&)>;
+    const Writes copying = [](BatchJournal& j) {
+        (void)j.Try("a", "x/1", FileIdentity{1, 2});
+        (void)j.Temporary("a", "x/t");
+        (void)j.Try("a", "x/2", FileIdentity{1, 2});
+    };
+    using J = BatchJournal&;
+    const auto Then = [](Writes first, Writes next) -> Writes {
+        return [=](J j) {
+            first(j);
+            next(j);
+        };
+    };
+    const Writes aside = Then(copying, [](J j) { (void)j.Aside("a", "s"); });
+    const struct {
+        const char* name;
+        Writes writes;
+        std::optional<InterruptedMove> found;  // journal left out
+    } cases[] = {
+        {"copy placed", copying, InterruptedMove{{}, "a", {1, 2}, "x/2", "x/t", {}}},
+        {"source set aside", aside, InterruptedMove{{}, "a", {1, 2}, "x/2", "x/t", "s"}},
+        {"no copy (same device)", [](J j) { (void)j.Try("a", "x/1", {}); }, {}},
+        {"step recorded", Then(copying, [](J j) { (void)j.Step("a", "x/2", {}); }), {}},
+        {"refused", Then(copying, [](J j) { (void)j.Refused("a"); }), {}},
+        {"refused once set aside", Then(aside, [](J j) { (void)j.Refused("a"); }),
+         InterruptedMove{{}, "a", {1, 2}, {}, "x/t", "s"}},
+        {"another file since", Then(copying, [](J j) { (void)j.Try("b", "x/3", {}); }), {}},
+        {"recovered", Then(aside, [](J j) { (void)j.Recovered(); }), {}},
+        {"undone", Then(copying, [](J j) { (void)j.Undid("a", "x/2"); }), {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string state = dir / "state";
+        auto journal = BatchJournal::Begin(RealFileSystem(), state, "move");
+        ASSERT_TRUE(journal.ok());
+        c.writes(**journal);
+        journal->reset();
+        std::vector<InterruptedMove> found = ReadInterruptedMoves(RealFileSystem(), state);
+        for (InterruptedMove& m : found)
+            m.journal.clear();
+        EXPECT_EQ(found, c.found ? std::vector{*c.found} : std::vector<InterruptedMove>{});
+    }
+}
+
 TEST(Journal, KeepsEveryPathExactlyEvenWhenItIsNotUtf8) {
     TempDir dir;
     const std::vector<std::string> paths = {dir / "plain.mp3", dir / "\xff\xfe.mp3",
