@@ -57,7 +57,7 @@ void ForEachCodePoint(std::string_view text, Visit&& visit) {
     for (std::size_t pos = 0; pos < text.size();) {
         const std::size_t start = pos;
         const char32_t cp = Next(text, pos);
-        const bool broken = cp == 0xFFFD && text.substr(start, pos - start) != "\uFFFD";
+        const bool broken = cp == kReplacement && text.substr(start, pos - start) != "\uFFFD";
         visit(cp, text.substr(start, pos - start), broken);
     }
 }
