@@ -200,5 +200,25 @@ TEST(JournalPosix, AJournalThatStopsTakingRecordsStopsTheBatch) {
     EXPECT_EQ(Snapshot(dir.path()), before);
 }
 
+// Names on Linux are bytes: the journal keeps those that are not UTF-8 exactly too.
+TEST(Journal, KeepsEveryPathExactlyEvenWhenItIsNotUtf8) {
+    TempDir dir;
+    const std::vector<std::string> paths = {dir / "plain.mp3", dir / "\xff\xfe.mp3",
+                                            dir / "\u66f2 \"quoted\"\n.mp3", dir / "a\xe6\x9b.mp3"};
+    auto journal = BatchJournal::Begin(RealFileSystem(), dir / "state", "rename");
+    ASSERT_TRUE(journal.ok());
+    for (const std::string& p : paths) {
+        ASSERT_TRUE((*journal)->Step(p, p + "2", FileIdentity{1, 2}).ok());
+        ASSERT_TRUE((*journal)->Folder(p).ok());
+    }
+    const auto batches = ReadJournal(RealFileSystem(), dir / "state");
+    ASSERT_EQ(batches.size(), 1u);
+    ASSERT_EQ(batches[0].steps.size(), paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        EXPECT_EQ(batches[0].steps[i], (JournalStep{paths[i], paths[i] + "2", {1, 2}, false}));
+        EXPECT_EQ(batches[0].folders[i], paths[i]);
+    }
+}
+
 }  // namespace
 }  // namespace tagwright::test
