@@ -383,7 +383,7 @@ void Form1CommandsTest::deleteKey() {
     QCOMPARE(table->model()->rowCount(), static_cast<int>(left.size()));
     QCOMPARE(window.fileCountLabel()->text(), count);
     QVERIFY(table->currentIndex().isValid());
-    QCOMPARE(table->currentIndex().row() + 1, store.CurrentRow());
+    QCOMPARE(table->currentIndex().row() + 1, window.grid().CurrentRow());
 
     // A drop after deleting the only row fills that row first.
     Drop(window, {song});
@@ -553,7 +553,7 @@ void Form1CommandsTest::draggedColumnWidthsOutliveRemovals() {
     Trigger(window, QStringLiteral("mnuDelTagV_2"));
     QCOMPARE(store.RowCount(), 1);
     QCOMPARE(header->sectionSize(ListStore::kTagType),
-             tagwright::TwipsToPixels(store.ColumnWidth(ListStore::kTagType)));
+             tagwright::TwipsToPixels(window.grid().ColumnWidth(ListStore::kTagType)));
     QCOMPARE(header->sectionSize(ListStore::kFileName), 250);
 }
 
