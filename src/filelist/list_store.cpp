@@ -80,18 +80,6 @@ int ListStore::RemoveRowsIf(const std::function<bool(const Row&)>& pred) {
     return removed;
 }
 
-void ListStore::SortRows(int first, int last,
-                         const std::function<bool(const Row&, const Row&)>& less) {
-    first = std::max(first, 1);
-    last = std::min(last, RowCount() - 1);
-    if (first >= last)
-        return;
-    Notify().LayoutAboutToChange();
-    std::stable_sort(m_rows.begin() + first, m_rows.begin() + last + 1,
-                     [&](const Entry& a, const Entry& b) { return less(a.cells, b.cells); });
-    Notify().LayoutChanged();
-}
-
 void ListStore::ReorderRows(int first, const std::vector<int>& order) {
     if (order.size() < 2)
         return;

@@ -78,8 +78,6 @@ class ListStore {
     /// reset); returns how many went.
     /// Removing the last file row this way leaves the list empty (row count 1).
     int RemoveRowsIf(const std::function<bool(const Row&)>& pred);
-    /// Reorders file rows first..last (inclusive) stably by `less`. The header never moves.
-    void SortRows(int first, int last, const std::function<bool(const Row&, const Row&)>& less);
     /// Puts the rows first + order[0], first + order[1], ... at first, first + 1, ...; `order`
     /// must be a permutation of 0..order.size()-1 and the rows must be file rows.
     void ReorderRows(int first, const std::vector<int>& order);
