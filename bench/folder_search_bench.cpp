@@ -212,12 +212,13 @@ void BM_Sort100kByFileName(benchmark::State& state) {
         rows[i][ListStore::kPath] = "/music/Artist/Album/" + name;
     }
     filled.AppendFileRows(std::move(rows));
-    filled.SetSelection(1, ListStore::kFileName, 1, ListStore::kFileName);
+    GridState grid;
+    grid.SetSelection(1, ListStore::kFileName, 1, ListStore::kFileName);
     for (auto _ : state) {
         state.PauseTiming();
         ListStore store = filled;
         state.ResumeTiming();
-        SortList(store, false);
+        SortList(store, grid, false);
         benchmark::DoNotOptimize(store.Cell(1, ListStore::kFileName));
     }
 }

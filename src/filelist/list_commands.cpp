@@ -140,20 +140,21 @@ int GenericCompare(const std::string& a, const std::string& b) {
                        KeyCell{&b, nb.value_or(0), nb.has_value()});
 }
 
-void SortList(ListStore& store, bool descending) {
+void SortList(ListStore& store, GridState& grid, bool descending) {
+    grid.Clamp(store.RowCount());
     const int fileRows = store.RowCount() - 1;
     if (fileRows < 2)
         return;
-    int first = store.CurrentRow();
-    int last = store.SelectionEndRow();
+    int first = grid.CurrentRow();
+    int last = grid.SelectionEndRow();
     if (first > last)
         std::swap(first, last);
     if (first == last || first < 1) {
         first = 1;
         last = fileRows;
     }
-    const int leftColumn = std::min(store.CurrentColumn(), store.SelectionEndColumn());
-    const int rightColumn = std::max(store.CurrentColumn(), store.SelectionEndColumn());
+    const int leftColumn = std::min(grid.CurrentColumn(), grid.SelectionEndColumn());
+    const int rightColumn = std::max(grid.CurrentColumn(), grid.SelectionEndColumn());
     const int keyCount = rightColumn - leftColumn + 1;
     const int count = last - first + 1;
 
@@ -215,7 +216,7 @@ bool PruneMatches(PruneCommand command, const ListStore::Row& row) {
     return false;
 }
 
-int PruneList(ListStore& store, PruneCommand command) {
+int PruneList(ListStore& store, GridState& grid, PruneCommand command) {
     const auto matches = [command](const ListStore::Row& row) {
         return PruneMatches(command, row);
     };
@@ -225,36 +226,42 @@ int PruneList(ListStore& store, PruneCommand command) {
         matched += matches(store.RowAt(r)) ? 1 : 0;
     if (matched > 0 && matched == fileRows) {
         // The last file row goes: the list is emptied the way "すべてのファイル" empties it.
-        store.ResetFileList();
+        DeleteAllFiles(store, grid);
         return matched;
     }
     if (matched > 0)
         store.RemoveRowsIf(matches);
+    grid.Clamp(store.RowCount());
     store.UpdateFileCount();
     return matched;
 }
 
-void DeleteAllFiles(ListStore& store) {
+void DeleteAllFiles(ListStore& store, GridState& grid) {
+    // The grid first: a view told of the reset reads the widths it is to show.
+    grid.ResetForEmptyList();
     store.ResetFileList();
 }
 
-void DeleteCurrentRow(ListStore& store) {
+void DeleteCurrentRow(ListStore& store, GridState& grid) {
+    grid.Clamp(store.RowCount());
     if (store.RowCount() <= 1)
         return;
-    const int row = store.CurrentRow();
+    const int row = grid.CurrentRow();
     if (row >= 1 && !store.RemoveRow(row)) {
         // The grid keeps its only file row; emptied, it stands for an empty list.
         for (int c = 0; c < ListStore::kColumnCount; ++c)
             store.SetCell(row, c, std::string());
     }
+    grid.Clamp(store.RowCount());
     store.UpdateFileCount();
 }
 
-void DeleteSelectedRows(ListStore& store) {
-    const int first = std::min(store.CurrentRow(), store.SelectionEndRow());
-    const int last = std::max(store.CurrentRow(), store.SelectionEndRow());
+void DeleteSelectedRows(ListStore& store, GridState& grid) {
+    grid.Clamp(store.RowCount());
+    const int first = std::min(grid.CurrentRow(), grid.SelectionEndRow());
+    const int last = std::max(grid.CurrentRow(), grid.SelectionEndRow());
     if (store.RowCount() <= 1 || first < 1 || first == last) {
-        DeleteCurrentRow(store);
+        DeleteCurrentRow(store, grid);
         return;
     }
     const int fileRows = store.RowCount() - 1;
@@ -273,7 +280,7 @@ void DeleteSelectedRows(ListStore& store) {
         store.ReorderRows(first, order);
     }
     store.SetRowCount(store.RowCount() - gone);
-    store.SetCurrentRow(std::min(first, store.RowCount() - 1));
+    grid.SetCurrentRow(std::min(first, store.RowCount() - 1));
     if (keepFirst != 0) {
         for (int c = 0; c < ListStore::kColumnCount; ++c)
             store.SetCell(1, c, std::string());

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "filelist/grid_state.h"
 #include "filelist/list_store.h"
 
 namespace tagwright {
@@ -20,8 +21,8 @@ int GenericCompare(const std::string& a, const std::string& b);
 /// the selected columns from left to right (the cell cursor's column when only one is
 /// selected). The rows sorted run from the cell cursor's row to the selection's far row, or
 /// are all file rows when the selection lies in a single row. Stable; the header never moves;
-/// the count is not refreshed (it cannot change).
-void SortList(ListStore& store, bool descending);
+/// the count is not refreshed (it cannot change). The cursor stays where it is.
+void SortList(ListStore& store, GridState& grid, bool descending);
 
 /// The seven prune entries of the popup menu. Every test compares the whole cell, exactly.
 enum class PruneCommand {
@@ -44,22 +45,24 @@ PruneCommand TagPruneCommand(int index);
 bool PruneMatches(PruneCommand command, const ListStore::Row& row);
 
 /// Removes every file row the command matches, keeping the order of the rest. When the last
-/// file row goes, the list is emptied by ResetFileList (header texts and widths restored), not
-/// left with a placeholder row. Refreshes the count; returns how many rows went.
-int PruneList(ListStore& store, PruneCommand command);
+/// file row goes, the list is emptied as by DeleteAllFiles, not left with a placeholder row.
+/// Refreshes the count; returns how many rows went. The cursor stays within the rows left.
+int PruneList(ListStore& store, GridState& grid, PruneCommand command);
 
-/// "すべてのファイル": empties the list and refreshes the count.
-void DeleteAllFiles(ListStore& store);
+/// "すべてのファイル": empties the list, restores the header texts and the grid's widths and
+/// alignments (ResetForEmptyList), and refreshes the count.
+void DeleteAllFiles(ListStore& store, GridState& grid);
 
 /// The Delete key: removes the cell cursor's row. The only file row is not removed but
 /// emptied, and becomes the placeholder row. Does nothing on a list without file rows.
-/// Refreshes the count.
-void DeleteCurrentRow(ListStore& store);
+/// Refreshes the count; the cursor stays on its row, or on the last row when it was on the
+/// last one.
+void DeleteCurrentRow(ListStore& store, GridState& grid);
 
 /// The Delete key over a selection: removes every row from the cell cursor's to the
 /// selection's far row, keeping the order of the rest; the cursor lands on the row after them,
 /// or on the last row. When they are all the file rows, the first stays, emptied, as the
 /// placeholder row, as deleting them one by one would leave it. Refreshes the count.
-void DeleteSelectedRows(ListStore& store);
+void DeleteSelectedRows(ListStore& store, GridState& grid);
 
 }  // namespace tagwright

@@ -22,14 +22,13 @@ const ListStore::Row& ListStore::HeaderTexts() {
     return header;
 }
 
-ListStore::ListStore() : m_rows(1), m_widths{300, 300, 2000, 800, 2000, 20000} {
+ListStore::ListStore() : m_rows(1) {
     WriteHeader();
 }
 
 void ListStore::WriteHeader() {
     m_rows[0].cells = HeaderTexts();
     m_rows[0].id = {};
-    m_alignments.fill(0);
 }
 
 void ListStore::SetRowCount(int count) {
@@ -42,7 +41,6 @@ void ListStore::SetRowCount(int count) {
         for (std::size_t i = static_cast<std::size_t>(count); i < m_rows.size(); ++i)
             Forget(m_rows[i].id);
         m_rows.resize(static_cast<std::size_t>(count));
-        ClampSelection();
         Notify().ListReset();
     } else {
         Notify().RowsAboutToBeAppended(old, count - 1);
@@ -56,34 +54,12 @@ void ListStore::SetCell(int row, int column, std::string text) {
     Notify().CellsChanged(row, row);
 }
 
-void ListStore::SetCurrentRow(int row) {
-    m_currentRow = std::clamp(row, 0, RowCount() - 1);
-    m_selectionEndRow = m_currentRow;
-}
-
-void ListStore::SetSelection(int row, int column, int endRow, int endColumn) {
-    m_currentRow = row;
-    m_currentColumn = column;
-    m_selectionEndRow = endRow;
-    m_selectionEndColumn = endColumn;
-    ClampSelection();
-}
-
-void ListStore::ClampSelection() {
-    const int lastRow = RowCount() - 1;
-    m_currentRow = std::clamp(m_currentRow, 0, lastRow);
-    m_selectionEndRow = std::clamp(m_selectionEndRow, 0, lastRow);
-    m_currentColumn = std::clamp(m_currentColumn, 0, kColumnCount - 1);
-    m_selectionEndColumn = std::clamp(m_selectionEndColumn, 0, kColumnCount - 1);
-}
-
 bool ListStore::RemoveRow(int row) {
     if (row < 1 || row >= RowCount() || RowCount() <= 2)
         return false;
     Notify().RowsAboutToBeRemoved(row, row);
     Forget(m_rows[Index(row)].id);
     m_rows.erase(m_rows.begin() + row);
-    ClampSelection();
     Notify().RowsRemoved(row, row);
     return true;
 }
@@ -100,21 +76,8 @@ int ListStore::RemoveRowsIf(const std::function<bool(const Row&)>& pred) {
     const auto end = std::stable_partition(m_rows.begin() + 1, m_rows.end(), keep);
     const int removed = static_cast<int>(m_rows.end() - end);
     m_rows.erase(end, m_rows.end());
-    ClampSelection();
     Notify().ListReset();
     return removed;
-}
-
-void ListStore::SortRows(int first, int last,
-                         const std::function<bool(const Row&, const Row&)>& less) {
-    first = std::max(first, 1);
-    last = std::min(last, RowCount() - 1);
-    if (first >= last)
-        return;
-    Notify().LayoutAboutToChange();
-    std::stable_sort(m_rows.begin() + first, m_rows.begin() + last + 1,
-                     [&](const Entry& a, const Entry& b) { return less(a.cells, b.cells); });
-    Notify().LayoutChanged();
 }
 
 void ListStore::ReorderRows(int first, const std::vector<int>& order) {
@@ -147,8 +110,6 @@ bool ListStore::AppendFileRow(std::string fileName, std::string tagKindText, std
     const int index = RowCount();
     Notify().RowsAboutToBeAppended(index, index);
     m_rows.push_back(std::move(entry));
-    if (m_currentRow == 0)
-        SetCurrentRow(1);
     Notify().RowsAppended(index, index);
     return true;
 }
@@ -176,8 +137,6 @@ int ListStore::AppendFileRows(std::vector<Row> rows, const std::vector<FileIdent
     Notify().RowsAboutToBeAppended(first, last);
     m_rows.insert(m_rows.end(), std::make_move_iterator(it),
                   std::make_move_iterator(entries.end()));
-    if (m_currentRow == 0)
-        SetCurrentRow(1);
     Notify().RowsAppended(first, last);
     return added;
 }
@@ -215,13 +174,6 @@ void ListStore::ResetFileList() {
     m_rows.resize(1);
     m_listed.clear();
     WriteHeader();
-    m_widths[0] = 300;
-    m_widths[1] = 300;
-    m_widths[2] = 2000;
-    m_widths[3] = 1000;
-    m_widths[4] = 2000;
-    m_currentRow = 0;
-    m_selectionEndRow = 0;
     Notify().ListReset();
     UpdateFileCount();
 }

@@ -44,8 +44,7 @@ class ListStore {
     static constexpr const char* kDone = "\u25CB";     // ○
     static constexpr const char* kRefused = "\u00D7";  // ×
 
-    /// A new list: the header row only, column widths 300, 300, 2000, 800, 2000, 20000 twips,
-    /// every column aligned left-top (code 0), the count text "0".
+    /// A new list: the header row only, the count text "0".
     ListStore();
 
     /// Rows including the header; an empty list has 1.
@@ -67,24 +66,6 @@ class ListStore {
     /// True when a row holds the file `id` (never for an unknown identity).
     bool Lists(const FileIdentity& id) const;
 
-    int ColumnWidth(int column) const { return m_widths[Col(column)]; }
-    void SetColumnWidth(int column, int twips) { m_widths[Col(column)] = twips; }
-    int ColumnAlignment(int column) const { return m_alignments[Col(column)]; }
-    void SetColumnAlignment(int column, int code) { m_alignments[Col(column)] = code; }
-
-    /// The row of the grid's cell cursor (1 when the list has file rows, else 0).
-    int CurrentRow() const { return m_currentRow; }
-    /// Moves the cell cursor to `row` and shrinks the selection to that one row.
-    void SetCurrentRow(int row);
-    /// The column of the cell cursor (0 at start).
-    int CurrentColumn() const { return m_currentColumn; }
-    /// The far corner of the selection, which spans from the cell cursor to it. Without a
-    /// selection of its own it is the cell cursor.
-    int SelectionEndRow() const { return m_selectionEndRow; }
-    int SelectionEndColumn() const { return m_selectionEndColumn; }
-    /// Sets the cell cursor and the far corner of the selection (clamped to the grid).
-    void SetSelection(int row, int column, int endRow, int endColumn);
-
     /// True when the list holds only the placeholder row.
     bool HasPlaceholder() const { return m_rows.size() > 1 && m_rows[1].cells[kPath].empty(); }
     /// True when there is no file to work on: no file row, or only the placeholder.
@@ -97,8 +78,6 @@ class ListStore {
     /// reset); returns how many went.
     /// Removing the last file row this way leaves the list empty (row count 1).
     int RemoveRowsIf(const std::function<bool(const Row&)>& pred);
-    /// Reorders file rows first..last (inclusive) stably by `less`. The header never moves.
-    void SortRows(int first, int last, const std::function<bool(const Row&, const Row&)>& less);
     /// Puts the rows first + order[0], first + order[1], ... at first, first + 1, ...; `order`
     /// must be a permutation of 0..order.size()-1 and the rows must be file rows.
     void ReorderRows(int first, const std::vector<int>& order);
@@ -116,8 +95,7 @@ class ListStore {
     /// The count text (row count - 1 in decimal) after the last UpdateFileCount.
     const std::string& FileCountText() const { return m_fileCountText; }
     void UpdateFileCount();
-    /// Empties the list and restores the header; TagType becomes 1000 twips wide, Path keeps
-    /// its width. Refreshes the count.
+    /// Empties the list and restores the header. Refreshes the count.
     void ResetFileList();
 
     /// One observer (the view's adapter) at a time; nullptr detaches.
@@ -140,13 +118,6 @@ class ListStore {
     // once, which at 100,000 rows would hold up the window that appends them.
     std::deque<Entry> m_rows;
     std::multiset<FileIdentity> m_listed;
-    std::array<int, kColumnCount> m_widths{};
-    std::array<int, kColumnCount> m_alignments{};
-    int m_currentRow = 0;
-    int m_currentColumn = 0;
-    int m_selectionEndRow = 0;
-    int m_selectionEndColumn = 0;
-    void ClampSelection();
     std::string m_fileCountText = "0";
     ListObserver* m_observer = nullptr;
     ListObserver m_null;

@@ -92,7 +92,7 @@ void Form1::BuildListTab(QWidget* page) {
     m_table = new QTableView(page);
     m_table->setObjectName(QStringLiteral("MP3Table"));
     SetTwipsGeometry(m_table, kTableLeft, kTableTop, 5295, 5565);
-    m_model = new ListTableModel(m_store, this);
+    m_model = new ListTableModel(m_store, m_grid, this);
     m_table->setModel(m_model);
 
     m_frame5 = new QWidget(page);
@@ -162,17 +162,12 @@ void Form1::SetUpGrid() {
     ApplyColumnWidths();
     // A reset gives every column the header's default width. The widths shown are noted first
     // (the header has not yet dropped them) and put back afterwards, but a width that
-    // ResetFileList changed in the store wins.
+    // emptying the list changed in the grid state wins.
     connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
         for (int c = 0; c < ListStore::kColumnCount; ++c)
             m_shownWidths[static_cast<std::size_t>(c)] = m_table->columnWidth(c);
     });
     connect(m_model, &QAbstractItemModel::modelReset, this, &Form1::KeepColumnWidthsOverReset);
-    // The store's cursor and selection are what the list commands work on.
-    connect(m_table->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &Form1::MirrorSelectionIntoStore);
-    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &Form1::MirrorSelectionIntoStore);
 
     // Kept aside: the filter also sees events while the table is being destroyed, when its
     // viewport() may no longer be called.
@@ -189,16 +184,16 @@ void Form1::SetUpGrid() {
 
 void Form1::ApplyColumnWidths() {
     for (int c = 0; c < ListStore::kColumnCount; ++c) {
-        m_appliedWidths[static_cast<std::size_t>(c)] = m_store.ColumnWidth(c);
-        m_table->setColumnWidth(c, TwipsToPixels(m_store.ColumnWidth(c)));
+        m_appliedWidths[static_cast<std::size_t>(c)] = m_grid.ColumnWidth(c);
+        m_table->setColumnWidth(c, TwipsToPixels(m_grid.ColumnWidth(c)));
     }
 }
 
 void Form1::KeepColumnWidthsOverReset() {
     for (int c = 0; c < ListStore::kColumnCount; ++c) {
         const auto i = static_cast<std::size_t>(c);
-        if (m_store.ColumnWidth(c) != m_appliedWidths[i]) {
-            m_appliedWidths[i] = m_store.ColumnWidth(c);
+        if (m_grid.ColumnWidth(c) != m_appliedWidths[i]) {
+            m_appliedWidths[i] = m_grid.ColumnWidth(c);
             m_table->setColumnWidth(c, TwipsToPixels(m_appliedWidths[i]));
         } else {
             m_table->setColumnWidth(c, m_shownWidths[i]);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "filelist/folder_search.h"
+#include "filelist/grid_state.h"
 #include "filelist/list_store.h"
 #include "fileops/batch_callbacks.h"
 #include "naming/settings.h"
@@ -59,6 +60,9 @@ class Form1 final : public QWidget {
     ~Form1() override;
 
     ListStore& store() { return m_store; }
+    /// The grid's widths and alignments, and its cursor and selection as the last command
+    /// found them.
+    const GridState& grid() const { return m_grid; }
     QTableView* table() const { return m_table; }
     QLabel* fileCountLabel() const { return m_fileCountLabel; }
     TabControl* tabs() const { return m_tabs; }
@@ -142,8 +146,7 @@ class Form1 final : public QWidget {
     static QString ManualPathFor(const QString& programFolder);
 
   signals:
-    /// mnuSortFileName(index): 0 ascending, 1 descending, over the grid's cursor and selection
-    /// (mirrored into the store as they change).
+    /// mnuSortFileName(index): 0 ascending, 1 descending, over the grid's cursor and selection.
     void sortFileNameRequested(int index);
     /// mnuDelAll "すべてのファイル".
     void delAllRequested();
@@ -200,8 +203,10 @@ class Form1 final : public QWidget {
     void Command2Click();
     void WatchCleaning(QLineEdit* box);
     void ConnectCommands();
-    void MirrorSelectionIntoStore();
-    void ShowStoreCursor();
+    // The grid state with the view's cursor and selection, for a command to work on; and the
+    // view's cursor put where a command left the grid state's.
+    GridState& GridFromView();
+    void ShowGridCursor();
     void TellSkipped(const FileAddReport& report);
     template <class Batch>
     void RunBatch(BatchKind kind, Batch&& batch);
@@ -218,6 +223,7 @@ class Form1 final : public QWidget {
     FileSystem& m_fs;
     std::string m_journalFolder;
     ListStore m_store;
+    GridState m_grid;
     GetSearchMP3Module m_search{m_fs, m_store};
     // A drop, search or batch is running; any other command is refused until it ends.
     bool m_busy = false;
@@ -227,17 +233,14 @@ class Form1 final : public QWidget {
     bool m_closeAfterBatch = false;
     // The folder question while it is up.
     QPointer<QMessageBox> m_question;
-    // The widths the store last gave the grid's columns (twips), and the widths the grid
-    // showed just before a reset (pixels): what the user dragged outlives a reset unless the
-    // store itself changed that column.
+    // The widths the grid state last gave the columns (twips), and the widths the grid showed
+    // just before a reset (pixels): what the user dragged outlives a reset unless the grid
+    // state itself changed that column.
     std::array<int, ListStore::kColumnCount> m_appliedWidths{};
     std::array<int, ListStore::kColumnCount> m_shownWidths{};
     // Where a left press in the storage-folder box went down: a click, not the end of a
     // drag-select, opens the folder chooser.
     std::optional<QPoint> m_boxPressAt;
-    // The store is changing under a command: the view's cursor follows the store afterwards,
-    // not the other way round.
-    bool m_storeChanging = false;
     // What the last search skipped, told once its dialog has closed.
     FileAddReport m_searchReport;
     BackgroundWork m_work{this};

@@ -72,28 +72,32 @@ Form1::NamingHooks Form1::CoreNamingHooks() {
 }
 
 void Form1::ConnectCommands() {
-    // Each list command changes the store; the grid's cursor then shows where the store's is.
+    // Each list command works on the view's cursor and selection; the view's cursor then goes
+    // where the command left it.
     const auto listCommand = [this](auto command) {
         return [this, command](auto... index) {
             if (m_busy)
                 return;
-            m_storeChanging = true;
-            command(index...);
-            m_storeChanging = false;
-            ShowStoreCursor();
+            command(GridFromView(), index...);
+            ShowGridCursor();
         };
     };
-    connect(this, &Form1::sortFileNameRequested, this,
-            listCommand([this](int index) { SortList(m_store, index == 1); }));
-    connect(this, &Form1::delAllRequested, this, listCommand([this] { DeleteAllFiles(m_store); }));
-    connect(this, &Form1::delRenameRequested, this,
-            listCommand([this](int index) { PruneList(m_store, RenamePruneCommand(index)); }));
-    connect(this, &Form1::delFMoveRequested, this,
-            listCommand([this](int index) { PruneList(m_store, MovePruneCommand(index)); }));
-    connect(this, &Form1::delTagVRequested, this,
-            listCommand([this](int index) { PruneList(m_store, TagPruneCommand(index)); }));
+    connect(
+        this, &Form1::sortFileNameRequested, this,
+        listCommand([this](GridState& grid, int index) { SortList(m_store, grid, index == 1); }));
+    connect(this, &Form1::delAllRequested, this,
+            listCommand([this](GridState& grid) { DeleteAllFiles(m_store, grid); }));
+    connect(this, &Form1::delRenameRequested, this, listCommand([this](GridState& grid, int index) {
+                PruneList(m_store, grid, RenamePruneCommand(index));
+            }));
+    connect(this, &Form1::delFMoveRequested, this, listCommand([this](GridState& grid, int index) {
+                PruneList(m_store, grid, MovePruneCommand(index));
+            }));
+    connect(this, &Form1::delTagVRequested, this, listCommand([this](GridState& grid, int index) {
+                PruneList(m_store, grid, TagPruneCommand(index));
+            }));
     connect(this, &Form1::deleteKeyPressed, this,
-            listCommand([this] { DeleteSelectedRows(m_store); }));
+            listCommand([this](GridState& grid) { DeleteSelectedRows(m_store, grid); }));
     connect(this, &Form1::pathsDropped, this, &Form1::AddDroppedPaths);
     connect(this, &Form1::searchRequested, this,
             [this](const QString& folder, const QString& extensionFilter, bool includeSubfolders) {
@@ -124,11 +128,9 @@ bool Form1::EndWork() {
 }
 
 void Form1::AppendFound(std::vector<ListStore::Row> rows, const std::vector<FileIdentity>& ids) {
-    m_storeChanging = true;
     m_found += m_store.AppendFileRows(std::move(rows), ids);
     // The count shows how many have been found so far.
     m_store.UpdateFileCount();
-    m_storeChanging = false;
 }
 
 FileAddReport Form1::AddFiles(const std::function<FileAddReport(const FileAddHooks&)>& add) {
@@ -160,7 +162,9 @@ FileAddReport Form1::AddFiles(const std::function<FileAddReport(const FileAddHoo
     });
     report.added = m_found;
     m_store.UpdateFileCount();
-    ShowStoreCursor();
+    // Files in a list that had none: the cursor comes to the first.
+    GridFromView();
+    ShowGridCursor();
     if (EndWork())
         report.skipped.clear();
     return report;
@@ -222,9 +226,7 @@ void Form1::RunBatch(BatchKind kind, Batch&& batch) {
     std::vector<RefusedFile> refused;
     // The batch works on a copy of the list of its own and hands each finished row back; the
     // list the window shows is written here only. The worker makes the copy, which takes a
-    // while for a long list: nothing writes the list until the first row comes back, the
-    // cursor and selection included, which follow the grid again afterwards.
-    m_storeChanging = true;
+    // while for a long list: nothing writes the list until the first row comes back.
     m_work.Run([&] {
         ListStore copy = m_store;
         copy.SetObserver(nullptr);
@@ -289,8 +291,6 @@ void Form1::RunBatch(BatchKind kind, Batch&& batch) {
         };
         batch(copy, settings, callbacks, journaled);
     });
-    m_storeChanging = false;
-    MirrorSelectionIntoStore();
     if (EndWork())
         return;
     if (!refused.empty()) {
@@ -330,7 +330,6 @@ void Form1::ShowPreview(BatchKind kind) {
     const Settings settings = BuildSettings();
     BatchPlan plan;
     // The plan reads the list from the worker: nothing writes it until the plan is made.
-    m_storeChanging = true;
     m_work.Run([&] {
         QElapsedTimer sinceValue;
         sinceValue.start();
@@ -358,42 +357,21 @@ void Form1::ShowPreview(BatchKind kind) {
         plan = kind == BatchKind::kMove ? PlanMove(m_store, settings, m_fs, callbacks)
                                         : PlanRename(m_store, settings, m_fs, callbacks);
     });
-    m_storeChanging = false;
     if (EndWork())
         return;
     PreviewDialog dialog(std::move(plan), this);
     dialog.exec();
 }
 
-void Form1::MirrorSelectionIntoStore() {
-    const QModelIndex current = m_table->currentIndex();
-    if (m_storeChanging || !current.isValid())
-        return;
-    // The far corner of the block the cursor stands in; the cursor itself without one.
-    int endRow = current.row();
-    int endColumn = current.column();
-    const QItemSelection selection = m_table->selectionModel()->selection();
-    if (!selection.isEmpty()) {
-        int top = current.row(), bottom = current.row();
-        int left = current.column(), right = current.column();
-        for (const QItemSelectionRange& range : selection) {
-            top = std::min(top, range.top());
-            bottom = std::max(bottom, range.bottom());
-            left = std::min(left, range.left());
-            right = std::max(right, range.right());
-        }
-        endRow = current.row() == top ? bottom : top;
-        endColumn = current.column() == left ? right : left;
-    }
-    m_store.SetSelection(current.row() + 1, current.column(), endRow + 1, endColumn);
+GridState& Form1::GridFromView() {
+    ReadGridSelection(*m_table, m_grid);
+    m_grid.Clamp(m_store.RowCount());
+    return m_grid;
 }
 
-void Form1::ShowStoreCursor() {
-    if (m_store.RowCount() <= 1 || m_store.CurrentRow() < 1)
-        return;
-    const QModelIndex at = m_model->index(m_store.CurrentRow() - 1, m_store.CurrentColumn());
-    if (at.isValid() && m_table->currentIndex() != at)
-        m_table->setCurrentIndex(at);
+void Form1::ShowGridCursor() {
+    m_grid.Clamp(m_store.RowCount());
+    tagwright::ShowGridCursor(*m_table, m_grid);
 }
 
 }  // namespace tagwright

@@ -75,7 +75,6 @@ void Form1::ShowUndoneRows(const UndoReport& report) {
     for (const JournalStep& s : report.reverted)
         back[s.to] = &s;
     const bool rename = report.batch->kind != "move";
-    m_storeChanging = true;
     for (int i = 1; i < m_store.RowCount(); ++i) {
         const auto it = back.find(m_store.Cell(i, ListStore::kPath));
         if (it == back.end())
@@ -91,8 +90,6 @@ void Form1::ShowUndoneRows(const UndoReport& report) {
         if (auto id = m_fs.IdentifyFile(from); id.ok())
             m_store.SetIdentity(i, *id);
     }
-    m_storeChanging = false;
-    ShowStoreCursor();
 }
 
 void Form1::RecoverInterruptedCopiesOnStart() {

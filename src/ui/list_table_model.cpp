@@ -1,5 +1,9 @@
 #include "ui/list_table_model.h"
 
+#include <algorithm>
+
+#include <QTableView>
+
 #include "ui/qt_text.h"
 
 namespace tagwright {
@@ -23,8 +27,8 @@ Qt::Alignment AlignmentOfCode(int code) {
 
 }  // namespace
 
-ListTableModel::ListTableModel(ListStore& store, QObject* parent)
-    : QAbstractTableModel(parent), m_store(store), m_shownRows(store.RowCount() - 1) {
+ListTableModel::ListTableModel(ListStore& store, const GridState& grid, QObject* parent)
+    : QAbstractTableModel(parent), m_store(store), m_grid(grid), m_shownRows(store.RowCount() - 1) {
     m_store.SetObserver(this);
 }
 
@@ -49,7 +53,7 @@ QVariant ListTableModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             return ToQt(m_store.Cell(index.row() + 1, index.column()));
         case Qt::TextAlignmentRole:
-            return QVariant::fromValue(AlignmentOfCode(m_store.ColumnAlignment(index.column())));
+            return QVariant::fromValue(AlignmentOfCode(m_grid.ColumnAlignment(index.column())));
         default:
             return {};
     }
@@ -62,7 +66,7 @@ QVariant ListTableModel::headerData(int section, Qt::Orientation orientation, in
     if (role == Qt::DisplayRole)
         return ToQt(m_store.Cell(0, section));
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(AlignmentOfCode(m_store.ColumnAlignment(section)));
+        return QVariant::fromValue(AlignmentOfCode(m_grid.ColumnAlignment(section)));
     return {};
 }
 
@@ -134,6 +138,37 @@ void ListTableModel::ListReset() {
 void ListTableModel::FileCountChanged(const std::string& text) {
     ShowPendingRows();
     emit fileCountChanged(ToQt(text));
+}
+
+void ReadGridSelection(const QTableView& view, GridState& grid) {
+    const QModelIndex current = view.currentIndex();
+    if (!current.isValid())
+        return;
+    // The far corner of the block the cursor stands in; the cursor itself without one.
+    int endRow = current.row();
+    int endColumn = current.column();
+    const QItemSelection selection = view.selectionModel()->selection();
+    if (!selection.isEmpty()) {
+        int top = current.row(), bottom = current.row();
+        int left = current.column(), right = current.column();
+        for (const QItemSelectionRange& range : selection) {
+            top = std::min(top, range.top());
+            bottom = std::max(bottom, range.bottom());
+            left = std::min(left, range.left());
+            right = std::max(right, range.right());
+        }
+        endRow = current.row() == top ? bottom : top;
+        endColumn = current.column() == left ? right : left;
+    }
+    grid.SetSelection(current.row() + 1, current.column(), endRow + 1, endColumn);
+}
+
+void ShowGridCursor(QTableView& view, const GridState& grid) {
+    if (grid.CurrentRow() < 1 || view.model() == nullptr)
+        return;
+    const QModelIndex at = view.model()->index(grid.CurrentRow() - 1, grid.CurrentColumn());
+    if (at.isValid() && view.currentIndex() != at)
+        view.setCurrentIndex(at);
 }
 
 }  // namespace tagwright

@@ -63,15 +63,21 @@ ListStore StoreOf(const Names& names) {
     return store;
 }
 
+GridState Selecting(int row, int column, int endRow, int endColumn) {
+    GridState grid;
+    grid.SetSelection(row, column, endRow, endColumn);
+    return grid;
+}
+
 TEST(SortList, NumericWhereBothNumbersTextOtherwiseHeaderFixed) {
     ListStore store = StoreOf({"10", "9", "b10", "100", "b9", "A"});
-    store.SetSelection(1, ListStore::kFileName, 1, ListStore::kFileName);
-    SortList(store, false);
+    GridState grid = Selecting(1, ListStore::kFileName, 1, ListStore::kFileName);
+    SortList(store, grid, false);
     EXPECT_EQ(store.RowAt(0), ListStore::HeaderTexts());
     EXPECT_EQ(ColumnOf(store, ListStore::kFileName), (Names{"9", "10", "100", "A", "b10", "b9"}));
     EXPECT_EQ(ColumnOf(store, ListStore::kPath)[0], "/m/9");  // whole rows move
 
-    SortList(store, true);
+    SortList(store, grid, true);
     EXPECT_EQ(store.RowAt(0), ListStore::HeaderTexts());
     EXPECT_EQ(ColumnOf(store, ListStore::kFileName), (Names{"b9", "b10", "A", "100", "10", "9"}));
 }
@@ -82,18 +88,18 @@ TEST(SortList, UsesCurrentColumnAndIsStable) {
     const char* tags[] = {"v2", "", "v2", ""};
     for (int r = 1; r <= 4; ++r)
         store.SetCell(r, ListStore::kTagType, tags[r - 1]);
-    store.SetSelection(3, ListStore::kTagType, 3, ListStore::kTagType);
-    SortList(store, false);
+    GridState grid = Selecting(3, ListStore::kTagType, 3, ListStore::kTagType);
+    SortList(store, grid, false);
     EXPECT_EQ(ColumnOf(store, ListStore::kFileName), (Names{"a", "d", "c", "b"}));
-    SortList(store, true);
+    SortList(store, grid, true);
     EXPECT_EQ(ColumnOf(store, ListStore::kFileName), (Names{"c", "b", "a", "d"}));
 }
 
 // A selection over several rows sorts only those rows, from the cursor to the far row.
 TEST(SortList, SortsOnlySelectedRows) {
     ListStore store = StoreOf({"e", "d", "c", "b", "a"});
-    store.SetSelection(4, ListStore::kFileName, 2, ListStore::kFileName);
-    SortList(store, false);
+    GridState grid = Selecting(4, ListStore::kFileName, 2, ListStore::kFileName);
+    SortList(store, grid, false);
     EXPECT_EQ(ColumnOf(store, ListStore::kFileName), (Names{"e", "b", "c", "d", "a"}));
 }
 
@@ -104,8 +110,8 @@ TEST(SortList, InconsistentMixKeepsEveryRow) {
     for (int i = 0; i < 300; ++i)
         names.push_back(i % 3 == 0 ? std::to_string(i) : std::to_string(i % 17) + "a");
     ListStore store = StoreOf(names);
-    store.SetSelection(1, ListStore::kFileName, 1, ListStore::kFileName);
-    SortList(store, false);
+    GridState grid = Selecting(1, ListStore::kFileName, 1, ListStore::kFileName);
+    SortList(store, grid, false);
     Names after = ColumnOf(store, ListStore::kFileName);
     std::sort(after.begin(), after.end());
     std::sort(names.begin(), names.end());
@@ -145,8 +151,12 @@ TEST(PruneList, EachCommandRemovesExactMatchesOnly) {
             store.SetCell(store.RowCount() - 1, ListStore::kR, r[1]);
             store.SetCell(store.RowCount() - 1, ListStore::kM, r[2]);
         }
-        const int removed = PruneList(store, c.command);
+        // The cursor on the last row stays on the list.
+        const int last = store.RowCount() - 1;
+        GridState grid = Selecting(last, ListStore::kR, last, ListStore::kR);
+        const int removed = PruneList(store, grid, c.command);
         EXPECT_EQ(ColumnOf(store, ListStore::kFileName), c.kept) << static_cast<int>(c.command);
+        EXPECT_EQ(grid.CurrentRow(), static_cast<int>(c.kept.size()));
         EXPECT_EQ(removed, static_cast<int>(rows.size() - c.kept.size()));
         EXPECT_EQ(store.FileCountText(), std::to_string(c.kept.size()));
     }
@@ -160,53 +170,62 @@ TEST(PruneList, EachCommandRemovesExactMatchesOnly) {
 // placeholder row; the placeholder itself has no tag.
 TEST(PruneList, RemovingLastRowResetsList) {
     ListStore store = StoreOf({"a", "b"});
-    store.SetColumnWidth(ListStore::kPath, 7000);
-    PruneList(store, PruneCommand::kNoTag);
+    GridState grid = Selecting(2, ListStore::kFileName, 2, ListStore::kFileName);
+    grid.SetColumnWidth(ListStore::kPath, 7000);
+    PruneList(store, grid, PruneCommand::kNoTag);
     EXPECT_EQ(store.RowCount(), 1);
     EXPECT_EQ(store.FileCountText(), "0");
-    EXPECT_EQ(store.ColumnWidth(ListStore::kTagType), 1000);
-    EXPECT_EQ(store.ColumnWidth(ListStore::kPath), 7000);
+    EXPECT_EQ(grid.ColumnWidth(ListStore::kTagType), 1000);
+    EXPECT_EQ(grid.ColumnWidth(ListStore::kPath), 7000);
+    EXPECT_EQ(grid.CurrentRow(), 0);
 
     ListStore placeholder = StoreOf({"a"});
-    DeleteCurrentRow(placeholder);
+    DeleteCurrentRow(placeholder, grid);
     ASSERT_TRUE(placeholder.HasPlaceholder());
-    EXPECT_EQ(PruneList(placeholder, PruneCommand::kRenameDone), 0);
+    EXPECT_EQ(PruneList(placeholder, grid, PruneCommand::kRenameDone), 0);
     EXPECT_EQ(placeholder.RowCount(), 2);
-    PruneList(placeholder, PruneCommand::kNoTag);
+    PruneList(placeholder, grid, PruneCommand::kNoTag);
     EXPECT_EQ(placeholder.RowCount(), 1);
 
     ListStore none = StoreOf({"a"});
     none.SetCell(1, ListStore::kTagType, "v2");
-    EXPECT_EQ(PruneList(none, PruneCommand::kNoTag), 0);
+    EXPECT_EQ(PruneList(none, grid, PruneCommand::kNoTag), 0);
     EXPECT_EQ(none.FileCountText(), "1");  // refreshed even when nothing matched
 }
 
 TEST(DeleteCurrentRow, RemovesCursorRowOrLeavesPlaceholder) {
     ListStore three = StoreOf({"a", "b", "c"});
-    three.SetCurrentRow(2);
-    DeleteCurrentRow(three);
+    GridState grid;
+    grid.SetCurrentRow(2);
+    DeleteCurrentRow(three, grid);
     EXPECT_EQ(ColumnOf(three, ListStore::kFileName), (Names{"a", "c"}));
     EXPECT_EQ(three.FileCountText(), "2");
+    EXPECT_EQ(grid.CurrentRow(), 2);
+    DeleteCurrentRow(three, grid);  // the last row: the cursor stays on the list
+    EXPECT_EQ(grid.CurrentRow(), 1);
+    EXPECT_EQ(grid.SelectionEndRow(), 1);
 
     // A selection over several rows still removes only the cursor's row.
     ListStore selected = StoreOf({"a", "b", "c"});
-    selected.SetSelection(1, 0, 3, 5);
-    DeleteCurrentRow(selected);
+    GridState block = Selecting(1, 0, 3, 5);
+    DeleteCurrentRow(selected, block);
     EXPECT_EQ(ColumnOf(selected, ListStore::kFileName), (Names{"b", "c"}));
 
+    // A new grid's cursor comes to the first file row.
     ListStore one = StoreOf({"a"});
     one.SetCell(1, ListStore::kR, ListStore::kDone);
-    DeleteCurrentRow(one);
+    GridState fresh;
+    DeleteCurrentRow(one, fresh);
     EXPECT_EQ(one.RowCount(), 2);
     EXPECT_EQ(one.RowAt(1), ListStore::Row{});
     EXPECT_TRUE(one.HasPlaceholder());
     EXPECT_EQ(one.FileCountText(), "1");
-    DeleteCurrentRow(one);  // on the placeholder: nothing visible changes
+    DeleteCurrentRow(one, fresh);  // on the placeholder: nothing visible changes
     EXPECT_EQ(one.RowCount(), 2);
     EXPECT_EQ(one.FileCountText(), "1");
 
     ListStore empty;
-    DeleteCurrentRow(empty);
+    DeleteCurrentRow(empty, fresh);
     EXPECT_EQ(empty.RowCount(), 1);
     EXPECT_EQ(empty.FileCountText(), "0");
 }
@@ -228,14 +247,16 @@ TEST(DeleteSelectedRows, RemovesTheWholeBlock) {
     };
     for (const Case& c : cases) {
         ListStore store = StoreOf({"a", "b", "c", "d", "e"});
-        store.SetSelection(c.cursor, ListStore::kTagType, c.far, ListStore::kFileName);
-        DeleteSelectedRows(store);
+        GridState grid = Selecting(c.cursor, ListStore::kTagType, c.far, ListStore::kFileName);
+        DeleteSelectedRows(store, grid);
         EXPECT_EQ(ColumnOf(store, ListStore::kFileName), c.left) << c.cursor << "-" << c.far;
-        EXPECT_EQ(store.CurrentRow(), c.cursorAfter) << c.cursor << "-" << c.far;
+        EXPECT_EQ(grid.CurrentRow(), c.cursorAfter) << c.cursor << "-" << c.far;
+        EXPECT_EQ(grid.SelectionEndRow(), c.cursorAfter) << c.cursor << "-" << c.far;
         EXPECT_EQ(store.FileCountText(), std::to_string(c.left.size()));
     }
     ListStore one = StoreOf({"a"});
-    DeleteSelectedRows(one);
+    GridState fresh;
+    DeleteSelectedRows(one, fresh);
     EXPECT_TRUE(one.HasPlaceholder());
 }
 

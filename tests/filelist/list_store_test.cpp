@@ -14,15 +14,10 @@ TEST(TagKindText, MapsEveryFlagValue) {
     }
 }
 
-TEST(ListStore, StartsWithHeaderWidthsAndCountZero) {
+TEST(ListStore, StartsWithHeaderAndCountZero) {
     ListStore store;
     EXPECT_EQ(store.RowCount(), 1);
     EXPECT_EQ(store.RowAt(0), ListStore::HeaderTexts());
-    const int widths[] = {300, 300, 2000, 800, 2000, 20000};
-    for (int c = 0; c < ListStore::kColumnCount; ++c) {
-        EXPECT_EQ(store.ColumnWidth(c), widths[c]);
-        EXPECT_EQ(store.ColumnAlignment(c), 0);
-    }
     EXPECT_EQ(store.FileCountText(), "0");
     EXPECT_FALSE(store.HasPlaceholder());
     EXPECT_TRUE(store.IsEmptyForBatch());
@@ -62,37 +57,29 @@ TEST(ListStore, PlaceholderRowIsFilledFirst) {
     EXPECT_EQ(store.Cell(1, ListStore::kFileName), "c.mp3");
 }
 
-TEST(ListStore, ResetRestoresHeaderAndWidensTagType) {
+TEST(ListStore, ResetRestoresHeader) {
     ListStore store;
-    store.SetColumnWidth(ListStore::kPath, 5000);
     store.AppendFileRow("a.mp3", "", "/m/a.mp3");
     store.SetCell(0, 0, "changed");
-    store.SetColumnAlignment(2, 4);
     store.ResetFileList();
     EXPECT_EQ(store.RowCount(), 1);
     EXPECT_EQ(store.RowAt(0), ListStore::HeaderTexts());
-    EXPECT_EQ(store.ColumnWidth(ListStore::kTagType), 1000);
-    EXPECT_EQ(store.ColumnWidth(ListStore::kPath), 5000);
-    EXPECT_EQ(store.ColumnAlignment(2), 0);
     EXPECT_EQ(store.FileCountText(), "0");
 }
 
-TEST(ListStore, BulkRemovalAndStableSortKeepHeader) {
+TEST(ListStore, BulkRemovalKeepsHeaderAndOrder) {
     ListStore store;
-    for (const char* n : {"c", "a", "b", "a"}) {
+    for (const char* n : {"a", "c", "a", "b"}) {
         store.AppendFileRow(n, std::string("t") + n,
                             std::string("/m/") + n + std::to_string(store.RowCount()));
     }
-    store.SortRows(1, 4, [](const ListStore::Row& x, const ListStore::Row& y) {
-        return x[ListStore::kFileName] < y[ListStore::kFileName];
-    });
-    EXPECT_EQ(store.RowAt(0), ListStore::HeaderTexts());
-    EXPECT_EQ(store.Cell(1, ListStore::kPath), "/m/a2");  // stable: first "a" stays first
-    EXPECT_EQ(store.Cell(2, ListStore::kPath), "/m/a4");
     const int removed =
         store.RemoveRowsIf([](const ListStore::Row& r) { return r[ListStore::kFileName] == "a"; });
     EXPECT_EQ(removed, 2);
     EXPECT_EQ(store.RowCount(), 3);
+    EXPECT_EQ(store.RowAt(0), ListStore::HeaderTexts());
+    EXPECT_EQ(store.Cell(1, ListStore::kPath), "/m/c2");
+    EXPECT_EQ(store.Cell(2, ListStore::kPath), "/m/b4");
     EXPECT_EQ(store.RemoveRowsIf([](const ListStore::Row&) { return true; }), 2);
     EXPECT_EQ(store.RowCount(), 1);  // a bulk removal can empty the list
 }

@@ -383,7 +383,7 @@ void Form1CommandsTest::deleteKey() {
     QCOMPARE(table->model()->rowCount(), static_cast<int>(left.size()));
     QCOMPARE(window.fileCountLabel()->text(), count);
     QVERIFY(table->currentIndex().isValid());
-    QCOMPARE(table->currentIndex().row() + 1, store.CurrentRow());
+    QCOMPARE(table->currentIndex().row() + 1, window.grid().CurrentRow());
 
     // A drop after deleting the only row fills that row first.
     Drop(window, {song});
@@ -399,9 +399,8 @@ void Form1CommandsTest::renameByButtonWithRuleAndDefaultsFromControls() {
     window.show();
     Drop(window, {dir.path()});
     ListStore& store = window.store();
-    store.SortRows(1, 2, [](const auto& a, const auto& b) {
-        return a[ListStore::kFileName] < b[ListStore::kFileName];
-    });
+    window.table()->setCurrentIndex(window.table()->model()->index(0, ListStore::kFileName));
+    Trigger(window, QStringLiteral("mnuSortFileName_0"));
 
     // The naming rule from its buttons, blank fields filled, the artist default typed with a
     // character that file names may not hold.
@@ -553,7 +552,7 @@ void Form1CommandsTest::draggedColumnWidthsOutliveRemovals() {
     Trigger(window, QStringLiteral("mnuDelTagV_2"));
     QCOMPARE(store.RowCount(), 1);
     QCOMPARE(header->sectionSize(ListStore::kTagType),
-             tagwright::TwipsToPixels(store.ColumnWidth(ListStore::kTagType)));
+             tagwright::TwipsToPixels(window.grid().ColumnWidth(ListStore::kTagType)));
     QCOMPARE(header->sectionSize(ListStore::kFileName), 250);
 }
 

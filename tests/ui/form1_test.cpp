@@ -21,6 +21,7 @@
 
 #include "ui/dir_select_form.h"
 #include "ui/form1.h"
+#include "ui/list_table_model.h"
 #include "ui/qt_text.h"
 #include "ui/search_form.h"
 #include "ui/tab_control.h"
@@ -28,6 +29,7 @@
 
 using tagwright::Form1;
 using tagwright::ListStore;
+using tagwright::GridState;
 
 class Form1Test : public QObject {
     Q_OBJECT
@@ -43,7 +45,7 @@ class Form1Test : public QObject {
     void rightClickShowsPopupOtherButtonsDoNot_data();
     void rightClickShowsPopupOtherButtonsDoNot();
     void deleteKeyReachesItsSignal();
-    void gridCursorAndSelectionAreTheStores();
+    void gridSelectionReadsIntoGridState();
     void dropForwardsLocalPathsInOrder_data();
     void dropForwardsLocalPathsInOrder();
     void dropOfTextIsRefused();
@@ -149,8 +151,8 @@ void Form1Test::gridStartsWithHeaderAndFollowsStore() {
     QCOMPARE(table->model()->index(0, 3).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
              Qt::AlignLeft | Qt::AlignTop);
 
-    // Reset gives TagType its 1000 twips; the view follows the store.
-    store.ResetFileList();
+    // Emptying the list gives TagType its 1000 twips; the view follows the grid state.
+    emit window.delAllRequested();
     QCOMPARE(window.fileCountLabel()->text(), QStringLiteral("0"));
     QCOMPARE(table->columnWidth(ListStore::kTagType), 1000 / 15);
     QCOMPARE(table->columnWidth(ListStore::kPath), 20000 / 15);
@@ -263,7 +265,6 @@ void Form1Test::deleteKeyReachesItsSignal() {
         store.AppendFileRow(name, "", std::string("/x/") + name);
     QTableView* table = window.table();
     table->setCurrentIndex(table->model()->index(1, 2));
-    QCOMPARE(store.CurrentRow(), 2);  // the grid's cursor is the store's current row
 
     QSignalSpy spy(&window, &Form1::deleteKeyPressed);
     QTest::keyClick(table, Qt::Key_Delete);
@@ -279,19 +280,25 @@ void Form1Test::deleteKeyReachesItsSignal() {
     QVERIFY(window.focusWidget() != table);
 }
 
-void Form1Test::gridCursorAndSelectionAreTheStores() {
+void Form1Test::gridSelectionReadsIntoGridState() {
     Form1 window;
     window.show();
     for (const char* name : {"c.mp3", "a.mp3", "d.mp3", "b.mp3"})
         window.store().AppendFileRow(name, "", std::string("/x/") + name);
     QTableView* table = window.table();
     QAbstractItemModel* model = table->model();
-    const ListStore& store = window.store();
+
+    // No cell cursor yet: the grid state stays as it was.
+    GridState grid;
+    grid.SetSelection(4, 1, 4, 1);
+    tagwright::ReadGridSelection(*table, grid);
+    QCOMPARE(grid.CurrentRow(), 4);
 
     table->setCurrentIndex(model->index(2, ListStore::kFileName));
-    QCOMPARE(store.CurrentRow(), 3);
-    QCOMPARE(store.CurrentColumn(), int(ListStore::kFileName));
-    QCOMPARE(store.SelectionEndRow(), 3);
+    tagwright::ReadGridSelection(*table, grid);
+    QCOMPARE(grid.CurrentRow(), 3);
+    QCOMPARE(grid.CurrentColumn(), int(ListStore::kFileName));
+    QCOMPARE(grid.SelectionEndRow(), 3);
 
     // A block over rows 2-3 and two columns, the cursor at its top left: the far corner is
     // its bottom right.
@@ -299,17 +306,27 @@ void Form1Test::gridCursorAndSelectionAreTheStores() {
     table->selectionModel()->select(
         QItemSelection(model->index(1, ListStore::kFileName), model->index(2, ListStore::kTagType)),
         QItemSelectionModel::ClearAndSelect);
-    QCOMPARE(store.CurrentRow(), 2);
-    QCOMPARE(store.SelectionEndRow(), 3);
-    QCOMPARE(store.CurrentColumn(), int(ListStore::kFileName));
-    QCOMPARE(store.SelectionEndColumn(), int(ListStore::kTagType));
+    tagwright::ReadGridSelection(*table, grid);
+    QCOMPARE(grid.CurrentRow(), 2);
+    QCOMPARE(grid.SelectionEndRow(), 3);
+    QCOMPARE(grid.CurrentColumn(), int(ListStore::kFileName));
+    QCOMPARE(grid.SelectionEndColumn(), int(ListStore::kTagType));
 
     // The cursor at the block's bottom right: the far corner is its top left.
     table->selectionModel()->setCurrentIndex(model->index(2, ListStore::kTagType),
                                              QItemSelectionModel::NoUpdate);
-    QCOMPARE(store.CurrentRow(), 3);
-    QCOMPARE(store.SelectionEndRow(), 2);
-    QCOMPARE(store.SelectionEndColumn(), int(ListStore::kFileName));
+    tagwright::ReadGridSelection(*table, grid);
+    QCOMPARE(grid.CurrentRow(), 3);
+    QCOMPARE(grid.SelectionEndRow(), 2);
+    QCOMPARE(grid.SelectionEndColumn(), int(ListStore::kFileName));
+
+    // And back: the view's cursor goes where the grid state's is, on file rows only.
+    grid.SetCurrentRow(4);
+    tagwright::ShowGridCursor(*table, grid);
+    QCOMPARE(table->currentIndex(), model->index(3, ListStore::kTagType));
+    grid.SetCurrentRow(0);
+    tagwright::ShowGridCursor(*table, grid);
+    QCOMPARE(table->currentIndex(), model->index(3, ListStore::kTagType));
 }
 
 namespace {

@@ -234,7 +234,7 @@ int main(int argc, char** argv) {
         QFile file(many.filePath(QStringLiteral("%1.mp3").arg(i, 5, 10, QLatin1Char('0'))));
         ok = file.open(QIODevice::WriteOnly) && ok;
     }
-    store.ResetFileList();
+    emit window.delAllRequested();  // "すべてのファイル", as a user empties the list
     QTimer whileSearching;
     QObject::connect(&whileSearching, &QTimer::timeout, [&] {
         if (!window.Busy() || window.fileCountLabel()->text().toInt() == 0)
