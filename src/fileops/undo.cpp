@@ -199,7 +199,9 @@ bool RecoverMove(FileSystem& fs, const InterruptedMove& move, RecoveryReport& re
 
 RecoveryReport RecoverInterruptedCopies(FileSystem& fs, const std::string& folder) {
     RecoveryReport report;
-    for (const InterruptedMove& move : ReadInterruptedMoves(fs, folder)) {
+    // Read before any move is dealt with: what that appends to a journal is no temporary.
+    const LeftoverRecords left = ReadLeftoverRecords(fs, folder);
+    for (const InterruptedMove& move : left.moves) {
         const std::size_t failures = report.failed.size();
         if (!RecoverMove(fs, move, report) || report.failed.size() != failures)
             continue;
@@ -210,7 +212,7 @@ RecoveryReport RecoverInterruptedCopies(FileSystem& fs, const std::string& folde
         if (auto journal = BatchJournal::Continue(batch); journal.ok())
             (void)(*journal)->Recovered();
     }
-    for (const JournalTemporary& t : ReadTemporaries(fs, folder)) {
+    for (const JournalTemporary& t : left.temporaries) {
         if (!fs.FileExists(t.temporary))
             continue;
         if (!fs.FileExists(t.from)) {

@@ -272,6 +272,31 @@ TEST(Journal, FindsOnlyTheMoveACrashStoppedAfterItsCopy) {
     }
 }
 
+// Every start looks at every journal kept; reading each more than once made it cost as much
+// again.
+TEST(Journal, RecoveryReadsEachJournalOnce) {
+    TempDir dir;
+    const std::string state = dir / "state";
+    for (int i = 0; i < 3; ++i) {
+        auto journal = BatchJournal::Begin(RealFileSystem(), state, "move");
+        ASSERT_TRUE(journal.ok());
+        const std::string from = dir / ("gone" + std::to_string(i));
+        (void)(*journal)->Try(from, dir / "x/1", FileIdentity{1, 2});
+        (void)(*journal)->Temporary(from, dir / "x/t");
+    }
+    FaultFileSystem fs;
+    std::map<std::string, int> opened;
+    fs.OnCall([&](FsOp op, const std::string& p) {
+        if (op == FsOp::kOpenRead)
+            ++opened[p];
+    });
+    (void)RecoverInterruptedCopies(fs, state);
+    const std::vector<std::string> journals = JournalFiles(RealFileSystem(), state);
+    ASSERT_EQ(journals.size(), 3u);
+    for (const std::string& file : journals)
+        EXPECT_EQ(opened[file], 1) << file;
+}
+
 TEST(Journal, ABatchThatCannotWriteItsJournalChangesNothing) {
     UndoWorld w(2);
     // A state folder that is a file: no journal can be begun there.
