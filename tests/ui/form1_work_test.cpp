@@ -245,6 +245,10 @@ void Form1WorkTest::batchStopsBetweenTwoFiles() {
             onDisk.insert(entry.path().string());
     }
     QCOMPARE(onDisk, listed);
+    // The bar came and went; the one Cancel button is hidden again.
+    const auto cancels = window.findChildren<QPushButton*>(QStringLiteral("CancelBtn"));
+    QCOMPARE(cancels.size(), 1);
+    QVERIFY(!cancels.front()->isVisible());
     if (stopBy == QStringLiteral("close"))
         QTRY_VERIFY(!window.isVisible());
     else
