@@ -101,6 +101,35 @@ TEST(Undo, DryRunChangesNothingAndTellsWhatItWouldDo) {
     EXPECT_EQ(UndoLastBatch(RealFileSystem(), w.state).reverted.size(), 4u);
 }
 
+// Stopped between two steps, an undo leaves the rest, its folders included, for the next one,
+// and its bar still tells how far it got.
+TEST(Undo, AStopLeavesTheRestForTheNextUndo) {
+    UndoWorld w(4);
+    w.Run(true);
+    std::vector<int> values;
+    int maximum = 0;
+    BatchCallbacks callbacks;
+    callbacks.progressMaximum = [&](int m) { maximum = m; };
+    callbacks.progressValue = [&](int v) { values.push_back(v); };
+    callbacks.stopRequested = [&] { return values.size() > 1; };
+    const UndoReport stopped = UndoLastBatch(RealFileSystem(), w.state, false, callbacks);
+    EXPECT_TRUE(stopped.stopped);
+    EXPECT_EQ(stopped.reverted.size(), 1u);
+    EXPECT_TRUE(stopped.foldersRemoved.empty());
+    EXPECT_EQ(maximum, 4);
+    EXPECT_EQ(values, (std::vector<int>{0, 1}));
+
+    values.clear();
+    callbacks.stopRequested = {};
+    const UndoReport rest = UndoLastBatch(RealFileSystem(), w.state, false, callbacks);
+    EXPECT_FALSE(rest.stopped);
+    EXPECT_EQ(rest.reverted.size(), 3u);
+    EXPECT_EQ(maximum, 3);
+    EXPECT_EQ(values, (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(Snapshot(w.dir / "in"), w.before);
+    EXPECT_TRUE(Folders(w.dir / "store").empty());
+}
+
 // What can happen to a file between a batch and its undo, and what the undo must then do:
 // leave it, say why, and lose nothing.
 TEST(Undo, SkipsWhatItCannotTakeBackAndLosesNothing) {
