@@ -156,7 +156,8 @@ class Form1 final : public QWidget {
     void delTagVRequested(int index);
     /// The Delete key on the grid (any modifiers): remove the selected rows.
     void deleteKeyPressed();
-    /// Local paths dropped onto the grid, in the order the drop source gave them.
+    /// Local paths dropped onto the grid, in the order the drop source gave them. Emitted inside
+    /// the drop event; the drop's files are read only once that has returned.
     void pathsDropped(const QStringList& paths);
     /// The search dialog's "MP3File　Search！！": search `folder`, by extension alone when
     /// `extensionFilter` is "mp3", also by tags when it is empty.

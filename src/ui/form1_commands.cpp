@@ -95,7 +95,10 @@ void Form1::ConnectCommands() {
             listCommand([this](int index) { PruneList(m_store, TagPruneCommand(index)); }));
     connect(this, &Form1::deleteKeyPressed, this,
             listCommand([this] { DeleteSelectedRows(m_store); }));
-    connect(this, &Form1::pathsDropped, this, &Form1::AddDroppedPaths);
+    // A drop is the drop source's own call, which waits for the drop event to return (on
+    // Windows the file manager hangs meanwhile): the event only takes the paths, and the work
+    // starts once it has returned.
+    connect(this, &Form1::pathsDropped, this, &Form1::AddDroppedPaths, Qt::QueuedConnection);
     connect(this, &Form1::searchRequested, this,
             [this](const QString& folder, const QString& extensionFilter, bool includeSubfolders) {
                 m_searchReport.Merge(SearchFolder(folder, extensionFilter, includeSubfolders));

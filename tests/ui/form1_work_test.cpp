@@ -2,14 +2,18 @@
 // Esc and closing stop the work between two files, and every row left tells the truth.
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -106,6 +110,7 @@ class Form1WorkTest : public QObject {
     void batchStopsBetweenTwoFiles_data();
     void batchStopsBetweenTwoFiles();
     void undoStopsBetweenTwoSteps();
+    void dropReturnsBeforeAnyFileIsRead();
 };
 
 void Form1WorkTest::searchOfManyFilesKeepsTheWindowAnswering_data() {
@@ -341,6 +346,29 @@ void Form1WorkTest::undoStopsBetweenTwoSteps() {
     QVERIFY2(rest.report.contains(QStringLiteral("元に戻しました: %1 件").arg(kFiles - 1)),
              qPrintable(rest.report));
     QCOMPARE(rowsAtOldPaths(), kFiles);
+}
+
+void Form1WorkTest::dropReturnsBeforeAnyFileIsRead() {
+    constexpr int kFiles = 3;
+    tagwright::test::MemoryFileSystem memory;
+    for (int i = 0; i < kFiles; ++i)
+        memory.Put(Numbered("/music/", i, 2), {});
+    FaultFileSystem faults(memory);
+    Form1 window(faults);
+    window.show();
+    faults.ResetCounts();
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QStringLiteral("/music"))});
+    const QPoint at(30, 30);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(window.table()->viewport(), &enter);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(window.table()->viewport(), &drop);
+    for (int op = 0; op < static_cast<int>(FsOp::kCount_); ++op)
+        QCOMPARE(faults.Calls(static_cast<FsOp>(op)), 0);
+    QCOMPARE(window.fileCountLabel()->text(), QStringLiteral("0"));
+    QTRY_COMPARE(window.fileCountLabel()->text(), QString::number(kFiles));
 }
 
 QTEST_MAIN(Form1WorkTest)
