@@ -1,8 +1,8 @@
 #include "cli/journal_commands.h"
 
 #include <iostream>
-#include <nlohmann/json.hpp>
 
+#include "cli/row_output.h"
 #include "fileops/dry_run_file_system.h"
 #include "fileops/undo.h"
 
@@ -10,29 +10,32 @@ namespace tagwright::cli {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+void Print(JsonLine& line) {
+    std::cout << line.End();
+}
 
-std::string Dump(const Json& j) {
-    return j.dump(-1, ' ', false, Json::error_handler_t::replace);
+long long Count(std::size_t n) {
+    return static_cast<long long>(n);
 }
 
 void PrintUndoSteps(const UndoReport& report, bool dryRun, bool json) {
+    JsonLine line;
     const char* verb = dryRun ? "would-revert" : "reverted";
     for (const JournalStep& s : report.reverted) {
         if (json) {
-            std::cout << Dump(Json{{"status", verb}, {"from", s.to}, {"to", s.from}}) << '\n';
+            Print(line.Begin().Text("status", verb).Text("from", s.to).Text("to", s.from));
         } else {
             std::cout << s.to << " -> " << s.from << '\n';
         }
     }
     for (const UndoSkip& s : report.skipped) {
         if (json) {
-            std::cout << Dump(Json{{"status", "skipped"},
-                                   {"from", s.step.to},
-                                   {"to", s.step.from},
-                                   {"error", s.reason.Message()},
-                                   {"errorCode", ErrorKindCode(s.reason.kind)}})
-                      << '\n';
+            Print(line.Begin()
+                      .Text("status", "skipped")
+                      .Text("from", s.step.to)
+                      .Text("to", s.step.from)
+                      .Text("error", s.reason.Message())
+                      .Text("errorCode", ErrorKindCode(s.reason.kind)));
         } else {
             std::cout << "× " << s.step.to << " -> " << s.step.from << ": " << s.reason.Message()
                       << '\n';
@@ -40,18 +43,19 @@ void PrintUndoSteps(const UndoReport& report, bool dryRun, bool json) {
     }
     for (const std::string& f : report.foldersRemoved) {
         if (json) {
-            std::cout << Dump(Json{{"status", dryRun ? "would-remove-folder" : "removed-folder"},
-                                   {"folder", f}})
-                      << '\n';
+            Print(line.Begin()
+                      .Text("status", dryRun ? "would-remove-folder" : "removed-folder")
+                      .Text("folder", f));
         } else {
             std::cout << (dryRun ? "would remove folder " : "removed folder ") << f << '\n';
         }
     }
     for (const Error& e : report.foldersKept) {
         if (json) {
-            std::cout << Dump(Json{
-                             {"status", "kept-folder"}, {"folder", e.path}, {"error", e.Message()}})
-                      << '\n';
+            Print(line.Begin()
+                      .Text("status", "kept-folder")
+                      .Text("folder", e.path)
+                      .Text("error", e.Message()));
         } else {
             std::cout << "kept folder " << e.path << ": " << e.reason << '\n';
         }
@@ -117,7 +121,8 @@ int RunUndo(const std::string& journalFolder, bool dryRun, bool json) {
         UndoLastBatch(dryRun ? static_cast<FileSystem&>(dry) : real, journalFolder, dryRun);
     if (!report.batch) {
         if (json) {
-            std::cout << Dump(Json{{"batch", nullptr}}) << '\n';
+            JsonLine line;
+            Print(line.Begin().Null("batch"));
         } else {
             std::cout << "Nothing to undo.\n";
         }
@@ -128,13 +133,14 @@ int RunUndo(const std::string& journalFolder, bool dryRun, bool json) {
         std::cout << "Batch " << b.id << " (" << b.kind << ", " << b.time << ")\n";
     PrintUndoSteps(report, dryRun, json);
     if (json) {
-        std::cout << Dump(Json{{"batch", b.id},
-                               {"kind", b.kind},
-                               {"time", b.time},
-                               {"dryRun", dryRun},
-                               {"reverted", report.reverted.size()},
-                               {"skipped", report.skipped.size()}})
-                  << '\n';
+        JsonLine line;
+        Print(line.Begin()
+                  .Text("batch", b.id)
+                  .Text("kind", b.kind)
+                  .Text("time", b.time)
+                  .Bool("dryRun", dryRun)
+                  .Number("reverted", Count(report.reverted.size()))
+                  .Number("skipped", Count(report.skipped.size())));
     }
     if (report.journalFailure) {
         std::cerr << "tagwright-cli: the undo stopped: its journal cannot be written: "
@@ -145,14 +151,15 @@ int RunUndo(const std::string& journalFolder, bool dryRun, bool json) {
 }
 
 int RunHistory(const std::string& journalFolder, bool json) {
+    JsonLine line;
     for (const JournalBatch& b : ReadJournal(RealFileSystem(), journalFolder)) {
         if (json) {
-            std::cout << Dump(Json{{"batch", b.id},
-                                   {"time", b.time},
-                                   {"kind", b.kind},
-                                   {"steps", b.steps.size()},
-                                   {"undone", b.undone}})
-                      << '\n';
+            Print(line.Begin()
+                      .Text("batch", b.id)
+                      .Text("time", b.time)
+                      .Text("kind", b.kind)
+                      .Number("steps", Count(b.steps.size()))
+                      .Bool("undone", b.undone));
         } else {
             std::cout << b.id << '\t' << b.time << '\t' << b.kind << '\t' << b.steps.size()
                       << (b.steps.size() == 1 ? " step" : " steps") << '\t'

@@ -198,74 +198,86 @@ std::vector<JournalBatch> ReadJournal(FileSystem& fs, const std::string& folder)
     return out;
 }
 
-std::vector<JournalTemporary> ReadTemporaries(FileSystem& fs, const std::string& folder) {
+namespace {
+
+// The temporaries of one journal's text: only those records are parsed, so that looking for
+// them on each start stays cheap however large the journals are.
+void AddTemporaries(const std::string& text, std::vector<JournalTemporary>& out) {
     static constexpr std::string_view kMark = R"("rec":"tmp")";
-    std::vector<JournalTemporary> out;
+    for (std::size_t at = text.find(kMark); at != std::string::npos;
+         at = text.find(kMark, at + 1)) {
+        const std::size_t begin = text.rfind('\n', at);
+        const std::size_t start = begin == std::string::npos ? 0 : begin + 1;
+        const std::size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            break;  // torn
+        const Json j =
+            Json::parse(std::string_view(text).substr(start, end - start), nullptr, false);
+        if (j.is_object())
+            out.push_back(JournalTemporary{GetPath(j, "from"), GetPath(j, "tmp")});
+    }
+}
+
+// The interrupted move of one journal's text, from what follows its last step only.
+std::optional<InterruptedMove> InterruptedMoveIn(const std::string& file, const std::string& text) {
+    static constexpr std::string_view kStep = R"("rec":"step")";
+    // The last whole step record; a torn one was never made.
+    std::size_t last = text.rfind(kStep);
+    while (last != std::string::npos && text.find('\n', last) == std::string::npos)
+        last = last == 0 ? std::string::npos : text.rfind(kStep, last - 1);
+    std::size_t at = last == std::string::npos ? 0 : text.find('\n', last) + 1;
+    InterruptedMove move;
+    while (at < text.size()) {
+        const std::size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            break;
+        const Json j = Json::parse(std::string_view(text).substr(at, end - at), nullptr, false);
+        at = end + 1;
+        if (!j.is_object())
+            continue;
+        const std::string rec = j.value("rec", "");
+        const std::string from = GetPath(j, "from");
+        if (rec == "try") {
+            if (from != move.from)
+                move = InterruptedMove{file, from, IdentityOf(j), {}, {}, {}};
+            move.target = GetPath(j, "to");
+        } else if (rec == "tmp") {
+            if (from == move.from)
+                move.temporary = GetPath(j, "tmp");
+        } else if (rec == "aside") {
+            if (from == move.from)
+                move.aside = GetPath(j, "aside");
+        } else if (rec == "refused") {
+            // A refused move removed its copy; its source is left to put back only when a
+            // failure stranded it aside.
+            if (from == move.from && move.aside.empty())
+                move = InterruptedMove{};
+            else if (from == move.from)
+                move.target.clear();
+        } else if (rec != "batch" && rec != "folder") {
+            return std::nullopt;  // an undo or a start has been through the batch since
+        }
+    }
+    if (move.from.empty() || move.temporary.empty())
+        return std::nullopt;
+    return move;
+}
+
+}  // namespace
+
+LeftoverRecords ReadLeftoverRecords(FileSystem& fs, const std::string& folder) {
+    LeftoverRecords out;
     for (const std::string& file : JournalFiles(fs, folder)) {
         const std::string text = ReadText(fs, file);
-        for (std::size_t at = text.find(kMark); at != std::string::npos;
-             at = text.find(kMark, at + 1)) {
-            const std::size_t begin = text.rfind('\n', at);
-            const std::size_t start = begin == std::string::npos ? 0 : begin + 1;
-            const std::size_t end = text.find('\n', at);
-            if (end == std::string::npos)
-                break;  // torn
-            const Json j =
-                Json::parse(std::string_view(text).substr(start, end - start), nullptr, false);
-            if (j.is_object())
-                out.push_back(JournalTemporary{GetPath(j, "from"), GetPath(j, "tmp")});
-        }
+        if (auto move = InterruptedMoveIn(file, text))
+            out.moves.push_back(std::move(*move));
+        AddTemporaries(text, out.temporaries);
     }
     return out;
 }
 
 std::vector<InterruptedMove> ReadInterruptedMoves(FileSystem& fs, const std::string& folder) {
-    static constexpr std::string_view kStep = R"("rec":"step")";
-    std::vector<InterruptedMove> out;
-    for (const std::string& file : JournalFiles(fs, folder)) {
-        const std::string text = ReadText(fs, file);
-        // The last whole step record; a torn one was never made.
-        std::size_t last = text.rfind(kStep);
-        while (last != std::string::npos && text.find('\n', last) == std::string::npos)
-            last = last == 0 ? std::string::npos : text.rfind(kStep, last - 1);
-        std::size_t at = last == std::string::npos ? 0 : text.find('\n', last) + 1;
-        InterruptedMove move;
-        bool ended = false;
-        while (at < text.size() && !ended) {
-            const std::size_t end = text.find('\n', at);
-            if (end == std::string::npos)
-                break;
-            const Json j = Json::parse(std::string_view(text).substr(at, end - at), nullptr, false);
-            at = end + 1;
-            if (!j.is_object())
-                continue;
-            const std::string rec = j.value("rec", "");
-            const std::string from = GetPath(j, "from");
-            if (rec == "try") {
-                if (from != move.from)
-                    move = InterruptedMove{file, from, IdentityOf(j), {}, {}, {}};
-                move.target = GetPath(j, "to");
-            } else if (rec == "tmp") {
-                if (from == move.from)
-                    move.temporary = GetPath(j, "tmp");
-            } else if (rec == "aside") {
-                if (from == move.from)
-                    move.aside = GetPath(j, "aside");
-            } else if (rec == "refused") {
-                // A refused move removed its copy; its source is left to put back only when a
-                // failure stranded it aside.
-                if (from == move.from && move.aside.empty())
-                    move = InterruptedMove{};
-                else if (from == move.from)
-                    move.target.clear();
-            } else if (rec != "batch" && rec != "folder") {
-                ended = true;  // an undo or a start has been through the batch since
-            }
-        }
-        if (!ended && !move.from.empty() && !move.temporary.empty())
-            out.push_back(std::move(move));
-    }
-    return out;
+    return ReadLeftoverRecords(fs, folder).moves;
 }
 
 Result<std::unique_ptr<BatchJournal>> BatchJournal::Begin(FileSystem& fs, const std::string& folder,

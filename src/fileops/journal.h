@@ -73,9 +73,15 @@ std::optional<JournalBatch> ReadBatchJournal(FileSystem& fs, const std::string& 
 /// Every batch journal in `folder`, oldest first.
 std::vector<JournalBatch> ReadJournal(FileSystem& fs, const std::string& folder);
 
-/// The temporary copies every batch journal in `folder` announced: only those records are
-/// read, so that looking for them on each start stays cheap however large the journals are.
-std::vector<JournalTemporary> ReadTemporaries(FileSystem& fs, const std::string& folder);
+/// What a crash may have left on disk, as the batch journals in `folder` tell it.
+struct LeftoverRecords {
+    std::vector<InterruptedMove> moves;         ///< as ReadInterruptedMoves finds them
+    std::vector<JournalTemporary> temporaries;  ///< every temporary copy announced
+};
+
+/// The interrupted moves and announced temporaries of every batch journal in `folder`, each
+/// journal read once: a start looks for them on every launch, whatever the journals' size.
+LeftoverRecords ReadLeftoverRecords(FileSystem& fs, const std::string& folder);
 
 /// The writer of one batch's journal. Every record has left the process before its call
 /// returns, so it outlives the process however that ends (a crash, kill -9). The disk itself

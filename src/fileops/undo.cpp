@@ -1,5 +1,6 @@
 #include "fileops/undo.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/path.h"
@@ -74,7 +75,8 @@ std::optional<JournalBatch> LastUndoableBatch(FileSystem& fs, const std::string&
     return std::nullopt;
 }
 
-UndoReport UndoLastBatch(FileSystem& fs, const std::string& folder, bool dryRun) {
+UndoReport UndoLastBatch(FileSystem& fs, const std::string& folder, bool dryRun,
+                         const BatchCallbacks& callbacks) {
     UndoReport report;
     report.batch = LastUndoableBatch(fs, folder);
     if (!report.batch)
@@ -94,9 +96,22 @@ UndoReport UndoLastBatch(FileSystem& fs, const std::string& folder, bool dryRun)
                                                      : journal->Temporary(from, tmp);
             });
     }
+    const int left = static_cast<int>(std::count_if(
+        batch.steps.begin(), batch.steps.end(), [](const JournalStep& s) { return !s.undone; }));
+    if (callbacks.progressVisible)
+        callbacks.progressVisible(true);
+    if (callbacks.progressMaximum)
+        callbacks.progressMaximum(left);
+    int tried = 0;
     for (auto it = batch.steps.rbegin(); it != batch.steps.rend(); ++it) {
         if (it->undone)
             continue;
+        if (callbacks.progressValue)
+            callbacks.progressValue(tried++);
+        if (callbacks.stopRequested && callbacks.stopRequested()) {
+            report.stopped = true;
+            break;
+        }
         const bool back = AlreadyBack(fs, *it);
         Result<void> reverted = back ? Result<void>{} : Revert(fs, *it);
         if (!reverted.ok()) {
@@ -111,9 +126,13 @@ UndoReport UndoLastBatch(FileSystem& fs, const std::string& folder, bool dryRun)
             }
         }
     }
+    if (callbacks.progressValue && !report.stopped)
+        callbacks.progressValue(tried);
+    if (callbacks.progressVisible)
+        callbacks.progressVisible(false);
     if (journal)
         fs.SetTemporaryNotice({});
-    if (report.journalFailure)
+    if (report.journalFailure || report.stopped)
         return report;
     RemoveFolders(fs, batch, report);
     if (journal) {
@@ -199,7 +218,9 @@ bool RecoverMove(FileSystem& fs, const InterruptedMove& move, RecoveryReport& re
 
 RecoveryReport RecoverInterruptedCopies(FileSystem& fs, const std::string& folder) {
     RecoveryReport report;
-    for (const InterruptedMove& move : ReadInterruptedMoves(fs, folder)) {
+    // Read before any move is dealt with: what that appends to a journal is no temporary.
+    const LeftoverRecords left = ReadLeftoverRecords(fs, folder);
+    for (const InterruptedMove& move : left.moves) {
         const std::size_t failures = report.failed.size();
         if (!RecoverMove(fs, move, report) || report.failed.size() != failures)
             continue;
@@ -210,7 +231,7 @@ RecoveryReport RecoverInterruptedCopies(FileSystem& fs, const std::string& folde
         if (auto journal = BatchJournal::Continue(batch); journal.ok())
             (void)(*journal)->Recovered();
     }
-    for (const JournalTemporary& t : ReadTemporaries(fs, folder)) {
+    for (const JournalTemporary& t : left.temporaries) {
         if (!fs.FileExists(t.temporary))
             continue;
         if (!fs.FileExists(t.from)) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "fileops/batch_callbacks.h"
 #include "fileops/journal.h"
 #include "platform/file_system.h"
 
@@ -26,6 +27,9 @@ struct UndoReport {
     /// The undo stopped here because its own journal could not be written; steps not yet
     /// reverted are left for the next undo.
     std::optional<Error> journalFailure;
+    /// The user stopped the undo between two steps; the steps not yet tried, and the folders,
+    /// are left for the next undo.
+    bool stopped = false;
 };
 
 /// The batch an undo would take back: the latest one in the journal folder `folder` with
@@ -41,7 +45,11 @@ std::optional<JournalBatch> LastUndoableBatch(FileSystem& fs, const std::string&
 ///
 /// With `dryRun` the journal is not written: run it over a DryRunFileSystem to see what an
 /// undo would do.
-UndoReport UndoLastBatch(FileSystem& fs, const std::string& folder, bool dryRun = false);
+///
+/// Of `callbacks` only the progress (the steps left to take back, one value per step tried)
+/// and stopRequested, asked before each step, are used.
+UndoReport UndoLastBatch(FileSystem& fs, const std::string& folder, bool dryRun = false,
+                         const BatchCallbacks& callbacks = {});
 
 /// What a start did about one cross-device move a crash interrupted after its copy took its
 /// final name. `path` is the file the action concerned.

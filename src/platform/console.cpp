@@ -12,6 +12,8 @@
 
 #include <csignal>
 
+#include "platform/utf8.h"
+
 namespace tagwright {
 
 bool StandardInputIsTerminal() {
@@ -37,15 +39,8 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
     int count = 0;
     wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     if (wide != nullptr) {
-        for (int i = 0; i < count; ++i) {
-            const int n =
-                ::WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
-            std::string arg(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
-            if (n > 1) {
-                ::WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), n, nullptr, nullptr);
-            }
-            out.push_back(std::move(arg));
-        }
+        for (int i = 0; i < count; ++i)
+            out.push_back(utf8::FromWide(wide[i]));
         ::LocalFree(wide);
         return out;
     }

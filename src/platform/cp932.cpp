@@ -12,26 +12,6 @@
 
 namespace tagwright {
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        cp = 0xFFFD;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 namespace {
 
 #ifdef _WIN32
@@ -52,8 +32,7 @@ bool DecodeOne(const std::uint8_t* p, int len, std::string& out) {
                                         reinterpret_cast<const char*>(p), len, w, 2);
     if (n <= 0)
         return false;
-    for (int i = 0; i < n; ++i)
-        AppendUtf8(out, static_cast<char32_t>(w[i]));
+    out += utf8::FromWide(std::wstring_view(w, static_cast<std::size_t>(n)));
     return true;
 }
 

@@ -5,6 +5,8 @@
 #include <span>
 #include <string>
 
+#include "platform/utf8.h"  // AppendUtf8, which the decoders here share
+
 namespace tagwright {
 
 /// Decodes a whole byte buffer as code page 932 (Windows Shift_JIS) into UTF-8.
@@ -19,9 +21,5 @@ std::string DecodeCp932(std::span<const std::uint8_t> bytes);
 /// every byte outside ASCII would come out as U+FFFD and files would be renamed to names full
 /// of it, so the window and the command line refuse to start and show this reason.
 std::optional<std::string> Cp932DecoderProblem();
-
-/// Appends one code point to UTF-8 text. Code points that UTF-8 cannot hold (surrogates,
-/// values past U+10FFFF) become U+FFFD.
-void AppendUtf8(std::string& out, char32_t cp);
 
 }  // namespace tagwright

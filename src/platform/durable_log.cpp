@@ -12,6 +12,7 @@
 #endif
 
 #include "platform/path.h"
+#include "platform/utf8.h"
 
 namespace tagwright {
 
@@ -22,10 +23,6 @@ std::filesystem::path U8Path(const std::string& s) {
 }
 
 #ifdef _WIN32
-
-std::wstring Wide(const std::string& s) {
-    return U8Path(s).wstring();
-}
 
 Error WinLogError(const char* op, const std::string& p, DWORD code) {
     return Error{op, p, std::system_category().message(static_cast<int>(code)),
@@ -99,7 +96,7 @@ class PosixDurableLog final : public DurableLog {
 
 Result<std::unique_ptr<DurableLog>> OpenDurableLog(const std::string& p) {
 #ifdef _WIN32
-    HANDLE h = ::CreateFileW(Wide(p).c_str(), FILE_APPEND_DATA,
+    HANDLE h = ::CreateFileW(utf8::ToWide(p).c_str(), FILE_APPEND_DATA,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)

@@ -15,6 +15,7 @@
 #include "platform/file_system_steps.h"
 #include "platform/path.h"
 #include "platform/special_folders.h"
+#include "platform/utf8.h"
 
 namespace tagwright {
 
@@ -23,31 +24,10 @@ namespace {
 using fs_steps::Step;
 using fs_steps::TemporaryNameIn;
 
-std::wstring Wide(const std::string& s) {
-    if (s.empty())
-        return {};
-    const int n =
-        ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
-    return out;
-}
-
-std::string Narrow(const std::wstring& w) {
-    if (w.empty())
-        return {};
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr,
-                                        0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr,
-                          nullptr);
-    return out;
-}
-
 // A native path: long absolute paths get the extended-length prefix so that deep collections
 // are not cut off at 260 characters.
 std::wstring Native(const std::string& p) {
-    std::wstring w = Wide(p);
+    std::wstring w = utf8::ToWide(p);
     for (wchar_t& c : w) {
         if (c == L'/')
             c = L'\\';
@@ -109,7 +89,7 @@ std::string WinReason(DWORD code) {
     }
     if (text.empty())
         return "Windows error " + std::to_string(code);
-    return Narrow(text);
+    return utf8::FromWide(text);
 }
 
 Error WinError(const char* op, const std::string& p, DWORD code = ::GetLastError()) {
@@ -283,14 +263,14 @@ class WinFileSystem final : public FileSystem {
         if ((a & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             return Error{"open file", p, "Is a directory", EISDIR, ErrorKind::kIsFolder};
         }
-        const std::wstring w = Wide(p);
+        const std::wstring w = utf8::ToWide(p);
         const DWORD n = ::GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
         std::wstring full(n, L'\0');
         const DWORD m = ::GetFullPathNameW(w.c_str(), n, full.data(), nullptr);
         if (m == 0 || m >= n)
             return WinError("open file", p);
         full.resize(m);
-        return Narrow(full);
+        return utf8::FromWide(full);
     }
 
     bool IsSameFile(const std::string& a, const std::string& b) override { return SameFile(a, b); }
@@ -312,7 +292,8 @@ class WinFileSystem final : public FileSystem {
             const std::wstring name = data.cFileName;
             if (name == L"." || name == L"..")
                 continue;
-            DirEntry entry{Narrow(name), prefix + Narrow(name)};
+            std::string utf8Name = utf8::FromWide(name);
+            DirEntry entry{utf8Name, prefix + utf8Name};
             const DWORD a = data.dwFileAttributes;
             if ((a & FILE_ATTRIBUTE_DIRECTORY) != 0) {
                 // Junctions and directory links are listed apart so that a walk never loops.

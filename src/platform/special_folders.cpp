@@ -6,6 +6,8 @@
 #include <fstream>
 #include <string>
 
+#include "platform/utf8.h"
+
 #ifdef _WIN32
 // windows.h first: the shell headers need its definitions.
 #include <windows.h>
@@ -30,12 +32,7 @@ std::string Lower(std::string s) {
 #ifdef _WIN32
 
 std::string Utf8FromWide(const wchar_t* w) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, w, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1)
-        return {};
-    std::string out(static_cast<std::size_t>(n - 1), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, w, -1, out.data(), n, nullptr, nullptr);
-    return out;
+    return w == nullptr ? std::string() : utf8::FromWide(w);
 }
 
 #else

@@ -66,4 +66,73 @@ std::string_view FirstCodePoints(std::string_view text, std::size_t count) {
     return text.substr(0, pos);
 }
 
+std::u16string ToUtf16(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        const char32_t cp = Next(text, pos);
+        if (cp < 0x10000) {
+            out += static_cast<char16_t>(cp);
+        } else {
+            out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        }
+    }
+    return out;
+}
+
+std::string FromUtf16(std::u16string_view units) {
+    std::string out;
+    out.reserve(units.size());
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const char32_t unit = units[i];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
+            AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (units[++i] - 0xDC00));
+        } else {
+            AppendUtf8(out, unit);  // a lone surrogate comes out as U+FFFD there
+        }
+    }
+    return out;
+}
+
+#ifdef _WIN32
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
+std::wstring ToWide(std::string_view text) {
+    const std::u16string units = ToUtf16(text);
+    return std::wstring(units.begin(), units.end());
+}
+
+std::string FromWide(std::wstring_view units) {
+    return FromUtf16(std::u16string(units.begin(), units.end()));
+}
+
+#endif
+
 }  // namespace tagwright::utf8
+
+namespace tagwright {
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        cp = utf8::kReplacement;
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+}  // namespace tagwright

@@ -23,4 +23,25 @@ std::size_t CountCodePoints(std::string_view text);
 /// The leading part of the text that holds at most `count` code points.
 std::string_view FirstCodePoints(std::string_view text, std::size_t count);
 
+/// The text as UTF-16 code units, decoded as Next does: every broken sequence becomes one
+/// U+FFFD, never a dropped or invented character.
+std::u16string ToUtf16(std::string_view text);
+
+/// UTF-16 code units as UTF-8. A surrogate without its partner becomes U+FFFD.
+std::string FromUtf16(std::u16string_view units);
+
+#ifdef _WIN32
+// Win32's wide strings are UTF-16 held in wchar_t; these are the only crossings to them.
+std::wstring ToWide(std::string_view text);
+std::string FromWide(std::wstring_view units);
+#endif
+
 }  // namespace tagwright::utf8
+
+namespace tagwright {
+
+/// Appends one code point to UTF-8 text. Code points that UTF-8 cannot hold (surrogates,
+/// values past U+10FFFF) become U+FFFD.
+void AppendUtf8(std::string& out, char32_t cp);
+
+}  // namespace tagwright

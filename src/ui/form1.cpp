@@ -272,13 +272,6 @@ void Form1::AdvanceProgress() {
 
 void Form1::EndProgress() {
     m_progress->hide();
-
-    // Stops a drop, search or batch between two files, as Esc does; shown only while one runs.
-    m_cancel = new QPushButton(QStringLiteral("キャンセル"), m_frame5);
-    m_cancel->setObjectName(QStringLiteral("CancelBtn"));
-    SetTwipsGeometry(m_cancel, 1710, 450, 1200, 375);
-    m_cancel->hide();
-    connect(m_cancel, &QPushButton::clicked, this, &Form1::StopBatch);
     for (QWidget* count : m_frame5->findChildren<QLabel*>())
         count->show();
 }

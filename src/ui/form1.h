@@ -44,10 +44,10 @@ struct UndoReport;
 /// holds its index in the property "index".
 ///
 /// Every command is announced as a signal (list commands, drops, the batches) and then run
-/// through the core. The long ones (a drop, the folder search, the batches) work on a thread of
-/// their own while the window keeps painting and answering, and return when done; the list is
-/// written on the window's thread only. One command runs at a time. The naming engine's text
-/// work comes in through `NamingHooks`, which start as the core's own functions.
+/// through the core. The long ones (a drop, the folder search, the batches, the undo) work on a
+/// thread of their own while the window keeps painting and answering, and return when done; the
+/// list is written on the window's thread only. One command runs at a time. The naming engine's
+/// text work comes in through `NamingHooks`, which start as the core's own functions.
 class Form1 final : public QWidget {
     Q_OBJECT
 
@@ -122,8 +122,9 @@ class Form1 final : public QWidget {
     /// shown in the preview dialog; the files and the list stay as they are.
     void ShowPreview(BatchKind kind);
     /// "元に戻す": after a confirmation, takes back the last rename or move batch that is not
-    /// undone yet, moves the rows of the files brought back to their old paths, and lists what
-    /// could not be taken back.
+    /// undone yet, off the window's thread as a batch runs (the bar, Cancel between two steps),
+    /// moves the rows of the files brought back to their old paths, and lists what could not be
+    /// taken back.
     void RunUndo();
     /// The journal's folder; the platform's state folder unless replaced (tests).
     void SetJournalFolder(std::string folder) { m_journalFolder = std::move(folder); }
@@ -158,7 +159,8 @@ class Form1 final : public QWidget {
     void delTagVRequested(int index);
     /// The Delete key on the grid (any modifiers): remove the selected rows.
     void deleteKeyPressed();
-    /// Local paths dropped onto the grid, in the order the drop source gave them.
+    /// Local paths dropped onto the grid, in the order the drop source gave them. Emitted inside
+    /// the drop event; the drop's files are read only once that has returned.
     void pathsDropped(const QStringList& paths);
     /// The search dialog's "MP3File　Search！！": search `folder`, by extension alone when
     /// `extensionFilter` is "mp3", also by tags when it is empty.
@@ -210,6 +212,8 @@ class Form1 final : public QWidget {
     void TellSkipped(const FileAddReport& report);
     template <class Batch>
     void RunBatch(BatchKind kind, Batch&& batch);
+    // The bar and Cancel for work on the worker: shown, moved on and asked through this thread.
+    BatchCallbacks WorkerProgress();
     // Runs a drop or a search off this thread, appending the rows it finds as they come.
     FileAddReport AddFiles(const std::function<FileAddReport(const FileAddHooks&)>& add);
     void AppendFound(std::vector<ListStore::Row> rows, const std::vector<FileIdentity>& ids);

@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
+#include <memory>
 
 #include "filelist/drop_logic.h"
 #include "filelist/list_commands.h"
@@ -98,7 +99,10 @@ void Form1::ConnectCommands() {
             }));
     connect(this, &Form1::deleteKeyPressed, this,
             listCommand([this](GridState& grid) { DeleteSelectedRows(m_store, grid); }));
-    connect(this, &Form1::pathsDropped, this, &Form1::AddDroppedPaths);
+    // A drop is the drop source's own call, which waits for the drop event to return (on
+    // Windows the file manager hangs meanwhile): the event only takes the paths, and the work
+    // starts once it has returned.
+    connect(this, &Form1::pathsDropped, this, &Form1::AddDroppedPaths, Qt::QueuedConnection);
     connect(this, &Form1::searchRequested, this,
             [this](const QString& folder, const QString& extensionFilter, bool includeSubfolders) {
                 m_searchReport.Merge(SearchFolder(folder, extensionFilter, includeSubfolders));
@@ -323,6 +327,33 @@ void Form1::RunMove() {
                 FileSystem& fs) { RunMoveBatch(rows, settings, fs, callbacks); });
 }
 
+BatchCallbacks Form1::WorkerProgress() {
+    BatchCallbacks callbacks;
+    callbacks.progressVisible = [this](bool visible) {
+        m_work.Post([this, visible] {
+            if (visible)
+                BeginProgress(1);
+            else
+                EndProgress();
+        });
+    };
+    callbacks.progressMaximum = [this](int maximum) {
+        m_work.Post([this, maximum] { m_progress->setMaximum(std::max(maximum, 1)); });
+    };
+    // One value per few milliseconds: a value per row would flood the window's queue.
+    auto sinceValue = std::make_shared<QElapsedTimer>();
+    sinceValue->start();
+    callbacks.progressValue = [this, sinceValue](int value) {
+        if (value != 0 && sinceValue->elapsed() < kPaintIntervalMs)
+            return;
+        sinceValue->restart();
+        m_work.Post(
+            [this, value] { m_progress->setValue(std::min(value, m_progress->maximum())); });
+    };
+    callbacks.stopRequested = [this] { return m_stopBatch.load(); };
+    return callbacks;
+}
+
 void Form1::ShowPreview(BatchKind kind) {
     if (m_busy)
         return;
@@ -330,30 +361,8 @@ void Form1::ShowPreview(BatchKind kind) {
     const Settings settings = BuildSettings();
     BatchPlan plan;
     // The plan reads the list from the worker: nothing writes it until the plan is made.
+    const BatchCallbacks callbacks = WorkerProgress();
     m_work.Run([&] {
-        QElapsedTimer sinceValue;
-        sinceValue.start();
-        BatchCallbacks callbacks;
-        callbacks.progressVisible = [this](bool visible) {
-            m_work.Post([this, visible] {
-                if (visible)
-                    BeginProgress(1);
-                else
-                    EndProgress();
-            });
-        };
-        callbacks.progressMaximum = [this](int maximum) {
-            m_work.Post([this, maximum] { m_progress->setMaximum(std::max(maximum, 1)); });
-        };
-        // One value per few milliseconds: a value per row would flood the window's queue.
-        callbacks.progressValue = [this, &sinceValue](int value) {
-            if (value != 0 && sinceValue.elapsed() < kPaintIntervalMs)
-                return;
-            sinceValue.restart();
-            m_work.Post(
-                [this, value] { m_progress->setValue(std::min(value, m_progress->maximum())); });
-        };
-        callbacks.stopRequested = [this] { return m_stopBatch.load(); };
         plan = kind == BatchKind::kMove ? PlanMove(m_store, settings, m_fs, callbacks)
                                         : PlanRename(m_store, settings, m_fs, callbacks);
     });

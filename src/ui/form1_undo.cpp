@@ -50,10 +50,16 @@ void Form1::RunUndo() {
                               QMessageBox::No) != QMessageBox::Yes) {
         return;
     }
-    m_busy = true;
-    const UndoReport report = UndoLastBatch(m_fs, m_journalFolder);
-    m_busy = false;
+    // Off this thread, as the batches: an undo of many files, or across devices, takes long.
+    // The rows follow their files only afterwards, so that a Cancel between two steps leaves
+    // each row naming where its file is.
+    BeginWork();
+    const BatchCallbacks callbacks = WorkerProgress();
+    UndoReport report;
+    m_work.Run([&] { report = UndoLastBatch(m_fs, m_journalFolder, false, callbacks); });
     ShowUndoneRows(report);
+    if (EndWork())
+        return;
 
     const QStringList problems = ProblemLines(report);
     QMessageBox box(problems.isEmpty() ? QMessageBox::Information : QMessageBox::Warning,

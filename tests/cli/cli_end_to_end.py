@@ -455,6 +455,40 @@ def _(root):
     assert snapshot(root) == before
 
 
+@check("history and undo write compact JSON lines, keys in their fixed order, names escaped")
+def _(root):
+    step = ["status", "from", "to"]
+    keys = {"would-revert": step, "reverted": step, "skipped": step + ["error", "errorCode"],
+            "would-remove-folder": ["status", "folder"], "removed-folder": ["status", "folder"],
+            "kept-folder": ["status", "folder", "error"]}
+    keys["summary"] = ["batch", "kind", "time", "dryRun", "reverted", "skipped"]
+    keys["history"] = ["batch", "time", "kind", "steps", "undone"]
+    seen = set()
+
+    def lines(*args):
+        _, out, _ = run(*args, "--json")
+        for line in out.splitlines():
+            obj = json.loads(line)
+            assert line == json.dumps(obj, ensure_ascii=False, separators=(",", ":")), line
+            kind = obj.get("status", "summary" if "dryRun" in obj else "history")
+            assert list(obj) == keys[kind], line
+            seen.add(kind)
+        return out
+
+    assert run("undo", "--json")[1] == '{"batch":null}\n'
+    with open(os.path.join(root, 'q"\\\u6771.mp3'), "wb") as f:
+        f.write(mp3gen.mp3(v2={"TIT2": "Quoted", "TPE1": "Q", "TALB": "Q"}))
+    run("move", "--to", os.path.join(root, "library"), "--yes", root)
+    with open(os.path.join(root, "a.mp3"), "wb") as f:
+        f.write(b"a newcomer")
+    lines("history")
+    lines("undo", "--dry-run")
+    assert '\\"\\\\\u6771.mp3' in lines("undo"), "a quote or backslash is not escaped"
+    lines("history")
+    assert seen >= {"history", "summary", "would-revert", "reverted", "skipped",
+                    "removed-folder"}, seen
+
+
 @check("undo reports a step it cannot take back and overwrites nothing")
 def _(root):
     before = snapshot(root)

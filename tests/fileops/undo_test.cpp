@@ -101,6 +101,35 @@ TEST(Undo, DryRunChangesNothingAndTellsWhatItWouldDo) {
     EXPECT_EQ(UndoLastBatch(RealFileSystem(), w.state).reverted.size(), 4u);
 }
 
+// Stopped between two steps, an undo leaves the rest, its folders included, for the next one,
+// and its bar still tells how far it got.
+TEST(Undo, AStopLeavesTheRestForTheNextUndo) {
+    UndoWorld w(4);
+    w.Run(true);
+    std::vector<int> values;
+    int maximum = 0;
+    BatchCallbacks callbacks;
+    callbacks.progressMaximum = [&](int m) { maximum = m; };
+    callbacks.progressValue = [&](int v) { values.push_back(v); };
+    callbacks.stopRequested = [&] { return values.size() > 1; };
+    const UndoReport stopped = UndoLastBatch(RealFileSystem(), w.state, false, callbacks);
+    EXPECT_TRUE(stopped.stopped);
+    EXPECT_EQ(stopped.reverted.size(), 1u);
+    EXPECT_TRUE(stopped.foldersRemoved.empty());
+    EXPECT_EQ(maximum, 4);
+    EXPECT_EQ(values, (std::vector<int>{0, 1}));
+
+    values.clear();
+    callbacks.stopRequested = {};
+    const UndoReport rest = UndoLastBatch(RealFileSystem(), w.state, false, callbacks);
+    EXPECT_FALSE(rest.stopped);
+    EXPECT_EQ(rest.reverted.size(), 3u);
+    EXPECT_EQ(maximum, 3);
+    EXPECT_EQ(values, (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(Snapshot(w.dir / "in"), w.before);
+    EXPECT_TRUE(Folders(w.dir / "store").empty());
+}
+
 // What can happen to a file between a batch and its undo, and what the undo must then do:
 // leave it, say why, and lose nothing.
 TEST(Undo, SkipsWhatItCannotTakeBackAndLosesNothing) {
@@ -270,6 +299,31 @@ TEST(Journal, FindsOnlyTheMoveACrashStoppedAfterItsCopy) {
             m.journal.clear();
         EXPECT_EQ(found, c.found ? std::vector{*c.found} : std::vector<InterruptedMove>{});
     }
+}
+
+// Every start looks at every journal kept; reading each more than once made it cost as much
+// again.
+TEST(Journal, RecoveryReadsEachJournalOnce) {
+    TempDir dir;
+    const std::string state = dir / "state";
+    for (int i = 0; i < 3; ++i) {
+        auto journal = BatchJournal::Begin(RealFileSystem(), state, "move");
+        ASSERT_TRUE(journal.ok());
+        const std::string from = dir / ("gone" + std::to_string(i));
+        (void)(*journal)->Try(from, dir / "x/1", FileIdentity{1, 2});
+        (void)(*journal)->Temporary(from, dir / "x/t");
+    }
+    FaultFileSystem fs;
+    std::map<std::string, int> opened;
+    fs.OnCall([&](FsOp op, const std::string& p) {
+        if (op == FsOp::kOpenRead)
+            ++opened[p];
+    });
+    (void)RecoverInterruptedCopies(fs, state);
+    const std::vector<std::string> journals = JournalFiles(RealFileSystem(), state);
+    ASSERT_EQ(journals.size(), 3u);
+    for (const std::string& file : journals)
+        EXPECT_EQ(opened[file], 1) << file;
 }
 
 TEST(Journal, ABatchThatCannotWriteItsJournalChangesNothing) {

@@ -45,6 +45,36 @@ TEST(Utf8, BrokenSequencesGiveOneReplacementEach) {
         EXPECT_EQ(Decode(c.in), c.out);
         EXPECT_EQ(utf8::IsValid(c.in), c.valid);
         EXPECT_EQ(utf8::CountCodePoints(c.in), c.out.size());
+        // The wide form of a name holds what the decoder read, U+FFFD for U+FFFD.
+        std::string decoded;
+        for (char32_t cp : c.out)
+            AppendUtf8(decoded, cp);
+        EXPECT_EQ(utf8::FromUtf16(utf8::ToUtf16(c.in)), decoded);
+    }
+}
+
+TEST(Utf8, Utf16UnitsPairOnlyWhenTheyAreAPair) {
+    struct Case {
+        const char* name;
+        std::u16string units;
+        std::string utf8;
+        bool roundTrip;
+    };
+    const Case cases[] = {
+        {"Bmp", u"a曲", "a\xE6\x9B\xB2", true},
+        {"Pair", u"\U0001F3B5", "\xF0\x9F\x8E\xB5", true},
+        {"HighAlone", {0xD83C, u'x'}, "\xEF\xBF\xBDx", false},
+        {"HighAtEnd", {u'x', 0xD83C}, "x\xEF\xBF\xBD", false},
+        {"LowAlone", {0xDFB5, u'x'}, "\xEF\xBF\xBDx", false},
+        {"LowThenHigh", {0xDFB5, 0xD83C}, "\xEF\xBF\xBD\xEF\xBF\xBD", false},
+        {"TwoHighsThenLow", {0xD83C, 0xD83C, 0xDFB5}, "\xEF\xBF\xBD\xF0\x9F\x8E\xB5", false},
+        {"Nul", {u'a', 0, u'b'}, std::string("a\0b", 3), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(utf8::FromUtf16(c.units), c.utf8);
+        // Units without a lone surrogate survive the way back; a lone one is gone for good.
+        EXPECT_EQ(utf8::ToUtf16(c.utf8) == c.units, c.roundTrip);
     }
 }
 

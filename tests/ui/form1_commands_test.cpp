@@ -71,6 +71,8 @@ void Drop(Form1& window, const std::vector<std::string>& paths) {
     QApplication::sendEvent(viewport, &enter);
     QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(viewport, &drop);
+    // The drop's work waits for the event loop; it is done when this returns.
+    QApplication::sendPostedEvents(&window, QEvent::MetaCall);
 }
 
 void Click(Form1& window, const char* name) {

@@ -1,13 +1,19 @@
 // The long commands work off the window's thread: the window keeps handling events, Cancel,
 // Esc and closing stop the work between two files, and every row left tells the truth.
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -20,6 +26,7 @@
 #include "support/temp_dir.h"
 #include "ui/form1.h"
 #include "ui/qt_text.h"
+#include "ui_test_support.h"
 
 using tagwright::Form1;
 using tagwright::ListStore;
@@ -102,6 +109,8 @@ class Form1WorkTest : public QObject {
     void searchOfManyFilesKeepsTheWindowAnswering();
     void batchStopsBetweenTwoFiles_data();
     void batchStopsBetweenTwoFiles();
+    void undoStopsBetweenTwoSteps();
+    void dropReturnsBeforeAnyFileIsRead();
 };
 
 void Form1WorkTest::searchOfManyFilesKeepsTheWindowAnswering_data() {
@@ -245,10 +254,121 @@ void Form1WorkTest::batchStopsBetweenTwoFiles() {
             onDisk.insert(entry.path().string());
     }
     QCOMPARE(onDisk, listed);
+    // The bar came and went; the one Cancel button is hidden again.
+    const auto cancels = window.findChildren<QPushButton*>(QStringLiteral("CancelBtn"));
+    QCOMPARE(cancels.size(), 1);
+    QVERIFY(!cancels.front()->isVisible());
     if (stopBy == QStringLiteral("close"))
         QTRY_VERIFY(!window.isVisible());
     else
         QVERIFY(window.isVisible());
+}
+
+// Answers the undo's question with Yes and gives the text of the report that follows.
+class UndoAnswers {
+  public:
+    UndoAnswers() {
+        tagwright::test::WhenModalOpens([this](QWidget* modal) {
+            tagwright::test::WhenModalOpens(
+                [this](QWidget* box) {
+                    report = qobject_cast<QMessageBox*>(box)->text();
+                    qobject_cast<QMessageBox*>(box)->accept();
+                },
+                QStringLiteral("undoResult"));
+            qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Yes)->click();
+        });
+    }
+    QString report;
+};
+
+void Form1WorkTest::undoStopsBetweenTwoSteps() {
+    using namespace tagwright::test;
+    constexpr int kFiles = 8;
+    TempDir dir;
+    std::set<std::string> originals;
+    for (int i = 0; i < kFiles; ++i) {
+        originals.insert(
+            dir.Write("in/" + Numbered("s", i, 2),
+                      Cat({Audio(256), Id3v1Trailer({B(Numbered("T", i, 2).substr(0, 3)),
+                                                     B("Art"),
+                                                     B("Alb"),
+                                                     B("2001"),
+                                                     {},
+                                                     1,
+                                                     0})})));
+    }
+    FaultFileSystem faults;
+    Form1 window(faults);
+    window.SetJournalFolder(dir / "state");
+    window.show();
+    window.AddDroppedPaths({ToQt(dir / "in")});
+    window.RunRename();
+    ListStore& store = window.store();
+    const auto rowsAtOldPaths = [&] {
+        int n = 0;
+        for (int r = 1; r < store.RowCount(); ++r)
+            n += originals.count(store.Cell(r, ListStore::kPath)) != 0 ? 1 : 0;
+        return n;
+    };
+    QCOMPARE(rowsAtOldPaths(), 0);
+
+    Gate gate(faults, FsOp::kRenameFile, "");
+    bool refusedWhileBusy = false;
+    WhenHeld held(gate, [&] {
+        QVERIFY(window.findChild<QPushButton*>(QStringLiteral("CancelBtn"))->isVisible());
+        for (QAction* action : window.popupMenu()->findChildren<QAction*>()) {
+            if (action->objectName() == QStringLiteral("mnuDelAll"))
+                action->trigger();
+        }
+        refusedWhileBusy = window.Busy() && store.RowCount() - 1 == kFiles;
+        QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("CancelBtn")),
+                          Qt::LeftButton);
+    });
+    UndoAnswers stopped;
+    window.RunUndo();
+    QVERIFY(held.Done());
+    QVERIFY(refusedWhileBusy);
+    // The step in hand when Cancel came is finished; its row follows it, and no other row moves.
+    QVERIFY2(stopped.report.contains(QStringLiteral("元に戻しました: 1 件")),
+             qPrintable(stopped.report));
+    QCOMPARE(rowsAtOldPaths(), 1);
+    std::set<std::string> listed, onDisk;
+    for (int r = 1; r < store.RowCount(); ++r)
+        listed.insert(store.Cell(r, ListStore::kPath));
+    for (const auto& entry : fs::directory_iterator(dir / "in"))
+        onDisk.insert(entry.path().string());
+    QCOMPARE(onDisk, listed);
+    QVERIFY(!window.Busy());
+
+    // The next undo takes back the rest.
+    UndoAnswers rest;
+    window.RunUndo();
+    QVERIFY2(rest.report.contains(QStringLiteral("元に戻しました: %1 件").arg(kFiles - 1)),
+             qPrintable(rest.report));
+    QCOMPARE(rowsAtOldPaths(), kFiles);
+}
+
+void Form1WorkTest::dropReturnsBeforeAnyFileIsRead() {
+    constexpr int kFiles = 3;
+    tagwright::test::MemoryFileSystem memory;
+    for (int i = 0; i < kFiles; ++i)
+        memory.Put(Numbered("/music/", i, 2), {});
+    FaultFileSystem faults(memory);
+    Form1 window(faults);
+    window.show();
+    faults.ResetCounts();
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QStringLiteral("/music"))});
+    const QPoint at(30, 30);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(window.table()->viewport(), &enter);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(window.table()->viewport(), &drop);
+    for (int op = 0; op < static_cast<int>(FsOp::kCount_); ++op)
+        QCOMPARE(faults.Calls(static_cast<FsOp>(op)), 0);
+    QCOMPARE(window.fileCountLabel()->text(), QStringLiteral("0"));
+    QTRY_COMPARE(window.fileCountLabel()->text(), QString::number(kFiles));
 }
 
 QTEST_MAIN(Form1WorkTest)
