@@ -79,6 +79,9 @@ void Form1::ConnectCommands() {
                 return;
             m_storeChanging = true;
             command(index...);
+            // An emptied list starts afresh: its files' tags are not kept for another.
+            if (m_store.IsEmptyForBatch())
+                m_tags.Clear();
             m_storeChanging = false;
             ShowStoreCursor();
         };
@@ -280,6 +283,7 @@ void Form1::RunBatch(BatchKind kind, Batch&& batch) {
                 FolderAnswer::kCancel);
         };
         callbacks.stopRequested = [this] { return m_stopBatch.load(); };
+        callbacks.tagCache = &m_tags;
         // Called before the row's Path could change: it still names the file that stayed.
         // A blank tag or a Cancel is the user's own choice and shows only as the row's mark.
         callbacks.rowRefused = [&](int row, const Error& error) {
@@ -355,6 +359,7 @@ void Form1::ShowPreview(BatchKind kind) {
                 [this, value] { m_progress->setValue(std::min(value, m_progress->maximum())); });
         };
         callbacks.stopRequested = [this] { return m_stopBatch.load(); };
+        callbacks.tagCache = &m_tags;
         plan = kind == BatchKind::kMove ? PlanMove(m_store, settings, m_fs, callbacks)
                                         : PlanRename(m_store, settings, m_fs, callbacks);
     });
