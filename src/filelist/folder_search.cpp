@@ -70,13 +70,19 @@ void FileAddReport::Merge(FileAddReport other) {
 }
 
 TagProbe::Read TagProbe::ReadFile(const std::string& path) const {
-    const std::int64_t started = m_cache != nullptr ? m_cache->Now() : 0;
-    return Read{ReadTags(m_fs, path, m_cache != nullptr ? TagParts::kAll : TagParts::kKindAndId3v1),
-                started};
+    if (m_cache == nullptr)
+        return Read{ReadTags(m_fs, path, TagParts::kKindAndId3v1)};
+    const std::int64_t started = m_cache->Now();
+    Read read{ReadTags(m_fs, path, TagParts::kAll), started, true};
+    // A file whose ID3v2 frames cannot be read is still listed by its kind, as without a
+    // cache; the batch then meets the refusal itself.
+    if (!read.tags)
+        return Read{ReadTags(m_fs, path, TagParts::kKindAndId3v1)};
+    return read;
 }
 
 void TagProbe::Keep(const FileIdentity& listed, const Read& read) const {
-    if (m_cache != nullptr && read.tags)
+    if (m_cache != nullptr && read.whole && read.tags)
         m_cache->Put(listed, *read.tags, read.started);
 }
 

@@ -63,6 +63,7 @@ class TagProbe {
     struct Read {
         Result<TagSnapshot> tags;
         std::int64_t started = 0;  ///< the cache's clock when the read began
+        bool whole = false;        ///< all the tags were read, not just the kind
     };
     Read ReadFile(const std::string& path) const;
     /// Puts a read into the cache, when there is one, for the file listed as `listed`.

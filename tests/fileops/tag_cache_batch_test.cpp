@@ -98,5 +98,25 @@ TEST(TagCacheBatch, KeptTagsServeOnlyTheUnchangedFile) {
     }
 }
 
+// A tag whose far frames cannot be read lists its file by kind, as a search without a cache
+// does, and keeps nothing: half a tag would name the file wrongly.
+TEST(TagCacheListing, ATagReadInPartIsListedButNotKept) {
+    test::TempDir dir;
+    const test::Bytes tag = test::Id3v2Tag(
+        3, {{"TPE1", test::TextBody(0, test::B("Artist"))}, {"APIC", test::Bytes(9000, 0x41)}});
+    const std::string song = dir.Write("in/song.mp3", test::Cat({tag, test::Audio(500)}));
+    WaitPastChangeTime(dir, song);
+    TagCache cache(SoonAfterNow);
+    test::FaultFileSystem fs;
+    fs.Refuse(test::FsOp::kRead, "", EIO, 4);  // head, size, trailer, then the far frames
+    ListStore store;
+    GetSearchMP3Module search(fs, store);
+    search.SetTagCache(&cache);
+    const FileAddReport report = search.SearchMP3Files(dir / "in", "mp3", false);
+    EXPECT_TRUE(report.skipped.empty());
+    EXPECT_EQ(report.added, 1);
+    EXPECT_EQ(cache.Count(), 0U);
+}
+
 }  // namespace
 }  // namespace tagwright
