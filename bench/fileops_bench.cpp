@@ -248,20 +248,12 @@ void BM_MovePreview(benchmark::State& state) {
 
 BENCHMARK(BM_RenameBatch)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MoveBatch)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RenamePreview)
-    ->ArgName("warm")
-    ->Arg(0)
-    ->Arg(1)
-    ->Iterations(3)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MovePreview)
-    ->ArgName("warm")
-    ->Arg(0)
-    ->Arg(1)
-    ->Iterations(3)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+void ColdAndWarm(benchmark::internal::Benchmark* b) {
+    b->ArgName("warm")->Arg(0)->Arg(1)->Iterations(3)->UseManualTime()->Unit(
+        benchmark::kMillisecond);
+}
+BENCHMARK(BM_RenamePreview)->Apply(ColdAndWarm);
+BENCHMARK(BM_MovePreview)->Apply(ColdAndWarm);
 
 }  // namespace
 

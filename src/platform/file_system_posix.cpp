@@ -409,12 +409,10 @@ class PosixFileSystem final : public FileSystem {
     }
 
     Result<FileIdentity> IdentifyFile(const std::string& p) override {
-        struct stat st {};
-        if (::lstat(p.c_str(), &st) != 0)
-            return Errno("identify", p);
-        if (S_ISDIR(st.st_mode))
-            return MakeSystemError("identify", p, EISDIR);
-        return IdentityOf(st);
+        Result<FileStatus> status = StatFile(p);
+        if (!status)
+            return status.error();
+        return status->id;
     }
 
     Result<FileStatus> StatFile(const std::string& p) override {
