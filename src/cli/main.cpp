@@ -28,6 +28,7 @@
 #include "platform/special_folders.h"
 #include "tags/mp3_tag.h"
 #include "tags/music_genre.h"
+#include "tags/tag_cache.h"
 #include "tags/tag_snapshot.h"
 
 #ifndef TAGWRIGHT_VERSION
@@ -246,10 +247,11 @@ FolderAnswer AskOnTerminal(const std::string& prompt, const std::string& title) 
 
 // The preview: the plan the window's preview shows, one row each as the batch would leave it.
 // It never asks; a question the batch would put is taken as answered as `create` says.
-int PrintPreview(bool move, const ListStore& store, Settings settings, bool json,
-                 CreateFolders create) {
+int PrintPreview(bool move, const ListStore& store, const TagCache& tags, Settings settings,
+                 bool json, CreateFolders create) {
     BatchCallbacks callbacks;
     callbacks.stopRequested = [] { return StopSignal() != 0; };
+    callbacks.tagCache = &tags;
     FolderAnswer assumed = FolderAnswer::kOk;
     if (create == CreateFolders::kYes)
         settings.FolderYN = false;
@@ -300,14 +302,16 @@ int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& s
     FileSystem& fs = dryRun ? real : *journaled->fs;
 
     ListStore store;
+    TagCache tags;
     GetSearchMP3Module search(fs, store);
     search.SetReadJobs(jobs);
+    search.SetTagCache(&tags);
     const FileAddReport report = DropPaths(fs, store, search, Absolute(paths));
     if (create == CreateFolders::kDefault) {
         create = StandardInputIsTerminal() ? CreateFolders::kAsk : CreateFolders::kYes;
     }
     if (dryRun) {
-        const int status = PrintPreview(move, store, settings, json, create);
+        const int status = PrintPreview(move, store, tags, settings, json, create);
         ReportSkipped(report, json);
         if (const int signal = StopSignal(); signal != 0) {
             std::cerr << "tagwright-cli: stopped by signal " << signal
@@ -331,6 +335,7 @@ int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& s
     callbacks.stopRequested = [] { return StopSignal() != 0; };
     callbacks.askCreateFolder = FolderQuestionFor(create);
     callbacks.readJobs = jobs;
+    callbacks.tagCache = &tags;
     printer.Header();
     if (move) {
         RunMoveBatch(store, settings, fs, callbacks);

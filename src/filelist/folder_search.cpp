@@ -69,13 +69,21 @@ void FileAddReport::Merge(FileAddReport other) {
         linksNotFollowed.push_back(std::move(l));
 }
 
-std::optional<std::string> TagProbe::KindText(const std::string& path, FileAddReport& report) {
-    Result<TagSnapshot> tags = ReadTags(m_fs, path, TagParts::kKindAndId3v1);
-    if (!tags) {
-        report.skipped.push_back(tags.error());
-        return std::nullopt;
-    }
-    return TagKindText(tags->kind);
+TagProbe::Read TagProbe::ReadFile(const std::string& path) const {
+    if (m_cache == nullptr)
+        return Read{ReadTags(m_fs, path, TagParts::kKindAndId3v1)};
+    const std::int64_t started = m_cache->Now();
+    Read read{ReadTags(m_fs, path, TagParts::kAll), started, true};
+    // A file whose ID3v2 frames cannot be read is still listed by its kind, as without a
+    // cache; the batch then meets the refusal itself.
+    if (!read.tags)
+        return Read{ReadTags(m_fs, path, TagParts::kKindAndId3v1)};
+    return read;
+}
+
+void TagProbe::Keep(const FileIdentity& listed, const Read& read) const {
+    if (m_cache != nullptr && read.whole && read.tags)
+        m_cache->Put(listed, *read.tags, read.started);
 }
 
 void WalkFolders(FileSystem& fs, const std::string& start, bool includeSubfolders,
@@ -168,20 +176,23 @@ FileAddReport GetSearchMP3Module::SearchMP3Files(const std::string& folder,
         pending.clear();
         ids.clear();
     };
+    const TagProbe probe(m_fs, m_cache);
     const auto read = [&](std::size_t i) {
         const Candidate& c = candidates[i];
         Probed p;
-        Result<TagSnapshot> tags = ReadTags(m_fs, c.entry.path, TagParts::kKindAndId3v1);
-        if (!tags) {
-            p.refused = tags.error();
+        const TagProbe::Read tags = probe.ReadFile(c.entry.path);
+        if (!tags.tags) {
+            p.refused = tags.tags.error();
             return p;
         }
-        p.kind = TagKindText(tags->kind);
+        p.kind = TagKindText(tags.tags->kind);
         if (!c.mp3 && p.kind->empty())
             return p;
         // A file gone between the listing and here is simply not listed.
-        if (auto id = m_fs.IdentifyFile(c.entry.path); id.ok())
+        if (auto id = m_fs.IdentifyFile(c.entry.path); id.ok()) {
             p.id = *id;
+            probe.Keep(*id, tags);
+        }
         return p;
     };
     const int jobs = m_fs.ConcurrentReads() ? m_readJobs : 1;

@@ -9,6 +9,7 @@
 #include "platform/file_system.h"
 #include "platform/read_ahead.h"
 #include "platform/result.h"
+#include "tags/tag_cache.h"
 #include "tags/tag_snapshot.h"
 
 namespace tagwright {
@@ -51,17 +52,26 @@ struct FileAddHooks {
     bool Stopped() const { return stop && stop(); }
 };
 
-/// The tag probe of one search or one drop.
+/// The tag probe of one search or one drop. With a cache it reads all of a file's tags, not
+/// just its kind (the head read holds a typical ID3v2 tag whole), and keeps them for the batch.
+/// Safe to use from several threads when the file system's reads are.
 class TagProbe {
   public:
-    explicit TagProbe(FileSystem& fs) : m_fs(fs) {}
+    explicit TagProbe(FileSystem& fs, TagCache* cache = nullptr) : m_fs(fs), m_cache(cache) {}
 
-    /// The Tag kind text of the file; nullopt, with the refusal noted in `report`, when the file
-    /// cannot be opened or read.
-    std::optional<std::string> KindText(const std::string& path, FileAddReport& report);
+    /// One read of the file, as `Keep` wants it.
+    struct Read {
+        Result<TagSnapshot> tags;
+        std::int64_t started = 0;  ///< the cache's clock when the read began
+        bool whole = false;        ///< all the tags were read, not just the kind
+    };
+    Read ReadFile(const std::string& path) const;
+    /// Puts a read into the cache, when there is one, for the file listed as `listed`.
+    void Keep(const FileIdentity& listed, const Read& read) const;
 
   private:
     FileSystem& m_fs;
+    TagCache* m_cache;
 };
 
 /// Visits `start` and, when `includeSubfolders`, every folder below it: depth first, parent
@@ -106,10 +116,16 @@ class GetSearchMP3Module {
     /// at a time). The rows and the report come out the same either way.
     void SetReadJobs(int jobs) { m_readJobs = jobs; }
 
+    /// The cache the files' tags go to as they are listed (none: only their kind is read).
+    /// The front end owns it, beside its list; a drop through this search uses it too.
+    void SetTagCache(TagCache* cache) { m_cache = cache; }
+    TagCache* Cache() const { return m_cache; }
+
   private:
     FileSystem& m_fs;
     ListStore& m_store;
     int m_readJobs = kDefaultReadJobs;
+    TagCache* m_cache = nullptr;
     std::vector<std::string> m_folders;
 };
 

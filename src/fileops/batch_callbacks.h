@@ -9,6 +9,8 @@
 
 namespace tagwright {
 
+class TagCache;
+
 /// The two batches, for what reports on either.
 enum class BatchKind { kRename, kMove };
 
@@ -44,6 +46,9 @@ struct BatchCallbacks {
     /// How many rows' tags are read ahead at once when the file system allows it (1: each when
     /// its row comes). Files are still renamed or moved one at a time, in list order.
     int readJobs = kDefaultReadJobs;
+    /// The tags read as the files were listed: a row whose file still has the stamp it was
+    /// read with is not read again. None: every row is read.
+    const TagCache* tagCache = nullptr;
 };
 
 }  // namespace tagwright

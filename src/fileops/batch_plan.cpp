@@ -58,6 +58,7 @@ BatchPlan Plan(BatchKind kind, const ListStore& store, FileSystem& fs, const Bat
     cb.progressMaximum = outer.progressMaximum;
     cb.progressValue = outer.progressValue;
     cb.stopRequested = outer.stopRequested;
+    cb.tagCache = outer.tagCache;
     cb.askCreateFolder = [&](const std::string&, const std::string&) {
         asked = true;
         return assumed;

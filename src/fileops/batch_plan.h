@@ -51,7 +51,7 @@ struct BatchPlan {
 
 /// What RunRenameBatch would do to the listed files, worked out by running it over a dry-run
 /// file system on top of `fs` and a copy of the list: the disk and `store` stay as they are.
-/// From `callbacks` only the progress and stopRequested are used.
+/// From `callbacks` only the progress, stopRequested and tagCache are used.
 BatchPlan PlanRename(const ListStore& store, const Settings& settings, FileSystem& fs,
                      const BatchCallbacks& callbacks = {});
 

@@ -85,10 +85,12 @@ void ForEachFileRowRead(ListStore& store, const BatchCallbacks& callbacks, FileS
         rows.push_back({store.Cell(i, ListStore::kPath), store.Identity(i)});
     const auto read = [&](std::size_t k) {
         RowRead r;
-        if (auto changed = CheckListedFile(fs, op, rows[k].path, rows[k].id))
+        FileStatus found;
+        if (auto changed = CheckListedFile(fs, op, rows[k].path, rows[k].id, &found))
             r.error = *changed;
         else
-            r.fields = ReadFieldsForRow(fs, rows[k].path, mode, settings, &r.error);
+            r.fields = ReadFieldsForRow(fs, rows[k].path, mode, settings, &r.error,
+                                        callbacks.tagCache, found);
         return r;
     };
     const int jobs = fs.ConcurrentReads() ? callbacks.readJobs : 1;

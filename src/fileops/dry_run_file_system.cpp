@@ -111,6 +111,20 @@ Result<FileIdentity> DryRunFileSystem::IdentifyFile(const std::string& p) {
     return id;
 }
 
+Result<FileStatus> DryRunFileSystem::StatFile(const std::string& p) {
+    const auto pretended = Pretended(p);
+    if (pretended && pretended->empty())
+        return MakeSystemError("identify", p, ENOENT);
+    const std::string& real = pretended ? *pretended : p;
+    auto status = m_inner.StatFile(real);
+    // The batch's own check as it renames or moves the file then needs no second question.
+    if (status.ok()) {
+        m_lastIdentified = real;
+        m_lastIdentity = status->id;
+    }
+    return status;
+}
+
 Result<void> DryRunFileSystem::RenameFile(const std::string& p, const std::string& newName,
                                           const FileIdentity& expected) {
     if (auto changed = CheckListedFile(*this, "rename", p, expected))

@@ -43,6 +43,7 @@ class DryRunFileSystem final : public FileSystem {
     bool IsSameFile(const std::string& a, const std::string& b) override;
     Result<FolderListing> ListFolder(const std::string& folder) override;
     Result<FileIdentity> IdentifyFile(const std::string& path) override;
+    Result<FileStatus> StatFile(const std::string& path) override;
     Result<void> RenameFile(const std::string& path, const std::string& newName,
                             const FileIdentity& expected) override;
     Result<std::string> MoveFile(const std::string& path, const FileIdentity& expected,

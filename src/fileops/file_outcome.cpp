@@ -5,14 +5,27 @@
 namespace tagwright {
 
 std::optional<Error> CheckListedFile(FileSystem& fs, const char* op, const std::string& path,
-                                     const FileIdentity& id) {
+                                     const FileIdentity& id, FileStatus* found) {
     if (!id.Known())
         return std::nullopt;
-    auto now = fs.IdentifyFile(path);
-    if (!now.ok())
-        return Error{op, path, now.error().reason, now.error().code, now.error().kind};
-    if (*now != id)
+    const auto refused = [&](const Error& e) { return Error{op, path, e.reason, e.code, e.kind}; };
+    FileStatus now;
+    // Only a caller that wants the stamp pays for it (a second query on Windows).
+    if (found != nullptr) {
+        Result<FileStatus> status = fs.StatFile(path);
+        if (!status)
+            return refused(status.error());
+        now = *status;
+    } else {
+        Result<FileIdentity> same = fs.IdentifyFile(path);
+        if (!same)
+            return refused(same.error());
+        now.id = *same;
+    }
+    if (now.id != id)
         return Error{op, path, kFileChangedReason, 0, ErrorKind::kFileChanged};
+    if (found != nullptr)
+        *found = now;
     return std::nullopt;
 }
 
@@ -31,8 +44,12 @@ Error RefusalOf(const FileOutcome& out, const char* op, const std::string& path)
 }
 
 std::optional<TagFields> ReadFieldsForRow(FileSystem& fs, const std::string& path,
-                                          std::int16_t mode, const Settings& settings,
-                                          Error* error) {
+                                          std::int16_t mode, const Settings& settings, Error* error,
+                                          const TagCache* cache, const FileStatus& found) {
+    if (cache != nullptr) {
+        if (std::optional<TagSnapshot> kept = cache->Get(found))
+            return TagR::GetTagInfo(mode, *kept, settings);
+    }
     // One read per row: a value one file lacks must never come from the one before.
     Result<TagSnapshot> tags = ReadTags(fs, path, TagR::PartsFor(settings));
     if (!tags) {

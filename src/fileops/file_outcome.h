@@ -8,6 +8,7 @@
 #include "naming/tag_fields.h"
 #include "platform/file_system.h"
 #include "tags/mp3_tag.h"
+#include "tags/tag_cache.h"
 
 namespace tagwright {
 
@@ -37,19 +38,22 @@ inline constexpr std::string_view kFailedPrefix = "Faild:";
 inline constexpr std::string_view kLackOfTagInfo = "Faild:lack of TagInfo";
 
 /// The refusal when `path` no longer names the listed file `id` (nothing when `id` is unknown):
-/// the OS's reason when nothing is there, else kFileChanged.
+/// the OS's reason when nothing is there, else kFileChanged. With `found`, the same one
+/// question also gives the file's stamp there (left as it was when `id` is unknown).
 std::optional<Error> CheckListedFile(FileSystem& fs, const char* op, const std::string& path,
-                                     const FileIdentity& id);
+                                     const FileIdentity& id, FileStatus* found = nullptr);
 
 /// The refusal a row shows for an outcome that is not kDone: the file system's own, or one
 /// made for a blank tag or a Cancel.
 Error RefusalOf(const FileOutcome& out, const char* op, const std::string& path);
 
 /// Reads a file's six fields through a fresh tag reader; a file that cannot be read gives the
-/// reader's error instead, so that a batch can mark the row and go on.
+/// reader's error instead, so that a batch can mark the row and go on. When `cache` holds the
+/// file `found` still as it was read, its tags are taken from there and the file is not read.
 std::optional<TagFields> ReadFieldsForRow(FileSystem& fs, const std::string& path,
-                                          std::int16_t mode, const Settings& settings,
-                                          Error* error);
+                                          std::int16_t mode, const Settings& settings, Error* error,
+                                          const TagCache* cache = nullptr,
+                                          const FileStatus& found = {});
 
 }  // namespace tagwright
 

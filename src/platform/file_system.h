@@ -27,6 +27,24 @@ struct FileIdentity {
     }
 };
 
+/// What tells one state of a file's bytes from another: any write changes the size or the
+/// modification time, and the change time (inode change on POSIX, ChangeTime on Windows) moves
+/// on any write or rename and cannot be set back by a user. Times are nanoseconds since
+/// 1970-01-01 UTC, as fine as the file system keeps them. All zero means unknown.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::int64_t changedNs = 0;
+    bool Known() const { return modifiedNs != 0 || changedNs != 0; }
+    bool operator==(const FileStamp&) const = default;
+};
+
+/// A file's identity and change stamp, taken together.
+struct FileStatus {
+    FileIdentity id;
+    FileStamp stamp;
+};
+
 /// The names a move tries in turn: index 0, 1, ... until it returns nullopt.
 using NameCandidates = std::function<std::optional<std::string>(int index)>;
 
@@ -72,6 +90,10 @@ class ByteReader {
     /// Reads up to out.size() bytes at offset; returns how many were read (fewer at the end of
     /// the file, 0 past it). Never reads outside the file.
     virtual Result<std::size_t> ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) = 0;
+    /// The open file's identity and stamp, refused as Size is. Taken before a read, a stamp
+    /// that still holds afterwards means the bytes read are the file's. Unknown (all zero) where
+    /// the file system cannot tell.
+    virtual Result<FileStatus> Status() { return FileStatus{}; }
 };
 
 /// What a temporary name announced by a cross-device move stands for.
@@ -109,6 +131,9 @@ class FileSystem {
     /// The identity of the directory entry `path` (a link is not followed); refused for a
     /// folder.
     virtual Result<FileIdentity> IdentifyFile(const std::string& path) = 0;
+    /// IdentifyFile and the entry's stamp in one question. Where the file system keeps no
+    /// stamp, it is unknown (all zero).
+    virtual Result<FileStatus> StatFile(const std::string& path);
 
     /// Files, sub-folders and folder links of a folder, in the order the file system gives.
     virtual Result<FolderListing> ListFolder(const std::string& folder) = 0;
@@ -149,7 +174,7 @@ class FileSystem {
         m_temporaryNotice = std::move(notice);
     }
 
-    /// True when OpenRead, the readers it gives and IdentifyFile may be used from several
+    /// True when OpenRead, the readers it gives, IdentifyFile and StatFile may be used from several
     /// threads at once, so that reads can be kept in flight together.
     virtual bool ConcurrentReads() const { return false; }
 

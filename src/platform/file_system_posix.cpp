@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -54,21 +55,42 @@ class FdGuard {
     int m_fd;
 };
 
+FileIdentity IdentityOf(const struct stat& st) {
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
+}
+
+std::int64_t Nanoseconds(const struct timespec& t) {
+    return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+FileStamp StampOf(const struct stat& st) {
+    return FileStamp{static_cast<std::uint64_t>(st.st_size), Nanoseconds(st.st_mtim),
+                     Nanoseconds(st.st_ctim)};
+}
+
 class PosixByteReader final : public ByteReader {
   public:
     PosixByteReader(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
     ~PosixByteReader() override { ::close(m_fd); }
 
     Result<std::uint64_t> Size() override {
+        // The stamp's own fstat serves: a tag read asks for both, and each call shows on a
+        // long listing.
+        if (m_status)
+            return m_status->stamp.size;
         struct stat st {};
-        if (::fstat(m_fd, &st) != 0)
-            return Errno("read", m_path);
-        if (S_ISDIR(st.st_mode))
-            return MakeSystemError("read", m_path, EISDIR);
-        if (!S_ISREG(st.st_mode)) {
-            return Error{"read", m_path, "Not a regular file", EINVAL, ErrorKind::kOther};
-        }
+        if (auto refused = Stat(st))
+            return *refused;
         return static_cast<std::uint64_t>(st.st_size);
+    }
+
+    Result<FileStatus> Status() override {
+        struct stat st {};
+        if (auto refused = Stat(st))
+            return *refused;
+        m_status = FileStatus{IdentityOf(st), StampOf(st)};
+        return *m_status;
     }
 
     Result<std::size_t> ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
@@ -89,8 +111,19 @@ class PosixByteReader final : public ByteReader {
     }
 
   private:
+    std::optional<Error> Stat(struct stat& st) const {
+        if (::fstat(m_fd, &st) != 0)
+            return Errno("read", m_path);
+        if (S_ISDIR(st.st_mode))
+            return MakeSystemError("read", m_path, EISDIR);
+        if (!S_ISREG(st.st_mode))
+            return Error{"read", m_path, "Not a regular file", EINVAL, ErrorKind::kOther};
+        return std::nullopt;
+    }
+
     int m_fd;
     std::string m_path;
+    std::optional<FileStatus> m_status;
 };
 
 // Extended attributes where both file systems keep them; one the target refuses is left out,
@@ -159,11 +192,6 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
 constexpr int kChanged = -1;
 // Internal code for "the file could not be put back"; the caller reports where it is.
 constexpr int kStrandedCode = -2;
-
-FileIdentity IdentityOf(const struct stat& st) {
-    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
-                        static_cast<std::uint64_t>(st.st_ino)};
-}
 
 // 0 when the entry `p` (not followed) is the file `expected`, or nothing is expected.
 int CheckEntry(const std::string& p, const FileIdentity& expected) {
@@ -381,12 +409,19 @@ class PosixFileSystem final : public FileSystem {
     }
 
     Result<FileIdentity> IdentifyFile(const std::string& p) override {
+        Result<FileStatus> status = StatFile(p);
+        if (!status)
+            return status.error();
+        return status->id;
+    }
+
+    Result<FileStatus> StatFile(const std::string& p) override {
         struct stat st {};
         if (::lstat(p.c_str(), &st) != 0)
             return Errno("identify", p);
         if (S_ISDIR(st.st_mode))
             return MakeSystemError("identify", p, EISDIR);
-        return IdentityOf(st);
+        return FileStatus{IdentityOf(st), StampOf(st)};
     }
 
     Result<void> RenameFile(const std::string& p, const std::string& newName,

@@ -40,6 +40,13 @@ std::string TemporaryNameIn(const std::string& folder) {
 
 }  // namespace fs_steps
 
+Result<FileStatus> FileSystem::StatFile(const std::string& path) {
+    Result<FileIdentity> id = IdentifyFile(path);
+    if (!id)
+        return id.error();
+    return FileStatus{*id, {}};
+}
+
 Result<void> FileSystem::RemoveEmptyFolder(const std::string& path) {
     return Error{"remove folder", path, "Not supported here", 0, ErrorKind::kNotSupported};
 }

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -111,12 +112,45 @@ class HandleGuard {
     HANDLE m_h;
 };
 
+FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return FileIdentity{
+        info.dwVolumeSerialNumber + 1ULL,
+        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+// FILETIME counts 100 ns from 1601; stamps count nanoseconds from 1970.
+std::int64_t Nanoseconds(std::int64_t fileTime) {
+    constexpr std::int64_t k1601To1970 = 116444736000000000LL;
+    return (fileTime - k1601To1970) * 100;
+}
+
+// The handle's identity, size, last write and change times (FILE_BASIC_INFO's ChangeTime moves
+// on any write or rename, which LastWriteTime, settable by anyone, does not promise).
+DWORD StatusOf(HANDLE h, FileStatus* status, bool* folder = nullptr) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandle(h, &info) ||
+        !::GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)) {
+        return ::GetLastError();
+    }
+    status->id = IdentityOf(info);
+    status->stamp.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    status->stamp.modifiedNs = Nanoseconds(basic.LastWriteTime.QuadPart);
+    status->stamp.changedNs = Nanoseconds(basic.ChangeTime.QuadPart);
+    if (folder != nullptr)
+        *folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return ERROR_SUCCESS;
+}
+
 class WinByteReader final : public ByteReader {
   public:
     WinByteReader(HANDLE h, std::string path) : m_h(h), m_path(std::move(path)) {}
     ~WinByteReader() override { ::CloseHandle(m_h); }
 
     Result<std::uint64_t> Size() override {
+        // The stamp's own query serves: a tag read asks for both.
+        if (m_status)
+            return m_status->stamp.size;
         LARGE_INTEGER size{};
         if (!::GetFileSizeEx(m_h, &size))
             return WinError("read", m_path);
@@ -146,9 +180,18 @@ class WinByteReader final : public ByteReader {
         return done;
     }
 
+    Result<FileStatus> Status() override {
+        FileStatus status;
+        if (const DWORD err = StatusOf(m_h, &status); err != ERROR_SUCCESS)
+            return WinError("read", m_path, err);
+        m_status = status;
+        return status;
+    }
+
   private:
     HANDLE m_h;
     std::string m_path;
+    std::optional<FileStatus> m_status;
 };
 
 DWORD Attributes(const std::string& p) {
@@ -177,12 +220,6 @@ constexpr DWORD kStrandedCode = 0xE0000002;
 
 bool Taken(DWORD err) {
     return err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS;
-}
-
-FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
-    return FileIdentity{
-        info.dwVolumeSerialNumber + 1ULL,
-        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
 // The directory entry itself: a link is opened, not followed.
@@ -321,6 +358,19 @@ class WinFileSystem final : public FileSystem {
         if (folder)
             return Error{"identify", p, "Is a directory", EISDIR, ErrorKind::kIsFolder};
         return id;
+    }
+
+    Result<FileStatus> StatFile(const std::string& p) override {
+        HandleGuard h(OpenEntry(p, FILE_READ_ATTRIBUTES, kShareAll));
+        if (h.get() == INVALID_HANDLE_VALUE)
+            return WinError("identify", p);
+        FileStatus status;
+        bool folder = false;
+        if (const DWORD err = StatusOf(h.get(), &status, &folder); err != ERROR_SUCCESS)
+            return WinError("identify", p, err);
+        if (folder)
+            return Error{"identify", p, "Is a directory", EISDIR, ErrorKind::kIsFolder};
+        return status;
     }
 
     Result<void> RenameFile(const std::string& p, const std::string& newName,

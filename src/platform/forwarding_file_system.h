@@ -25,6 +25,7 @@ class ForwardingFileSystem : public FileSystem {
     Result<FileIdentity> IdentifyFile(const std::string& p) override {
         return m_inner.IdentifyFile(p);
     }
+    Result<FileStatus> StatFile(const std::string& p) override { return m_inner.StatFile(p); }
     Result<void> RenameFile(const std::string& p, const std::string& n,
                             const FileIdentity& id) override {
         return m_inner.RenameFile(p, n, id);

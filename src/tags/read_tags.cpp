@@ -107,13 +107,20 @@ Result<TagSnapshot> ReadTags(FileSystem& fs, const std::string& path, TagParts p
     if (!opened)
         return opened.error();
     ByteReader& reader = **opened;
+    TagSnapshot snap;
+    if (wantKind) {
+        // Before the bytes: a write during the read then leaves a stamp that no longer holds.
+        Result<FileStatus> status = reader.Status();
+        if (!status)
+            return status.error();
+        snap.file = *status;
+    }
 
     // Only the ID3v2 tag needs more than the first 3 bytes; bytes past the end stay 0.
     std::vector<std::uint8_t> head(wantId3v2 ? kId3v2FirstRead : 3);
     const Result<std::size_t> got = reader.ReadAt(0, head);
     if (!got)
         return got.error();
-    TagSnapshot snap;
     if (*got >= 3 && std::memcmp(head.data(), "ID3", 3) == 0)
         snap.kind = TagKind::kId3v2;
 

@@ -47,6 +47,9 @@ struct TagSnapshot {
     std::int16_t kind = 0;
     std::optional<Id3v1Values> id3v1;  ///< set when the file has a trailer
     std::optional<Id3v2Values> id3v2;  ///< set when the file begins with "ID3" and it was asked for
+    /// The open file's identity and stamp, taken before its bytes were read; set only with
+    /// TagParts::kKindAndId3v1, unknown where the file system keeps no stamp.
+    FileStatus file;
 };
 
 /// Which parts of the file a read looks at.

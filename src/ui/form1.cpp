@@ -59,6 +59,7 @@ Form1::Form1(FileSystem& fs, QWidget* parent)
     setWindowIcon(AppIcon());
     setFont(JapaneseFont(9));
     m_openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    m_search.SetTagCache(&m_tags);
 
     m_tabs = new TabControl(this);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));

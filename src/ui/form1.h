@@ -228,6 +228,8 @@ class Form1 final : public QWidget {
     std::string m_journalFolder;
     ListStore m_store;
     GridState m_grid;
+    // The tags read as files were listed, so that a batch reads only the files changed since.
+    TagCache m_tags;
     GetSearchMP3Module m_search{m_fs, m_store};
     // A drop, search or batch is running; any other command is refused until it ends.
     bool m_busy = false;

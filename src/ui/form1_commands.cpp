@@ -80,6 +80,9 @@ void Form1::ConnectCommands() {
             if (m_busy)
                 return;
             command(GridFromView(), index...);
+            // An emptied list starts afresh: its files' tags are not kept for another.
+            if (m_store.IsEmptyForBatch())
+                m_tags.Clear();
             ShowGridCursor();
         };
     };
@@ -286,6 +289,7 @@ void Form1::RunBatch(BatchKind kind, Batch&& batch) {
                 FolderAnswer::kCancel);
         };
         callbacks.stopRequested = [this] { return m_stopBatch.load(); };
+        callbacks.tagCache = &m_tags;
         // Called before the row's Path could change: it still names the file that stayed.
         // A blank tag or a Cancel is the user's own choice and shows only as the row's mark.
         callbacks.rowRefused = [&](int row, const Error& error) {
@@ -361,7 +365,8 @@ void Form1::ShowPreview(BatchKind kind) {
     const Settings settings = BuildSettings();
     BatchPlan plan;
     // The plan reads the list from the worker: nothing writes it until the plan is made.
-    const BatchCallbacks callbacks = WorkerProgress();
+    BatchCallbacks callbacks = WorkerProgress();
+    callbacks.tagCache = &m_tags;
     m_work.Run([&] {
         plan = kind == BatchKind::kMove ? PlanMove(m_store, settings, m_fs, callbacks)
                                         : PlanRename(m_store, settings, m_fs, callbacks);

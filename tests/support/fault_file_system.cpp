@@ -58,6 +58,8 @@ class FaultByteReader final : public ByteReader {
             return *e;
         return m_inner->ReadAt(offset, out);
     }
+    // Not a step of its own to refuse or count: the real reader answers Size from it.
+    Result<FileStatus> Status() override { return m_inner->Status(); }
 
   private:
     FaultFileSystem& m_fs;
@@ -149,6 +151,12 @@ Result<FileIdentity> FaultFileSystem::IdentifyFile(const std::string& path) {
     if (const Error* e = Check(FsOp::kIdentifyFile, path))
         return *e;
     return m_inner.IdentifyFile(path);
+}
+
+Result<FileStatus> FaultFileSystem::StatFile(const std::string& path) {
+    if (const Error* e = Check(FsOp::kIdentifyFile, path))
+        return *e;
+    return m_inner.StatFile(path);
 }
 
 Result<void> FaultFileSystem::RenameFile(const std::string& path, const std::string& newName,

@@ -75,6 +75,8 @@ class FaultFileSystem final : public FileSystem {
     bool IsSameFile(const std::string& a, const std::string& b) override;
     Result<FolderListing> ListFolder(const std::string& folder) override;
     Result<FileIdentity> IdentifyFile(const std::string& path) override;
+    /// Refused and counted as kIdentifyFile.
+    Result<FileStatus> StatFile(const std::string& path) override;
     Result<void> RenameFile(const std::string& path, const std::string& newName,
                             const FileIdentity& expected) override;
     /// One call (and one rule check) for all the names tried.

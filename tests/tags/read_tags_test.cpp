@@ -158,6 +158,22 @@ TEST(ReadTags, OneOpenAndFewReads) {
     }
 }
 
+// The stamp comes with the tags, from the handle the bytes were read through: the same one the
+// path gives when nothing changed, and none when only the ID3v2 tag was asked for.
+TEST(ReadTags, CarriesTheFilesStamp) {
+    test::TempDir dir;
+    const std::string path = dir.Write("f.mp3", Cat({Audio(500), Trailer(1)}));
+    const Result<FileStatus> there = RealFileSystem().StatFile(path);
+    ASSERT_TRUE(there.ok());
+    EXPECT_EQ(there->stamp.size, 628U);
+    EXPECT_NE(there->stamp.changedNs, 0);
+    const Result<TagSnapshot> all = ReadTags(RealFileSystem(), path);
+    ASSERT_TRUE(all.ok());
+    EXPECT_EQ(all->file.id, there->id);
+    EXPECT_EQ(all->file.stamp, there->stamp);
+    EXPECT_FALSE(ReadTags(RealFileSystem(), path, TagParts::kId3v2)->file.stamp.Known());
+}
+
 // Every refusal is the result's error, whichever step of the read meets it.
 TEST(ReadTags, EachRefusalIsTheError) {
     test::TempDir dir;
