@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/path.h"
+
 namespace tagwright {
 
 std::string TagKindText(std::int16_t flags) {
@@ -28,7 +30,7 @@ ListStore::ListStore() : m_rows(1), m_widths{300, 300, 2000, 800, 2000, 20000} {
 
 void ListStore::WriteHeader() {
     m_rows[0].cells = HeaderTexts();
-    m_rows[0].id = {};
+    m_rows[0].file = {};
     m_alignments.fill(0);
 }
 
@@ -40,7 +42,7 @@ void ListStore::SetRowCount(int count) {
     if (count < old) {
         Notify().ListAboutToReset();
         for (std::size_t i = static_cast<std::size_t>(count); i < m_rows.size(); ++i)
-            Forget(m_rows[i].id);
+            Forget(m_rows[i].file.id);
         m_rows.resize(static_cast<std::size_t>(count));
         ClampSelection();
         Notify().ListReset();
@@ -54,6 +56,130 @@ void ListStore::SetRowCount(int count) {
 void ListStore::SetCell(int row, int column, std::string text) {
     m_rows[Index(row)].cells[Col(column)] = std::move(text);
     Notify().CellsChanged(row, row);
+}
+
+namespace {
+
+const std::string& MarkOf(FileRow::Outcome outcome) {
+    static const std::string done = ListStore::kDone;
+    static const std::string refused = ListStore::kRefused;
+    static const std::string none;
+    switch (outcome) {
+        case FileRow::Outcome::kDone:
+            return done;
+        case FileRow::Outcome::kRefused:
+            return refused;
+        case FileRow::Outcome::kNone:
+            break;
+    }
+    return none;
+}
+
+std::string NewNameText(const FileRow& file) {
+    switch (file.rename.outcome) {
+        case FileRow::Outcome::kDone:
+            return file.newName;
+        case FileRow::Outcome::kRefused: {
+            const Error* e = file.rename.refusal.get();
+            // The user's own choice to leave a file shows one text whatever the reason says.
+            if (e == nullptr || e->kind == ErrorKind::kBlankTag || e->kind == ErrorKind::kCancelled)
+                return std::string(kLackOfTagInfo);
+            return std::string(kFailedPrefix) + e->reason;
+        }
+        case FileRow::Outcome::kNone:
+            break;
+    }
+    return {};
+}
+
+// The length of the folder part of `p`, its last separator included.
+std::size_t FolderLength(const std::string& p) {
+    std::size_t n = p.size();
+    while (n > 0 && !path::IsSeparator(p[n - 1]))
+        --n;
+    return n;
+}
+
+FileRow::Step Refused(Error error) {
+    return {FileRow::Outcome::kRefused, std::make_shared<const Error>(std::move(error))};
+}
+
+}  // namespace
+
+void ListStore::Show(Entry& entry) {
+    const FileRow& f = entry.file;
+    Row& cells = entry.cells;
+    cells[kR] = MarkOf(f.rename.outcome);
+    cells[kM] = MarkOf(f.move.outcome);
+    cells[kFileName] = f.fileName;
+    cells[kTagType] = f.tagKind;
+    cells[kNewName] = NewNameText(f);
+    cells[kPath] = f.path;
+}
+
+ListStore::Entry ListStore::EntryOf(FileRow file) {
+    Entry entry{{}, std::move(file)};
+    Show(entry);
+    return entry;
+}
+
+void ListStore::SetFile(int row, FileRow file) {
+    Entry& entry = m_rows[Index(row)];
+    if (!(entry.file.id == file.id)) {
+        Forget(entry.file.id);
+        Remember(file.id);
+    }
+    const Row before = std::move(entry.cells);
+    entry.file = std::move(file);
+    Show(entry);
+    if (entry.cells != before)
+        Notify().CellsChanged(row, row);
+}
+
+void ListStore::RecordRename(int row, Result<std::string> newName) {
+    FileRow f = File(row);
+    if (newName.ok()) {
+        // The name the previous rename gave is the one the file carried until now.
+        if (f.rename.outcome == FileRow::Outcome::kDone && !f.newName.empty())
+            f.fileName = f.newName;
+        f.path.erase(FolderLength(f.path));
+        f.path += *newName;
+        f.newName = std::move(*newName);
+        f.rename = {FileRow::Outcome::kDone, nullptr};
+    } else {
+        // The row follows the file to wherever it could not be brought back from.
+        if (newName.error().kind == ErrorKind::kStranded)
+            f.path = newName.error().path;
+        f.rename = Refused(newName.error());
+    }
+    SetFile(row, std::move(f));
+}
+
+void ListStore::RecordMove(int row, Result<std::string> newPath) {
+    FileRow f = File(row);
+    if (newPath.ok()) {
+        f.path = std::move(*newPath);
+        f.move = {FileRow::Outcome::kDone, nullptr};
+    } else {
+        if (newPath.error().kind == ErrorKind::kStranded)
+            f.path = newPath.error().path;
+        f.move = Refused(newPath.error());
+    }
+    SetFile(row, std::move(f));
+}
+
+void ListStore::RecordUndo(int row, bool rename, std::string path) {
+    FileRow f = File(row);
+    f.fileName = path::FileName(path);
+    f.path = std::move(path);
+    // The mark and the new name told of a change that is no more.
+    if (rename) {
+        f.rename = {};
+        f.newName.clear();
+    } else {
+        f.move = {};
+    }
+    SetFile(row, std::move(f));
 }
 
 void ListStore::SetCurrentRow(int row) {
@@ -81,7 +207,7 @@ bool ListStore::RemoveRow(int row) {
     if (row < 1 || row >= RowCount() || RowCount() <= 2)
         return false;
     Notify().RowsAboutToBeRemoved(row, row);
-    Forget(m_rows[Index(row)].id);
+    Forget(m_rows[Index(row)].file.id);
     m_rows.erase(m_rows.begin() + row);
     ClampSelection();
     Notify().RowsRemoved(row, row);
@@ -95,7 +221,7 @@ int ListStore::RemoveRowsIf(const std::function<bool(const Row&)>& pred) {
     Notify().ListAboutToReset();
     for (auto it = m_rows.begin() + 1; it != m_rows.end(); ++it) {
         if (pred(it->cells))
-            Forget(it->id);
+            Forget(it->file.id);
     }
     const auto end = std::stable_partition(m_rows.begin() + 1, m_rows.end(), keep);
     const int removed = static_cast<int>(m_rows.end() - end);
@@ -133,11 +259,12 @@ bool ListStore::AppendFileRow(std::string fileName, std::string tagKindText, std
                               FileIdentity id) {
     if (Lists(id))
         return false;
-    Entry entry;
-    entry.cells[kFileName] = std::move(fileName);
-    entry.cells[kTagType] = std::move(tagKindText);
-    entry.cells[kPath] = std::move(fullPath);
-    entry.id = id;
+    FileRow file;
+    file.path = std::move(fullPath);
+    file.fileName = std::move(fileName);
+    file.tagKind = std::move(tagKindText);
+    file.id = id;
+    Entry entry = EntryOf(std::move(file));
     Remember(id);
     if (HasPlaceholder()) {
         m_rows[1] = std::move(entry);
@@ -161,7 +288,12 @@ int ListStore::AppendFileRows(std::vector<Row> rows, const std::vector<FileIdent
         if (Lists(id))
             continue;
         Remember(id);
-        entries.push_back(Entry{std::move(rows[i]), id});
+        FileRow file;
+        file.path = std::move(rows[i][kPath]);
+        file.fileName = std::move(rows[i][kFileName]);
+        file.tagKind = std::move(rows[i][kTagType]);
+        file.id = id;
+        entries.push_back(EntryOf(std::move(file)));
     }
     const int added = static_cast<int>(entries.size());
     auto it = entries.begin();
@@ -184,8 +316,8 @@ int ListStore::AppendFileRows(std::vector<Row> rows, const std::vector<FileIdent
 
 void ListStore::SetIdentity(int row, FileIdentity id) {
     Entry& entry = m_rows[Index(row)];
-    Forget(entry.id);
-    entry.id = id;
+    Forget(entry.file.id);
+    entry.file.id = id;
     Remember(id);
 }
 

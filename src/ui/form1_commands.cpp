@@ -38,8 +38,7 @@ constexpr std::size_t kMostOutcomes = 1024;
 // A row a batch has finished, as the batch's own copy of the list has it.
 struct RowOutcome {
     int row;
-    ListStore::Row cells;
-    FileIdentity id;
+    FileRow file;
 };
 
 }  // namespace
@@ -233,15 +232,8 @@ void Form1::RunBatch(BatchKind kind, Batch&& batch) {
         int value = 0;
         const auto handOver = [&] {
             m_work.HandOver([this, done = std::move(done), value]() mutable {
-                for (RowOutcome& outcome : done) {
-                    for (int c = 0; c < ListStore::kColumnCount; ++c) {
-                        std::string& cell = outcome.cells[static_cast<std::size_t>(c)];
-                        if (m_store.Cell(outcome.row, c) != cell)
-                            m_store.SetCell(outcome.row, c, std::move(cell));
-                    }
-                    if (!(m_store.Identity(outcome.row) == outcome.id))
-                        m_store.SetIdentity(outcome.row, outcome.id);
-                }
+                for (RowOutcome& outcome : done)
+                    m_store.SetFile(outcome.row, std::move(outcome.file));
                 m_progress->setValue(std::min(value, m_progress->maximum()));
             });
             done.clear();
@@ -261,9 +253,7 @@ void Form1::RunBatch(BatchKind kind, Batch&& batch) {
         callbacks.progressMaximum = [&](int maximum) {
             m_work.Post([this, maximum] { m_progress->setMaximum(std::max(maximum, 1)); });
         };
-        callbacks.rowFinished = [&](int row) {
-            done.push_back({row, copy.RowAt(row), copy.Identity(row)});
-        };
+        callbacks.rowFinished = [&](int row) { done.push_back({row, copy.File(row)}); };
         callbacks.progressValue = [&](int v) {
             value = v;
             if (pace.Due(done.size(), m_work.Handing()))

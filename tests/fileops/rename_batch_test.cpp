@@ -139,7 +139,8 @@ TEST_F(RenameFixture, RefusalsAreMarkedWithTheOsReasonAndTheBatchGoesOn) {
     fs.Refuse(FsOp::kRenameFile, "locked", EACCES);
     fs.Refuse(FsOp::kOpenRead, "unreadable", EBUSY);
     // A refused prior rename must not move its failure text into FileName later either.
-    store.SetCell(4, kNew, "Faild:Permission denied");
+    store.RecordRename(
+        4, Error{"rename", fine, "Permission denied", EACCES, ErrorKind::kPermissionDenied});
     Run(fs);
 
     struct Expect {
