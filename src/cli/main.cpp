@@ -8,7 +8,6 @@
 #include <vector>
 
 #include <filesystem>
-#include <map>
 #include "cli/cli_settings.h"
 #include "cli/journal_commands.h"
 #include "cli/row_output.h"
@@ -285,6 +284,26 @@ FolderQuestion FolderQuestionFor(CreateFolders create) {
     return [](const std::string&, const std::string&) { return FolderAnswer::kCancel; };
 }
 
+// The plan of the batch over the dropped rows, printed; the disk stays as it was.
+int RunDryRun(bool move, const ListStore& store, const Settings& settings,
+              const FileAddReport& report, bool json, CreateFolders create) {
+    const int status = PrintPreview(move, store, settings, json, create);
+    ReportSkipped(report, json);
+    if (const int signal = StopSignal(); signal != 0) {
+        std::cerr << "tagwright-cli: stopped by signal " << signal
+                  << "; the rows printed are the files planned\n";
+        return 128 + signal;
+    }
+    return report.skipped.empty() ? status : kExitRefused;
+}
+
+// The refusal of the batch's own step on a row, if it was refused.
+const Error* StepRefusal(const ListStore& store, int row, bool move) {
+    const FileRow& file = store.File(row);
+    const FileRow::Step& step = move ? file.move : file.rename;
+    return step.outcome == FileRow::Outcome::kRefused ? step.refusal.get() : nullptr;
+}
+
 // Paths enter the list as a drop does; then the batch runs over it, or with dryRun only its
 // plan is made, so the rows show what would become of each file and the disk stays as it was.
 int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& settings,
@@ -306,27 +325,19 @@ int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& s
     if (create == CreateFolders::kDefault) {
         create = StandardInputIsTerminal() ? CreateFolders::kAsk : CreateFolders::kYes;
     }
-    if (dryRun) {
-        const int status = PrintPreview(move, store, settings, json, create);
-        ReportSkipped(report, json);
-        if (const int signal = StopSignal(); signal != 0) {
-            std::cerr << "tagwright-cli: stopped by signal " << signal
-                      << "; the rows printed are the files planned\n";
-            return 128 + signal;
-        }
-        return report.skipped.empty() ? status : kExitRefused;
-    }
+    if (dryRun)
+        return RunDryRun(move, store, settings, report, json, create);
 
     // Each row is printed as soon as its file is done, so that an interrupted batch leaves the
     // truth about every file it touched.
-    std::map<int, Error> errors;
     RowStream stream(std::cout, StandardOutputIsTerminal());
     RowPrinter printer(stream, json);
+    bool refused = !report.skipped.empty();
     BatchCallbacks callbacks;
-    callbacks.rowRefused = [&errors](int row, const Error& e) { errors[row] = e; };
     callbacks.rowFinished = [&](int row) {
-        const auto it = errors.find(row);
-        printer.Row(store.RowAt(row), it == errors.end() ? nullptr : &it->second);
+        const Error* refusal = StepRefusal(store, row, move);
+        refused = refused || refusal != nullptr;
+        printer.Row(store.RowAt(row), refusal);
     };
     callbacks.stopRequested = [] { return StopSignal() != 0; };
     callbacks.askCreateFolder = FolderQuestionFor(create);
@@ -347,13 +358,6 @@ int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& s
         std::cerr << "tagwright-cli: stopped by signal " << signal
                   << "; the rows printed are the files done\n";
         return 128 + signal;
-    }
-
-    const int mark = move ? ListStore::kM : ListStore::kR;
-    bool refused = !report.skipped.empty();
-    for (int r = 1; r < store.RowCount(); ++r) {
-        if (store.Cell(r, mark) == ListStore::kRefused)
-            refused = true;
     }
     return refused ? kExitRefused : kExitOk;
 }
