@@ -380,17 +380,25 @@ struct Options {
     int jobs = kDefaultReadJobs;
 };
 
-void AddJobs(CLI::App& command, Options& o) {
+// The options every subcommand that reads files ends with: --json, its positional inputs
+// (required) and --jobs.
+void AddInputs(CLI::App& command, Options& o, const char* jsonHelp, const char* inputs,
+               std::vector<std::string>& into, const char* inputsHelp) {
+    command.add_flag("--json", o.json, jsonHelp);
+    command.add_option(inputs, into, inputsHelp)->required();
     command.add_option("--jobs", o.jobs, "Tag reads kept in flight at once (1: one at a time)")
         ->check(CLI::Range(1, 256))
         ->capture_default_str();
 }
 
+void AddDroppedInputs(CLI::App& command, Options& o) {
+    AddInputs(command, o, "One JSON object per row", "PATH", o.paths,
+              "Files and folders, as if dropped on the list");
+}
+
 CLI::App* AddProbe(CLI::App& app, Options& o) {
     CLI::App* probe = app.add_subcommand("probe", "Show the tags of MP3 files");
-    probe->add_flag("--json", o.json, "One JSON object per file");
-    probe->add_option("FILE", o.files, "Files to read")->required();
-    AddJobs(*probe, o);
+    AddInputs(*probe, o, "One JSON object per file", "FILE", o.files, "Files to read");
     return probe;
 }
 
@@ -399,9 +407,7 @@ CLI::App* AddSearch(CLI::App& app, Options& o) {
     search->add_flag("--recursive", o.recursive, "Search sub-folders too");
     search->add_flag("--tags", o.tags,
                      "Also list files of any extension that carry a tag (タグ情報を読みMP3を探す)");
-    search->add_flag("--json", o.json, "One JSON object per row");
-    search->add_option("DIR", o.folders, "Folders to search")->required();
-    AddJobs(*search, o);
+    AddInputs(*search, o, "One JSON object per row", "DIR", o.folders, "Folders to search");
     return search;
 }
 
@@ -410,9 +416,7 @@ CLI::App* AddRename(CLI::App& app, Options& o) {
         "rename", "Rename MP3 files (and the MP3 files of folders) by the naming rule");
     AddSettingOptions(*rename, o.renameSettings);
     rename->add_flag("--dry-run", o.dryRun, "Show what each file would become; change nothing");
-    rename->add_flag("--json", o.json, "One JSON object per row");
-    rename->add_option("PATH", o.paths, "Files and folders, as if dropped on the list")->required();
-    AddJobs(*rename, o);
+    AddDroppedInputs(*rename, o);
     return rename;
 }
 
@@ -430,9 +434,7 @@ CLI::App* AddMove(CLI::App& app, Options& o) {
                                   "Create no folder: files whose folder is missing stay");
     yesFlag->excludes(askFlag)->excludes(noFlag);
     askFlag->excludes(noFlag);
-    move->add_flag("--json", o.json, "One JSON object per row");
-    move->add_option("PATH", o.paths, "Files and folders, as if dropped on the list")->required();
-    AddJobs(*move, o);
+    AddDroppedInputs(*move, o);
     return move;
 }
 
