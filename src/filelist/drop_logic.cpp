@@ -13,8 +13,8 @@ FileAddReport DropPaths(FileSystem& fs, ListStore& store, GetSearchMP3Module& se
             break;
         // A folder such as "~/Music/mp3" is searched, whatever its name ends in.
         if (EndsInMp3(p) && !fs.FolderExists(p)) {
-            std::optional<std::string> kind = probe.KindText(p, report);
-            if (!kind)
+            const std::optional<std::int16_t> kinds = probe.Kinds(p, report);
+            if (!kinds)
                 continue;
             // Every cell is known before the row is written, so a refusal here leaves no
             // half-filled row behind.
@@ -28,18 +28,17 @@ FileAddReport DropPaths(FileSystem& fs, ListStore& store, GetSearchMP3Module& se
                 report.skipped.push_back(id.error());
                 continue;
             }
-            std::string name = path::FileName(full.value());
+            FileRow row;
+            row.fileName = path::FileName(full.value());
+            row.path = std::move(full.value());
+            row.tagKinds = *kinds;
+            row.id = *id;
             if (hooks.row) {
-                ListStore::Row row;
-                row[ListStore::kFileName] = std::move(name);
-                row[ListStore::kTagType] = std::move(*kind);
-                row[ListStore::kPath] = std::move(full.value());
-                hooks.row(std::move(row), *id);
+                hooks.row(std::move(row));
                 continue;
             }
             // A file listed already (dropped twice, or a hard link to a listed file) is one row.
-            if (store.AppendFileRow(std::move(name), std::move(*kind), std::move(full.value()),
-                                    *id))
+            if (store.AppendFileRows({std::move(row)}) == 1)
                 ++report.added;
         } else if (fs.FolderExists(p)) {
             report.Merge(search.SearchMP3Files(p, "mp3", true, hooks));

@@ -45,7 +45,7 @@ struct FileAddReport {
 /// the one who receives the rows appends them. `stop`, asked between two files, ends the work
 /// there: what was found so far stays found.
 struct FileAddHooks {
-    std::function<void(ListStore::Row row, const FileIdentity& id)> row;
+    std::function<void(FileRow row)> row;
     std::function<bool()> stop;
 
     bool Stopped() const { return stop && stop(); }
@@ -56,9 +56,9 @@ class TagProbe {
   public:
     explicit TagProbe(FileSystem& fs) : m_fs(fs) {}
 
-    /// The Tag kind text of the file; nullopt, with the refusal noted in `report`, when the file
+    /// The Tag kind flags of the file; nullopt, with the refusal noted in `report`, when the file
     /// cannot be opened or read.
-    std::optional<std::string> KindText(const std::string& path, FileAddReport& report);
+    std::optional<std::int16_t> Kinds(const std::string& path, FileAddReport& report);
 
   private:
     FileSystem& m_fs;

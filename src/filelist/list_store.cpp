@@ -112,7 +112,7 @@ void ListStore::Show(Entry& entry) {
     cells[kR] = MarkOf(f.rename.outcome);
     cells[kM] = MarkOf(f.move.outcome);
     cells[kFileName] = f.fileName;
-    cells[kTagType] = f.tagKind;
+    cells[kTagType] = TagKindText(f.tagKinds);
     cells[kNewName] = NewNameText(f);
     cells[kPath] = f.path;
 }
@@ -255,14 +255,14 @@ void ListStore::ReorderRows(int first, const std::vector<int>& order) {
     Notify().LayoutChanged();
 }
 
-bool ListStore::AppendFileRow(std::string fileName, std::string tagKindText, std::string fullPath,
+bool ListStore::AppendFileRow(std::string fileName, std::int16_t tagKinds, std::string fullPath,
                               FileIdentity id) {
     if (Lists(id))
         return false;
     FileRow file;
     file.path = std::move(fullPath);
     file.fileName = std::move(fileName);
-    file.tagKind = std::move(tagKindText);
+    file.tagKinds = tagKinds;
     file.id = id;
     Entry entry = EntryOf(std::move(file));
     Remember(id);
@@ -280,19 +280,13 @@ bool ListStore::AppendFileRow(std::string fileName, std::string tagKindText, std
     return true;
 }
 
-int ListStore::AppendFileRows(std::vector<Row> rows, const std::vector<FileIdentity>& ids) {
+int ListStore::AppendFileRows(std::vector<FileRow> rows) {
     std::vector<Entry> entries;
     entries.reserve(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const FileIdentity id = i < ids.size() ? ids[i] : FileIdentity{};
-        if (Lists(id))
+    for (FileRow& file : rows) {
+        if (Lists(file.id))
             continue;
-        Remember(id);
-        FileRow file;
-        file.path = std::move(rows[i][kPath]);
-        file.fileName = std::move(rows[i][kFileName]);
-        file.tagKind = std::move(rows[i][kTagType]);
-        file.id = id;
+        Remember(file.id);
         entries.push_back(EntryOf(std::move(file)));
     }
     const int added = static_cast<int>(entries.size());

@@ -36,8 +36,8 @@ struct FileRow {
     /// The name shown in FileName: the listed name, or the one the file carried before its
     /// last rename.
     std::string fileName;
-    /// The Tag kind text found when listed.
-    std::string tagKind;
+    /// The Tag kind flags found when listed (TagKindText gives TagType).
+    std::int16_t tagKinds = 0;
     /// The file's identity recorded when listed (unknown for rows listed without one).
     FileIdentity id;
     Step rename;
@@ -154,12 +154,11 @@ class ListStore {
     /// Puts one file into the list: fills the placeholder row, or appends a row. A file the
     /// list holds already (the same identity: listed twice, or a hard link to a listed file)
     /// is not added again; returns whether it was added. Does not refresh the count.
-    bool AppendFileRow(std::string fileName, std::string tagKindText, std::string fullPath,
+    bool AppendFileRow(std::string fileName, std::int16_t tagKinds, std::string fullPath,
                        FileIdentity id = {});
-    /// Appends many files at once (one notification for the whole batch); `ids[i]` is the
-    /// identity of rows[i], when given. Files already listed are left out; returns how many
-    /// were added.
-    int AppendFileRows(std::vector<Row> rows, const std::vector<FileIdentity>& ids = {});
+    /// Appends many files at once (one notification for the whole batch). Files already listed
+    /// are left out; returns how many were added.
+    int AppendFileRows(std::vector<FileRow> rows);
 
     /// The count text (row count - 1 in decimal) after the last UpdateFileCount.
     const std::string& FileCountText() const { return m_fileCountText; }

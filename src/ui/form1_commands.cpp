@@ -122,9 +122,9 @@ bool Form1::EndWork() {
     return true;
 }
 
-void Form1::AppendFound(std::vector<ListStore::Row> rows, const std::vector<FileIdentity>& ids) {
+void Form1::AppendFound(std::vector<FileRow> rows) {
     m_storeChanging = true;
-    m_found += m_store.AppendFileRows(std::move(rows), ids);
+    m_found += m_store.AppendFileRows(std::move(rows));
     // The count shows how many have been found so far.
     m_store.UpdateFileCount();
     m_storeChanging = false;
@@ -135,21 +135,17 @@ FileAddReport Form1::AddFiles(const std::function<FileAddReport(const FileAddHoo
     m_found = 0;
     FileAddReport report;
     m_work.Run([&] {
-        std::vector<ListStore::Row> rows;
-        std::vector<FileIdentity> ids;
+        std::vector<FileRow> rows;
         HandOverPace pace(kMostFoundRows, kHandOverMs);
         const auto handOver = [&] {
-            m_work.HandOver([this, rows = std::move(rows), ids = std::move(ids)]() mutable {
-                AppendFound(std::move(rows), ids);
-            });
+            m_work.HandOver(
+                [this, rows = std::move(rows)]() mutable { AppendFound(std::move(rows)); });
             rows.clear();
-            ids.clear();
             pace.HandedOver();
         };
         FileAddHooks hooks;
-        hooks.row = [&](ListStore::Row row, const FileIdentity& id) {
+        hooks.row = [&](FileRow row) {
             rows.push_back(std::move(row));
-            ids.push_back(id);
             if (pace.Due(rows.size(), m_work.Handing()))
                 handOver();
         };

@@ -32,8 +32,8 @@ TEST(ListStore, StartsWithHeaderWidthsAndCountZero) {
 
 TEST(ListStore, AppendFillsEmptyCellsAndCountsOnlyOnUpdate) {
     ListStore store;
-    store.AppendFileRow("a.mp3", "v2", "/m/a.mp3");
-    store.AppendFileRow("a.mp3", "v2", "/m/a.mp3");  // the same file twice: two rows
+    store.AppendFileRow("a.mp3", 8, "/m/a.mp3");
+    store.AppendFileRow("a.mp3", 8, "/m/a.mp3");  // the same file twice: two rows
     EXPECT_EQ(store.FileCountText(), "0");
     store.UpdateFileCount();
     EXPECT_EQ(store.FileCountText(), "2");
@@ -45,7 +45,7 @@ TEST(ListStore, AppendFillsEmptyCellsAndCountsOnlyOnUpdate) {
 // which the next file fills instead of adding a row.
 TEST(ListStore, PlaceholderRowIsFilledFirst) {
     ListStore store;
-    store.AppendFileRow("a.mp3", "", "/m/a.mp3");
+    store.AppendFileRow("a.mp3", 0, "/m/a.mp3");
     EXPECT_FALSE(store.RemoveRow(1));  // the last file row cannot be removed
     for (int c = 0; c < ListStore::kColumnCount; ++c)
         store.SetCell(1, c, "");
@@ -54,11 +54,11 @@ TEST(ListStore, PlaceholderRowIsFilledFirst) {
     store.UpdateFileCount();
     EXPECT_EQ(store.FileCountText(), "1");
 
-    store.AppendFileRow("b.mp3", "v1.0", "/m/b.mp3");
+    store.AppendFileRow("b.mp3", 1, "/m/b.mp3");
     EXPECT_EQ(store.RowCount(), 2);
     EXPECT_EQ(store.Cell(1, ListStore::kPath), "/m/b.mp3");
     EXPECT_FALSE(store.HasPlaceholder());
-    store.AppendFileRow("c.mp3", "", "/m/c.mp3");
+    store.AppendFileRow("c.mp3", 0, "/m/c.mp3");
     EXPECT_EQ(store.RowCount(), 3);
     EXPECT_TRUE(store.RemoveRow(1));
     EXPECT_EQ(store.Cell(1, ListStore::kFileName), "c.mp3");
@@ -67,7 +67,7 @@ TEST(ListStore, PlaceholderRowIsFilledFirst) {
 TEST(ListStore, ResetRestoresHeaderAndWidensTagType) {
     ListStore store;
     store.SetColumnWidth(ListStore::kPath, 5000);
-    store.AppendFileRow("a.mp3", "", "/m/a.mp3");
+    store.AppendFileRow("a.mp3", 0, "/m/a.mp3");
     store.SetCell(0, 0, "changed");
     store.SetColumnAlignment(2, 4);
     store.ResetFileList();
@@ -82,8 +82,7 @@ TEST(ListStore, ResetRestoresHeaderAndWidensTagType) {
 TEST(ListStore, BulkRemovalAndStableSortKeepHeader) {
     ListStore store;
     for (const char* n : {"c", "a", "b", "a"}) {
-        store.AppendFileRow(n, std::string("t") + n,
-                            std::string("/m/") + n + std::to_string(store.RowCount()));
+        store.AppendFileRow(n, 0, std::string("/m/") + n + std::to_string(store.RowCount()));
     }
     store.SortRows(1, 4, [](const ListStore::Row& x, const ListStore::Row& y) {
         return x[ListStore::kFileName] < y[ListStore::kFileName];
@@ -112,9 +111,9 @@ TEST(ListStore, TellsItsObserverInBatches) {
     ListStore store;
     Recorder rec;
     store.SetObserver(&rec);
-    std::vector<ListStore::Row> rows(1000);
+    std::vector<FileRow> rows(1000);
     for (auto& r : rows)
-        r[ListStore::kPath] = "/p";
+        r.path = "/p";
     store.AppendFileRows(std::move(rows));
     store.UpdateFileCount();
     store.ResetFileList();
@@ -188,7 +187,7 @@ TEST(ListStore, OutcomesShowAsTheirTexts) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ListStore store;
-        store.AppendFileRow("a.mp3", "v2", "/m/a.mp3");
+        store.AppendFileRow("a.mp3", 8, "/m/a.mp3");
         Recorder rec;
         store.SetObserver(&rec);
         for (const Step& step : c.steps)
@@ -202,7 +201,7 @@ TEST(ListStore, OutcomesShowAsTheirTexts) {
 // The refusal stays with its own step, for whoever reports it (the command line, the preview).
 TEST(ListStore, KeepsEachStepsRefusal) {
     ListStore store;
-    store.AppendFileRow("a.mp3", "", "/m/a.mp3");
+    store.AppendFileRow("a.mp3", 0, "/m/a.mp3");
     store.RecordRename(1, Error{"rename", "/m/a.mp3", "Busy", 16, ErrorKind::kInUse});
     store.RecordMove(1, Error{"move", "/m/a.mp3", "Read-only", 30, ErrorKind::kPermissionDenied});
     const FileRow& file = store.File(1);
@@ -218,7 +217,7 @@ TEST(ListStore, KeepsEachStepsRefusal) {
 // A row handed back from a batch's copy brings its file's identity with it.
 TEST(ListStore, SetFileKeepsTheListedIdentitiesTrue) {
     ListStore store;
-    store.AppendFileRow("a.mp3", "", "/m/a.mp3", FileIdentity{1, 1});
+    store.AppendFileRow("a.mp3", 0, "/m/a.mp3", FileIdentity{1, 1});
     ListStore copy = store;
     copy.RecordMove(1, std::string("/other/a.mp3"));
     copy.SetIdentity(1, FileIdentity{2, 7});
@@ -231,7 +230,7 @@ TEST(ListStore, SetFileKeepsTheListedIdentitiesTrue) {
 TEST(ListStore, HoldsAMillionRows) {
     ListStore store;
     for (int i = 0; i < 1'000'000; ++i)
-        store.AppendFileRow("f.mp3", "v2", "/m/f.mp3");
+        store.AppendFileRow("f.mp3", 8, "/m/f.mp3");
     store.UpdateFileCount();
     EXPECT_EQ(store.FileCountText(), "1000000");
     EXPECT_EQ(store.Cell(1'000'000, ListStore::kTagType), "v2");

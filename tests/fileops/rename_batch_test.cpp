@@ -37,7 +37,7 @@ TEST_F(RenameFixture, EmptyListOrPlaceholderTouchesNothingAndShowsNoProgress) {
     BatchCallbacks cb;
     cb.progressVisible = [&](bool) { ++calls; };
     Run(RealFileSystem(), cb);
-    store.AppendFileRow("", "", "");  // the placeholder row
+    store.AppendFileRow("", 0, "");  // the placeholder row
     Run(RealFileSystem(), cb);
     EXPECT_EQ(calls, 0);
     EXPECT_EQ(store.Cell(1, kR), "");
