@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <array>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -298,10 +299,10 @@ int RunDryRun(bool move, const ListStore& store, const Settings& settings,
 }
 
 // The refusal of the batch's own step on a row, if it was refused.
-const Error* StepRefusal(const ListStore& store, int row, bool move) {
-    const FileRow& file = store.File(row);
+std::shared_ptr<const Error> StepRefusal(const ListStore& store, int row, bool move) {
+    const FileRow file = store.File(row);
     const FileRow::Step& step = move ? file.move : file.rename;
-    return step.outcome == FileRow::Outcome::kRefused ? step.refusal.get() : nullptr;
+    return step.outcome == FileRow::Outcome::kRefused ? step.refusal : nullptr;
 }
 
 // Paths enter the list as a drop does; then the batch runs over it, or with dryRun only its
@@ -335,9 +336,9 @@ int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& s
     bool refused = !report.skipped.empty();
     BatchCallbacks callbacks;
     callbacks.rowFinished = [&](int row) {
-        const Error* refusal = StepRefusal(store, row, move);
+        const std::shared_ptr<const Error> refusal = StepRefusal(store, row, move);
         refused = refused || refusal != nullptr;
-        printer.Row(store.RowAt(row), refusal);
+        printer.Row(store.RowAt(row), refusal.get());
     };
     callbacks.stopRequested = [] { return StopSignal() != 0; };
     callbacks.askCreateFolder = FolderQuestionFor(create);

@@ -30,7 +30,7 @@ ListStore::ListStore() : m_rows(1), m_widths{300, 300, 2000, 800, 2000, 20000} {
 
 void ListStore::WriteHeader() {
     m_rows[0].cells = HeaderTexts();
-    m_rows[0].file = {};
+    m_rows[0].marks = {};
     m_alignments.fill(0);
 }
 
@@ -42,7 +42,7 @@ void ListStore::SetRowCount(int count) {
     if (count < old) {
         Notify().ListAboutToReset();
         for (std::size_t i = static_cast<std::size_t>(count); i < m_rows.size(); ++i)
-            Forget(m_rows[i].file.id);
+            Forget(m_rows[i].marks.id);
         m_rows.resize(static_cast<std::size_t>(count));
         ClampSelection();
         Notify().ListReset();
@@ -100,39 +100,48 @@ std::size_t FolderLength(const std::string& p) {
     return n;
 }
 
-FileRow::Step Refused(Error error) {
-    return {FileRow::Outcome::kRefused, std::make_shared<const Error>(std::move(error))};
+void Refuse(FileRow& file, FileRow::Step& step, const Error& error) {
+    // The row follows the file to wherever it could not be brought back from.
+    if (error.kind == ErrorKind::kStranded)
+        file.path = error.path;
+    step = {FileRow::Outcome::kRefused, std::make_shared<const Error>(error)};
 }
 
 }  // namespace
 
-void ListStore::Show(Entry& entry) {
-    const FileRow& f = entry.file;
+ListStore::Entry ListStore::EntryOf(FileRow file) {
+    Entry entry;
     Row& cells = entry.cells;
-    cells[kR] = MarkOf(f.rename.outcome);
-    cells[kM] = MarkOf(f.move.outcome);
-    cells[kFileName] = f.fileName;
-    cells[kTagType] = TagKindText(f.tagKinds);
-    cells[kNewName] = NewNameText(f);
-    cells[kPath] = f.path;
+    cells[kR] = MarkOf(file.rename.outcome);
+    cells[kM] = MarkOf(file.move.outcome);
+    cells[kTagType] = TagKindText(file.tagKinds);
+    cells[kNewName] = NewNameText(file);
+    cells[kFileName] = std::move(file.fileName);
+    cells[kPath] = std::move(file.path);
+    entry.marks = {file.id, file.tagKinds, std::move(file.rename), std::move(file.move)};
+    return entry;
 }
 
-ListStore::Entry ListStore::EntryOf(FileRow file) {
-    Entry entry{{}, std::move(file)};
-    Show(entry);
-    return entry;
+FileRow ListStore::File(int row) const {
+    const Entry& entry = m_rows[Index(row)];
+    const Marks& m = entry.marks;
+    FileRow file{
+        entry.cells[kPath], entry.cells[kFileName], m.tagKinds, m.id, m.rename, m.move, {}};
+    if (m.rename.outcome == FileRow::Outcome::kDone)
+        file.newName = entry.cells[kNewName];
+    return file;
 }
 
 void ListStore::SetFile(int row, FileRow file) {
     Entry& entry = m_rows[Index(row)];
-    if (!(entry.file.id == file.id)) {
-        Forget(entry.file.id);
+    if (!(entry.marks.id == file.id)) {
+        Forget(entry.marks.id);
         Remember(file.id);
     }
-    const Row before = std::move(entry.cells);
-    entry.file = std::move(file);
-    Show(entry);
-    if (entry.cells != before)
+    Entry now = EntryOf(std::move(file));
+    const bool changed = now.cells != entry.cells;
+    entry = std::move(now);
+    if (changed)
         Notify().CellsChanged(row, row);
 }
 
@@ -147,10 +156,7 @@ void ListStore::RecordRename(int row, Result<std::string> newName) {
         f.newName = std::move(*newName);
         f.rename = {FileRow::Outcome::kDone, nullptr};
     } else {
-        // The row follows the file to wherever it could not be brought back from.
-        if (newName.error().kind == ErrorKind::kStranded)
-            f.path = newName.error().path;
-        f.rename = Refused(newName.error());
+        Refuse(f, f.rename, newName.error());
     }
     SetFile(row, std::move(f));
 }
@@ -161,9 +167,7 @@ void ListStore::RecordMove(int row, Result<std::string> newPath) {
         f.path = std::move(*newPath);
         f.move = {FileRow::Outcome::kDone, nullptr};
     } else {
-        if (newPath.error().kind == ErrorKind::kStranded)
-            f.path = newPath.error().path;
-        f.move = Refused(newPath.error());
+        Refuse(f, f.move, newPath.error());
     }
     SetFile(row, std::move(f));
 }
@@ -207,7 +211,7 @@ bool ListStore::RemoveRow(int row) {
     if (row < 1 || row >= RowCount() || RowCount() <= 2)
         return false;
     Notify().RowsAboutToBeRemoved(row, row);
-    Forget(m_rows[Index(row)].file.id);
+    Forget(m_rows[Index(row)].marks.id);
     m_rows.erase(m_rows.begin() + row);
     ClampSelection();
     Notify().RowsRemoved(row, row);
@@ -221,7 +225,7 @@ int ListStore::RemoveRowsIf(const std::function<bool(const Row&)>& pred) {
     Notify().ListAboutToReset();
     for (auto it = m_rows.begin() + 1; it != m_rows.end(); ++it) {
         if (pred(it->cells))
-            Forget(it->file.id);
+            Forget(it->marks.id);
     }
     const auto end = std::stable_partition(m_rows.begin() + 1, m_rows.end(), keep);
     const int removed = static_cast<int>(m_rows.end() - end);
@@ -310,8 +314,8 @@ int ListStore::AppendFileRows(std::vector<FileRow> rows) {
 
 void ListStore::SetIdentity(int row, FileIdentity id) {
     Entry& entry = m_rows[Index(row)];
-    Forget(entry.file.id);
-    entry.file.id = id;
+    Forget(entry.marks.id);
+    entry.marks.id = id;
     Remember(id);
 }
 

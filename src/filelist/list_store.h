@@ -96,7 +96,7 @@ class ListStore {
     const Row& RowAt(int row) const { return m_rows[Index(row)].cells; }
 
     /// The file a row lists (nothing for the header).
-    const FileRow& File(int row) const { return m_rows[Index(row)].file; }
+    FileRow File(int row) const;
     /// Puts `file` in a file row, as a batch's own copy of the list has left it.
     void SetFile(int row, FileRow file);
     /// A rename's outcome: the file's new name, or why it was refused. A refusal of kind
@@ -109,7 +109,7 @@ class ListStore {
 
     /// The identity of the file a row was listed for (unknown for the header, the placeholder
     /// and rows listed without one). A batch acts on a row's path only while it names this file.
-    const FileIdentity& Identity(int row) const { return m_rows[Index(row)].file.id; }
+    const FileIdentity& Identity(int row) const { return m_rows[Index(row)].marks.id; }
     /// After a move that made a new file of the same content (a copy across devices).
     void SetIdentity(int row, FileIdentity id);
     /// True when a row holds the file `id` (never for an unknown identity).
@@ -179,13 +179,19 @@ class ListStore {
     void Remember(const FileIdentity& id);
     void Forget(const FileIdentity& id);
 
+    // A FileRow less the texts that its row shows as they are (Path, FileName and a done
+    // rename's NewName): each string is held once, which keeps the rows small to sort.
+    struct Marks {
+        FileIdentity id;
+        std::int16_t tagKinds = 0;
+        FileRow::Step rename;
+        FileRow::Step move;
+    };
     struct Entry {
-        /// Made from `file` by Show, except in rows that are no file (see SetCell).
         Row cells;
-        FileRow file;
+        Marks marks;
     };
     static Entry EntryOf(FileRow file);
-    static void Show(Entry& entry);
     // A deque: a list growing by a search's chunks never moves all its rows to a new block at
     // once, which at 100,000 rows would hold up the window that appends them.
     std::deque<Entry> m_rows;

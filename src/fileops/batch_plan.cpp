@@ -69,7 +69,7 @@ BatchPlan Plan(BatchKind kind, const ListStore& store, FileSystem& fs, const Bat
         line.after = scratch.RowAt(row);
         line.asksFolder = std::exchange(asked, false);
         const int taken = dry.TakenNames() - std::exchange(takenBefore, dry.TakenNames());
-        const FileRow& file = scratch.File(row);
+        const FileRow file = scratch.File(row);
         const FileRow::Step& step = kind == BatchKind::kMove ? file.move : file.rename;
         if (step.outcome == FileRow::Outcome::kRefused && step.refusal) {
             line.outcome = OutcomeOf(*step.refusal);

@@ -204,7 +204,7 @@ TEST(ListStore, KeepsEachStepsRefusal) {
     store.AppendFileRow("a.mp3", 0, "/m/a.mp3");
     store.RecordRename(1, Error{"rename", "/m/a.mp3", "Busy", 16, ErrorKind::kInUse});
     store.RecordMove(1, Error{"move", "/m/a.mp3", "Read-only", 30, ErrorKind::kPermissionDenied});
-    const FileRow& file = store.File(1);
+    const FileRow file = store.File(1);
     ASSERT_TRUE(file.rename.refusal && file.move.refusal);
     EXPECT_EQ(file.rename.refusal->kind, ErrorKind::kInUse);
     EXPECT_EQ(file.move.refusal->reason, "Read-only");
