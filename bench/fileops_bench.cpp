@@ -74,9 +74,13 @@ struct Tree {
                 .ThrowIfError();
             paths.push_back(p);
         }
-        std::vector<ListStore::Row> rows;
-        for (const std::string& p : paths)
-            rows.push_back({"", "", p.substr(in.size() + 1), "v1.1", "", p});
+        std::vector<FileRow> rows;
+        for (const std::string& p : paths) {
+            FileRow& row = rows.emplace_back();
+            row.path = p;
+            row.fileName = p.substr(in.size() + 1);
+            row.tagKinds = 2;  // v1.1
+        }
         store.AppendFileRows(std::move(rows));
     }
 };

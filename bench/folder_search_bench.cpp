@@ -203,13 +203,13 @@ BENCHMARK(BM_SearchMP3FilesByTag)->Unit(benchmark::kMillisecond)->MinTime(3);
 void BM_Sort100kByFileName(benchmark::State& state) {
     ListStore filled;
     std::mt19937 rng(7);
-    std::vector<ListStore::Row> rows(100'000);
+    std::vector<FileRow> rows(100'000);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const std::string name = std::to_string(rng() % 100) + " Some Track Title " +
                                  std::to_string(rng() % 100000) + ".mp3";
-        rows[i][ListStore::kFileName] = name;
-        rows[i][ListStore::kTagType] = "v1.1&v2";
-        rows[i][ListStore::kPath] = "/music/Artist/Album/" + name;
+        rows[i].fileName = name;
+        rows[i].tagKinds = 10;  // v1.1&v2
+        rows[i].path = "/music/Artist/Album/" + name;
     }
     filled.AppendFileRows(std::move(rows));
     GridState grid;

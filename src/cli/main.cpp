@@ -4,11 +4,11 @@
 #include <CLI/CLI.hpp>
 #include <array>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <filesystem>
-#include <map>
 #include "cli/cli_settings.h"
 #include "cli/journal_commands.h"
 #include "cli/row_output.h"
@@ -287,6 +287,26 @@ FolderQuestion FolderQuestionFor(CreateFolders create) {
     return [](const std::string&, const std::string&) { return FolderAnswer::kCancel; };
 }
 
+// The plan of the batch over the dropped rows, printed; the disk stays as it was.
+int RunDryRun(bool move, const ListStore& store, const TagCache& tags, const Settings& settings,
+              const FileAddReport& report, bool json, CreateFolders create) {
+    const int status = PrintPreview(move, store, tags, settings, json, create);
+    ReportSkipped(report, json);
+    if (const int signal = StopSignal(); signal != 0) {
+        std::cerr << "tagwright-cli: stopped by signal " << signal
+                  << "; the rows printed are the files planned\n";
+        return 128 + signal;
+    }
+    return report.skipped.empty() ? status : kExitRefused;
+}
+
+// The refusal of the batch's own step on a row, if it was refused.
+std::shared_ptr<const Error> StepRefusal(const ListStore& store, int row, bool move) {
+    const FileRow file = store.File(row);
+    const FileRow::Step& step = move ? file.move : file.rename;
+    return step.outcome == FileRow::Outcome::kRefused ? step.refusal : nullptr;
+}
+
 // Paths enter the list as a drop does; then the batch runs over it, or with dryRun only its
 // plan is made, so the rows show what would become of each file and the disk stays as it was.
 int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& settings,
@@ -310,27 +330,19 @@ int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& s
     if (create == CreateFolders::kDefault) {
         create = StandardInputIsTerminal() ? CreateFolders::kAsk : CreateFolders::kYes;
     }
-    if (dryRun) {
-        const int status = PrintPreview(move, store, tags, settings, json, create);
-        ReportSkipped(report, json);
-        if (const int signal = StopSignal(); signal != 0) {
-            std::cerr << "tagwright-cli: stopped by signal " << signal
-                      << "; the rows printed are the files planned\n";
-            return 128 + signal;
-        }
-        return report.skipped.empty() ? status : kExitRefused;
-    }
+    if (dryRun)
+        return RunDryRun(move, store, tags, settings, report, json, create);
 
     // Each row is printed as soon as its file is done, so that an interrupted batch leaves the
     // truth about every file it touched.
-    std::map<int, Error> errors;
     RowStream stream(std::cout, StandardOutputIsTerminal());
     RowPrinter printer(stream, json);
+    bool refused = !report.skipped.empty();
     BatchCallbacks callbacks;
-    callbacks.rowRefused = [&errors](int row, const Error& e) { errors[row] = e; };
     callbacks.rowFinished = [&](int row) {
-        const auto it = errors.find(row);
-        printer.Row(store.RowAt(row), it == errors.end() ? nullptr : &it->second);
+        const std::shared_ptr<const Error> refusal = StepRefusal(store, row, move);
+        refused = refused || refusal != nullptr;
+        printer.Row(store.RowAt(row), refusal.get());
     };
     callbacks.stopRequested = [] { return StopSignal() != 0; };
     callbacks.askCreateFolder = FolderQuestionFor(create);
@@ -353,13 +365,6 @@ int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& s
                   << "; the rows printed are the files done\n";
         return 128 + signal;
     }
-
-    const int mark = move ? ListStore::kM : ListStore::kR;
-    bool refused = !report.skipped.empty();
-    for (int r = 1; r < store.RowCount(); ++r) {
-        if (store.Cell(r, mark) == ListStore::kRefused)
-            refused = true;
-    }
     return refused ? kExitRefused : kExitOk;
 }
 
@@ -381,17 +386,25 @@ struct Options {
     int jobs = kDefaultReadJobs;
 };
 
-void AddJobs(CLI::App& command, Options& o) {
+// The options every subcommand that reads files ends with: --json, its positional inputs
+// (required) and --jobs.
+void AddInputs(CLI::App& command, Options& o, const char* jsonHelp, const char* inputs,
+               std::vector<std::string>& into, const char* inputsHelp) {
+    command.add_flag("--json", o.json, jsonHelp);
+    command.add_option(inputs, into, inputsHelp)->required();
     command.add_option("--jobs", o.jobs, "Tag reads kept in flight at once (1: one at a time)")
         ->check(CLI::Range(1, 256))
         ->capture_default_str();
 }
 
+void AddDroppedInputs(CLI::App& command, Options& o) {
+    AddInputs(command, o, "One JSON object per row", "PATH", o.paths,
+              "Files and folders, as if dropped on the list");
+}
+
 CLI::App* AddProbe(CLI::App& app, Options& o) {
     CLI::App* probe = app.add_subcommand("probe", "Show the tags of MP3 files");
-    probe->add_flag("--json", o.json, "One JSON object per file");
-    probe->add_option("FILE", o.files, "Files to read")->required();
-    AddJobs(*probe, o);
+    AddInputs(*probe, o, "One JSON object per file", "FILE", o.files, "Files to read");
     return probe;
 }
 
@@ -400,9 +413,7 @@ CLI::App* AddSearch(CLI::App& app, Options& o) {
     search->add_flag("--recursive", o.recursive, "Search sub-folders too");
     search->add_flag("--tags", o.tags,
                      "Also list files of any extension that carry a tag (タグ情報を読みMP3を探す)");
-    search->add_flag("--json", o.json, "One JSON object per row");
-    search->add_option("DIR", o.folders, "Folders to search")->required();
-    AddJobs(*search, o);
+    AddInputs(*search, o, "One JSON object per row", "DIR", o.folders, "Folders to search");
     return search;
 }
 
@@ -411,9 +422,7 @@ CLI::App* AddRename(CLI::App& app, Options& o) {
         "rename", "Rename MP3 files (and the MP3 files of folders) by the naming rule");
     AddSettingOptions(*rename, o.renameSettings);
     rename->add_flag("--dry-run", o.dryRun, "Show what each file would become; change nothing");
-    rename->add_flag("--json", o.json, "One JSON object per row");
-    rename->add_option("PATH", o.paths, "Files and folders, as if dropped on the list")->required();
-    AddJobs(*rename, o);
+    AddDroppedInputs(*rename, o);
     return rename;
 }
 
@@ -431,9 +440,7 @@ CLI::App* AddMove(CLI::App& app, Options& o) {
                                   "Create no folder: files whose folder is missing stay");
     yesFlag->excludes(askFlag)->excludes(noFlag);
     askFlag->excludes(noFlag);
-    move->add_flag("--json", o.json, "One JSON object per row");
-    move->add_option("PATH", o.paths, "Files and folders, as if dropped on the list")->required();
-    AddJobs(*move, o);
+    AddDroppedInputs(*move, o);
     return move;
 }
 

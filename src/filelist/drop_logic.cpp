@@ -18,7 +18,6 @@ FileAddReport DropPaths(FileSystem& fs, ListStore& store, GetSearchMP3Module& se
                 report.skipped.push_back(read.tags.error());
                 continue;
             }
-            std::string kind = TagKindText(read.tags->kind);
             // Every cell is known before the row is written, so a refusal here leaves no
             // half-filled row behind.
             auto full = fs.GetFilePath(p);
@@ -32,17 +31,17 @@ FileAddReport DropPaths(FileSystem& fs, ListStore& store, GetSearchMP3Module& se
                 continue;
             }
             probe.Keep(*id, read);
-            std::string name = path::FileName(full.value());
+            FileRow row;
+            row.fileName = path::FileName(full.value());
+            row.path = std::move(full.value());
+            row.tagKinds = read.tags->kind;
+            row.id = *id;
             if (hooks.row) {
-                ListStore::Row row;
-                row[ListStore::kFileName] = std::move(name);
-                row[ListStore::kTagType] = std::move(kind);
-                row[ListStore::kPath] = std::move(full.value());
-                hooks.row(std::move(row), *id);
+                hooks.row(std::move(row));
                 continue;
             }
             // A file listed already (dropped twice, or a hard link to a listed file) is one row.
-            if (store.AppendFileRow(std::move(name), std::move(kind), std::move(full.value()), *id))
+            if (store.AppendFileRows({std::move(row)}) == 1)
                 ++report.added;
         } else if (fs.FolderExists(p)) {
             report.Merge(search.SearchMP3Files(p, "mp3", true, hooks));

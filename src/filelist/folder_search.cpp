@@ -132,10 +132,10 @@ struct Candidate {
     std::size_t skippedBefore = 0;
 };
 
-// What the reads found of one candidate: the kind text, the refusal, or the file's identity
+// What the reads found of one candidate: the tag kind flags, the refusal, or the file's identity
 // (none when the file is gone or is not taken).
 struct Probed {
-    std::optional<std::string> kind;
+    std::optional<std::int16_t> kinds;
     std::optional<Error> refused;
     std::optional<FileIdentity> id;
 };
@@ -169,12 +169,10 @@ FileAddReport GetSearchMP3Module::SearchMP3Files(const std::string& folder,
         for (; walkNoted < upTo; ++walkNoted)
             report.skipped.push_back(std::move(walkSkipped[walkNoted]));
     };
-    std::vector<ListStore::Row> pending;
-    std::vector<FileIdentity> ids;
+    std::vector<FileRow> pending;
     const auto flush = [&] {
-        report.added += m_store.AppendFileRows(std::move(pending), ids);
+        report.added += m_store.AppendFileRows(std::move(pending));
         pending.clear();
-        ids.clear();
     };
     const TagProbe probe(m_fs, m_cache);
     const auto read = [&](std::size_t i) {
@@ -185,8 +183,8 @@ FileAddReport GetSearchMP3Module::SearchMP3Files(const std::string& folder,
             p.refused = tags.tags.error();
             return p;
         }
-        p.kind = TagKindText(tags.tags->kind);
-        if (!c.mp3 && p.kind->empty())
+        p.kinds = tags.tags->kind;
+        if (!c.mp3 && TagKindText(tags.tags->kind).empty())
             return p;
         // A file gone between the listing and here is simply not listed.
         if (auto id = m_fs.IdentifyFile(c.entry.path); id.ok()) {
@@ -204,19 +202,16 @@ FileAddReport GetSearchMP3Module::SearchMP3Files(const std::string& folder,
             report.skipped.push_back(std::move(*p.refused));
         if (!p.id)
             return !hooks.Stopped();
+        FileRow row;
+        row.path = std::move(c.entry.path);
+        row.fileName = std::move(c.entry.name);
+        row.tagKinds = *p.kinds;
+        row.id = *p.id;
         if (hooks.row) {
-            ListStore::Row row;
-            row[ListStore::kFileName] = std::move(c.entry.name);
-            row[ListStore::kTagType] = std::move(*p.kind);
-            row[ListStore::kPath] = std::move(c.entry.path);
-            hooks.row(std::move(row), *p.id);
+            hooks.row(std::move(row));
             return !hooks.Stopped();
         }
-        ids.push_back(*p.id);
-        ListStore::Row& row = pending.emplace_back();
-        row[ListStore::kFileName] = std::move(c.entry.name);
-        row[ListStore::kTagType] = std::move(*p.kind);
-        row[ListStore::kPath] = std::move(c.entry.path);
+        pending.push_back(std::move(row));
         if (pending.size() >= kRowChunk)
             flush();
         return !hooks.Stopped();

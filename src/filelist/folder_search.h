@@ -46,7 +46,7 @@ struct FileAddReport {
 /// the one who receives the rows appends them. `stop`, asked between two files, ends the work
 /// there: what was found so far stays found.
 struct FileAddHooks {
-    std::function<void(ListStore::Row row, const FileIdentity& id)> row;
+    std::function<void(FileRow row)> row;
     std::function<bool()> stop;
 
     bool Stopped() const { return stop && stop(); }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/path.h"
+
 namespace tagwright {
 
 std::string TagKindText(std::int16_t flags) {
@@ -28,7 +30,7 @@ ListStore::ListStore() : m_rows(1) {
 
 void ListStore::WriteHeader() {
     m_rows[0].cells = HeaderTexts();
-    m_rows[0].id = {};
+    m_rows[0].marks = {};
 }
 
 void ListStore::SetRowCount(int count) {
@@ -39,7 +41,7 @@ void ListStore::SetRowCount(int count) {
     if (count < old) {
         Notify().ListAboutToReset();
         for (std::size_t i = static_cast<std::size_t>(count); i < m_rows.size(); ++i)
-            Forget(m_rows[i].id);
+            Forget(m_rows[i].marks.id);
         m_rows.resize(static_cast<std::size_t>(count));
         Notify().ListReset();
     } else {
@@ -54,11 +56,139 @@ void ListStore::SetCell(int row, int column, std::string text) {
     Notify().CellsChanged(row, row);
 }
 
+namespace {
+
+const std::string& MarkOf(FileRow::Outcome outcome) {
+    static const std::string done = ListStore::kDone;
+    static const std::string refused = ListStore::kRefused;
+    static const std::string none;
+    switch (outcome) {
+        case FileRow::Outcome::kDone:
+            return done;
+        case FileRow::Outcome::kRefused:
+            return refused;
+        case FileRow::Outcome::kNone:
+            break;
+    }
+    return none;
+}
+
+std::string NewNameText(const FileRow& file) {
+    switch (file.rename.outcome) {
+        case FileRow::Outcome::kDone:
+            return file.newName;
+        case FileRow::Outcome::kRefused: {
+            const Error* e = file.rename.refusal.get();
+            // The user's own choice to leave a file shows one text whatever the reason says.
+            if (e == nullptr || e->kind == ErrorKind::kBlankTag || e->kind == ErrorKind::kCancelled)
+                return std::string(kLackOfTagInfo);
+            return std::string(kFailedPrefix) + e->reason;
+        }
+        case FileRow::Outcome::kNone:
+            break;
+    }
+    return {};
+}
+
+// The length of the folder part of `p`, its last separator included.
+std::size_t FolderLength(const std::string& p) {
+    std::size_t n = p.size();
+    while (n > 0 && !path::IsSeparator(p[n - 1]))
+        --n;
+    return n;
+}
+
+void Refuse(FileRow& file, FileRow::Step& step, const Error& error) {
+    // The row follows the file to wherever it could not be brought back from.
+    if (error.kind == ErrorKind::kStranded)
+        file.path = error.path;
+    step = {FileRow::Outcome::kRefused, std::make_shared<const Error>(error)};
+}
+
+}  // namespace
+
+ListStore::Entry ListStore::EntryOf(FileRow file) {
+    Entry entry;
+    Row& cells = entry.cells;
+    cells[kR] = MarkOf(file.rename.outcome);
+    cells[kM] = MarkOf(file.move.outcome);
+    cells[kTagType] = TagKindText(file.tagKinds);
+    cells[kNewName] = NewNameText(file);
+    cells[kFileName] = std::move(file.fileName);
+    cells[kPath] = std::move(file.path);
+    entry.marks = {file.id, file.tagKinds, std::move(file.rename), std::move(file.move)};
+    return entry;
+}
+
+FileRow ListStore::File(int row) const {
+    const Entry& entry = m_rows[Index(row)];
+    const Marks& m = entry.marks;
+    FileRow file{
+        entry.cells[kPath], entry.cells[kFileName], m.tagKinds, m.id, m.rename, m.move, {}};
+    if (m.rename.outcome == FileRow::Outcome::kDone)
+        file.newName = entry.cells[kNewName];
+    return file;
+}
+
+void ListStore::SetFile(int row, FileRow file) {
+    Entry& entry = m_rows[Index(row)];
+    if (!(entry.marks.id == file.id)) {
+        Forget(entry.marks.id);
+        Remember(file.id);
+    }
+    Entry now = EntryOf(std::move(file));
+    const bool changed = now.cells != entry.cells;
+    entry = std::move(now);
+    if (changed)
+        Notify().CellsChanged(row, row);
+}
+
+void ListStore::RecordRename(int row, Result<std::string> newName) {
+    FileRow f = File(row);
+    if (newName.ok()) {
+        // The name the previous rename gave is the one the file carried until now.
+        if (f.rename.outcome == FileRow::Outcome::kDone && !f.newName.empty())
+            f.fileName = f.newName;
+        f.path.erase(FolderLength(f.path));
+        f.path += *newName;
+        f.newName = std::move(*newName);
+        f.rename = {FileRow::Outcome::kDone, nullptr};
+    } else {
+        Refuse(f, f.rename, newName.error());
+    }
+    SetFile(row, std::move(f));
+}
+
+void ListStore::RecordMove(int row, Result<std::string> newPath) {
+    FileRow f = File(row);
+    if (newPath.ok()) {
+        f.path = std::move(*newPath);
+        f.move = {FileRow::Outcome::kDone, nullptr};
+    } else {
+        Refuse(f, f.move, newPath.error());
+    }
+    SetFile(row, std::move(f));
+}
+
+void ListStore::RecordUndo(int row, bool rename, std::string path) {
+    FileRow f = File(row);
+    f.fileName = path::FileName(path);
+    f.path = std::move(path);
+    // The mark and the new name told of a change that is no more.
+    if (rename) {
+        f.rename = {};
+        f.newName.clear();
+    } else {
+        f.move = {};
+    }
+    SetFile(row, std::move(f));
+}
+
 bool ListStore::RemoveRow(int row) {
     if (row < 1 || row >= RowCount() || RowCount() <= 2)
         return false;
     Notify().RowsAboutToBeRemoved(row, row);
-    Forget(m_rows[Index(row)].id);
+    Forget(m_rows[Index(row)].marks.id);
     m_rows.erase(m_rows.begin() + row);
     Notify().RowsRemoved(row, row);
     return true;
@@ -71,7 +201,7 @@ int ListStore::RemoveRowsIf(const std::function<bool(const Row&)>& pred) {
     Notify().ListAboutToReset();
     for (auto it = m_rows.begin() + 1; it != m_rows.end(); ++it) {
         if (pred(it->cells))
-            Forget(it->id);
+            Forget(it->marks.id);
     }
     const auto end = std::stable_partition(m_rows.begin() + 1, m_rows.end(), keep);
     const int removed = static_cast<int>(m_rows.end() - end);
@@ -92,15 +222,16 @@ void ListStore::ReorderRows(int first, const std::vector<int>& order) {
     Notify().LayoutChanged();
 }
 
-bool ListStore::AppendFileRow(std::string fileName, std::string tagKindText, std::string fullPath,
+bool ListStore::AppendFileRow(std::string fileName, std::int16_t tagKinds, std::string fullPath,
                               FileIdentity id) {
     if (Lists(id))
         return false;
-    Entry entry;
-    entry.cells[kFileName] = std::move(fileName);
-    entry.cells[kTagType] = std::move(tagKindText);
-    entry.cells[kPath] = std::move(fullPath);
-    entry.id = id;
+    FileRow file;
+    file.path = std::move(fullPath);
+    file.fileName = std::move(fileName);
+    file.tagKinds = tagKinds;
+    file.id = id;
+    Entry entry = EntryOf(std::move(file));
     Remember(id);
     if (HasPlaceholder()) {
         m_rows[1] = std::move(entry);
@@ -114,15 +245,14 @@ bool ListStore::AppendFileRow(std::string fileName, std::string tagKindText, std
     return true;
 }
 
-int ListStore::AppendFileRows(std::vector<Row> rows, const std::vector<FileIdentity>& ids) {
+int ListStore::AppendFileRows(std::vector<FileRow> rows) {
     std::vector<Entry> entries;
     entries.reserve(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const FileIdentity id = i < ids.size() ? ids[i] : FileIdentity{};
-        if (Lists(id))
+    for (FileRow& file : rows) {
+        if (Lists(file.id))
             continue;
-        Remember(id);
-        entries.push_back(Entry{std::move(rows[i]), id});
+        Remember(file.id);
+        entries.push_back(EntryOf(std::move(file)));
     }
     const int added = static_cast<int>(entries.size());
     auto it = entries.begin();
@@ -143,8 +273,8 @@ int ListStore::AppendFileRows(std::vector<Row> rows, const std::vector<FileIdent
 
 void ListStore::SetIdentity(int row, FileIdentity id) {
     Entry& entry = m_rows[Index(row)];
-    Forget(entry.id);
-    entry.id = id;
+    Forget(entry.marks.id);
+    entry.marks.id = id;
     Remember(id);
 }
 

@@ -4,13 +4,47 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/result.h"
 
 namespace tagwright {
+
+/// NewName of a row whose rename was refused starts with this, followed by the reason.
+/// Composed names never hold an ASCII ":", so no real name starts this way.
+inline constexpr std::string_view kFailedPrefix = "Faild:";
+/// NewName of a row refused for a blank tag.
+inline constexpr std::string_view kLackOfTagInfo = "Faild:lack of TagInfo";
+
+/// One listed file as the list keeps it. The six texts its row shows are made from this.
+struct FileRow {
+    enum class Outcome : std::uint8_t { kNone, kDone, kRefused };
+    /// What became of the file in the last rename, or in the last move.
+    struct Step {
+        Outcome outcome = Outcome::kNone;
+        /// kRefused: why. Shared, as copies of the list made for a batch share it.
+        std::shared_ptr<const Error> refusal;
+    };
+
+    /// Where the file is now: its folder and its name.
+    std::string path;
+    /// The name shown in FileName: the listed name, or the one the file carried before its
+    /// last rename.
+    std::string fileName;
+    /// The Tag kind flags found when listed (TagKindText gives TagType).
+    std::int16_t tagKinds = 0;
+    /// The file's identity recorded when listed (unknown for rows listed without one).
+    FileIdentity id;
+    Step rename;
+    Step move;
+    /// The name the last rename gave; meaningful while `rename` is kDone.
+    std::string newName;
+};
 
 /// The Tag kind text of Tag kind flags: "", "v1.0", "v1.1", "v2", "v1.0&v2", "v1.1&v2".
 std::string TagKindText(std::int16_t flags);
@@ -31,9 +65,9 @@ class ListObserver {
     virtual void FileCountChanged(const std::string& /*text*/) {}
 };
 
-/// The file list: the only copy of the listed files. Row 0 is the header; each file row holds
-/// six texts (R, M, FileName, TagType, NewName, Path). A single file row whose Path is empty is
-/// the placeholder row and stands for an empty list.
+/// The file list: the only copy of the listed files. Row 0 is the header; each file row is a
+/// FileRow and shows six texts made from it (R, M, FileName, TagType, NewName, Path). A single
+/// file row whose Path is empty is the placeholder row and stands for an empty list.
 class ListStore {
   public:
     enum Column { kR = 0, kM = 1, kFileName = 2, kTagType = 3, kNewName = 4, kPath = 5 };
@@ -55,12 +89,26 @@ class ListStore {
     const std::string& Cell(int row, int column) const {
         return m_rows[Index(row)].cells[Col(column)];
     }
+    /// Free text that leaves the row's file as it is: for the Delete key, which empties the
+    /// last file row's cells and so makes it the placeholder.
     void SetCell(int row, int column, std::string text);
     const Row& RowAt(int row) const { return m_rows[Index(row)].cells; }
 
+    /// The file a row lists (nothing for the header).
+    FileRow File(int row) const;
+    /// Puts `file` in a file row, as a batch's own copy of the list has left it.
+    void SetFile(int row, FileRow file);
+    /// A rename's outcome: the file's new name, or why it was refused. A refusal of kind
+    /// kStranded moves the row to where the file was left.
+    void RecordRename(int row, Result<std::string> newName);
+    /// A move's outcome: the file's new full path, or why it was refused (kStranded as above).
+    void RecordMove(int row, Result<std::string> newPath);
+    /// An undone rename or move brought the file back to `path`: the row forgets that step.
+    void RecordUndo(int row, bool rename, std::string path);
+
     /// The identity of the file a row was listed for (unknown for the header, the placeholder
     /// and rows listed without one). A batch acts on a row's path only while it names this file.
-    const FileIdentity& Identity(int row) const { return m_rows[Index(row)].id; }
+    const FileIdentity& Identity(int row) const { return m_rows[Index(row)].marks.id; }
     /// After a move that made a new file of the same content (a copy across devices).
     void SetIdentity(int row, FileIdentity id);
     /// True when a row holds the file `id` (never for an unknown identity).
@@ -85,12 +133,11 @@ class ListStore {
     /// Puts one file into the list: fills the placeholder row, or appends a row. A file the
     /// list holds already (the same identity: listed twice, or a hard link to a listed file)
     /// is not added again; returns whether it was added. Does not refresh the count.
-    bool AppendFileRow(std::string fileName, std::string tagKindText, std::string fullPath,
+    bool AppendFileRow(std::string fileName, std::int16_t tagKinds, std::string fullPath,
                        FileIdentity id = {});
-    /// Appends many files at once (one notification for the whole batch); `ids[i]` is the
-    /// identity of rows[i], when given. Files already listed are left out; returns how many
-    /// were added.
-    int AppendFileRows(std::vector<Row> rows, const std::vector<FileIdentity>& ids = {});
+    /// Appends many files at once (one notification for the whole batch). Files already listed
+    /// are left out; returns how many were added.
+    int AppendFileRows(std::vector<FileRow> rows);
 
     /// The count text (row count - 1 in decimal) after the last UpdateFileCount.
     const std::string& FileCountText() const { return m_fileCountText; }
@@ -110,10 +157,19 @@ class ListStore {
     void Remember(const FileIdentity& id);
     void Forget(const FileIdentity& id);
 
+    // A FileRow less the texts that its row shows as they are (Path, FileName and a done
+    // rename's NewName): each string is held once, which keeps the rows small to sort.
+    struct Marks {
+        FileIdentity id;
+        std::int16_t tagKinds = 0;
+        FileRow::Step rename;
+        FileRow::Step move;
+    };
     struct Entry {
         Row cells;
-        FileIdentity id;
+        Marks marks;
     };
+    static Entry EntryOf(FileRow file);
     // A deque: a list growing by a search's chunks never moves all its rows to a new block at
     // once, which at 100,000 rows would hold up the window that appends them.
     std::deque<Entry> m_rows;

@@ -38,7 +38,7 @@ std::string WithoutNumber(const std::string& name, int n) {
 }
 
 // Runs `batch` over a copy of the list and a dry-run file system, and reads each row's fate off
-// the copy and the callbacks as the batch finishes it.
+// the copy as the batch finishes it.
 template <class Batch>
 BatchPlan Plan(BatchKind kind, const ListStore& store, FileSystem& fs, const BatchCallbacks& outer,
                FolderAnswer assumed, Batch&& batch) {
@@ -49,7 +49,6 @@ BatchPlan Plan(BatchKind kind, const ListStore& store, FileSystem& fs, const Bat
     scratch.SetObserver(nullptr);
     DryRunFileSystem dry(fs);
 
-    std::map<int, Error> refusals;
     bool asked = false;
     int takenBefore = 0;
     int reached = 0;
@@ -63,7 +62,6 @@ BatchPlan Plan(BatchKind kind, const ListStore& store, FileSystem& fs, const Bat
         asked = true;
         return assumed;
     };
-    cb.rowRefused = [&](int row, const Error& e) { refusals[row] = e; };
     cb.rowFinished = [&](int row) {
         ++reached;
         PlanLine line;
@@ -72,9 +70,11 @@ BatchPlan Plan(BatchKind kind, const ListStore& store, FileSystem& fs, const Bat
         line.after = scratch.RowAt(row);
         line.asksFolder = std::exchange(asked, false);
         const int taken = dry.TakenNames() - std::exchange(takenBefore, dry.TakenNames());
-        if (const auto it = refusals.find(row); it != refusals.end()) {
-            line.outcome = OutcomeOf(it->second);
-            line.error = it->second;
+        const FileRow file = scratch.File(row);
+        const FileRow::Step& step = kind == BatchKind::kMove ? file.move : file.rename;
+        if (step.outcome == FileRow::Outcome::kRefused && step.refusal) {
+            line.outcome = OutcomeOf(*step.refusal);
+            line.error = *step.refusal;
         } else {
             line.newPath = line.after[ListStore::kPath];
             line.clashNumber = taken - 1;

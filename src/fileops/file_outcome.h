@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "filelist/list_store.h"
 #include "naming/settings.h"
 #include "naming/tag_fields.h"
 #include "platform/file_system.h"
@@ -30,12 +31,6 @@ struct FileOutcome {
     static FileOutcome DoneWith(std::string text) { return {Status::kDone, std::move(text), {}}; }
     static FileOutcome Refused(Error error) { return {Status::kRefused, {}, std::move(error)}; }
 };
-
-/// NewName of a row whose rename was refused by the file system starts with this, followed by
-/// the OS's reason. Composed names never hold an ASCII ":", so no real name starts this way.
-inline constexpr std::string_view kFailedPrefix = "Faild:";
-/// NewName of a row refused for a blank tag.
-inline constexpr std::string_view kLackOfTagInfo = "Faild:lack of TagInfo";
 
 /// The refusal when `path` no longer names the listed file `id` (nothing when `id` is unknown):
 /// the OS's reason when nothing is there, else kFileChanged. With `found`, the same one

@@ -143,17 +143,14 @@ void RunMoveBatch(ListStore& store, const Settings& settings, FileSystem& fs,
                                                                skipOnBlank, askBeforeCreate, ask)
                                            : FileOutcome::Refused(std::move(readError));
             if (out.Done()) {
-                store.SetCell(i, ListStore::kM, ListStore::kDone);
-                store.SetCell(i, ListStore::kPath, out.text);
+                store.RecordMove(i, out.text);
                 // A copy across devices is a new file of the same content.
                 if (auto now = fs.IdentifyFile(out.text); now.ok() && id.Known() && *now != id)
                     store.SetIdentity(i, *now);
                 return;
             }
-            store.SetCell(i, ListStore::kM, ListStore::kRefused);
             const Error refusal = RefusalOf(out, "move", path);
-            if (refusal.kind == ErrorKind::kStranded)
-                store.SetCell(i, ListStore::kPath, refusal.path);
+            store.RecordMove(i, refusal);
             if (callbacks.rowRefused)
                 callbacks.rowRefused(i, refusal);
         });

@@ -57,57 +57,25 @@ FileOutcome RenameMP3File(FileSystem& fs, const std::string& p, const FileIdenti
 
 }  // namespace TagR
 
-namespace {
-
-bool HoldsRealName(const std::string& newName) {
-    return !newName.empty() && newName.rfind(kFailedPrefix, 0) != 0 &&
-           newName != TagR::kBlankEscapeFailure;
-}
-
-}  // namespace
-
 void RunRenameBatch(ListStore& store, const Settings& settings, FileSystem& fs,
                     const BatchCallbacks& callbacks) {
     const bool skipOnBlank = !settings.nameFillBlanks;
-    ForEachFileRowRead(
-        store, callbacks, fs, "rename", TagR::kModeFileName, settings,
-        [&](int i, const std::string& path, RowRead& read) {
-            const FileIdentity id = store.Identity(i);
-            std::optional<TagFields>& fields = read.fields;
-            Error& readError = read.error;
-            const FileOutcome out =
-                fields ? TagR::RenameMP3File(fs, path, id, *fields, settings, skipOnBlank)
-                       : FileOutcome::Refused(std::move(readError));
-            switch (out.status) {
-                case FileOutcome::Status::kDone: {
-                    // The name the previous rename gave is the one the file carries until now.
-                    const std::string& previous = store.Cell(i, ListStore::kNewName);
-                    if (HoldsRealName(previous) && previous != store.Cell(i, ListStore::kFileName))
-                        store.SetCell(i, ListStore::kFileName, previous);
-                    store.SetCell(i, ListStore::kR, ListStore::kDone);
-                    store.SetCell(i, ListStore::kNewName, out.text);
-                    store.SetCell(i, ListStore::kPath, TagR::FolderOfPath(path) + out.text);
-                    break;
-                }
-                case FileOutcome::Status::kRefused:
-                    store.SetCell(i, ListStore::kR, ListStore::kRefused);
-                    store.SetCell(i, ListStore::kNewName,
-                                  std::string(kFailedPrefix) + out.error.reason);
-                    // The row follows the file to wherever it could not be brought back from.
-                    if (out.error.kind == ErrorKind::kStranded)
-                        store.SetCell(i, ListStore::kPath, out.error.path);
-                    if (callbacks.rowRefused)
-                        callbacks.rowRefused(i, out.error);
-                    break;
-                case FileOutcome::Status::kBlankEscape:
-                case FileOutcome::Status::kCancelled:
-                    store.SetCell(i, ListStore::kR, ListStore::kRefused);
-                    store.SetCell(i, ListStore::kNewName, std::string(kLackOfTagInfo));
-                    if (callbacks.rowRefused)
-                        callbacks.rowRefused(i, RefusalOf(out, "rename", path));
-                    break;
-            }
-        });
+    const auto renameRow = [&](int i, const std::string& path, RowRead& read) {
+        const FileIdentity id = store.Identity(i);
+        std::optional<TagFields>& fields = read.fields;
+        const FileOutcome out =
+            fields ? TagR::RenameMP3File(fs, path, id, *fields, settings, skipOnBlank)
+                   : FileOutcome::Refused(std::move(read.error));
+        if (out.Done()) {
+            store.RecordRename(i, out.text);
+            return;
+        }
+        const Error refusal = RefusalOf(out, "rename", path);
+        store.RecordRename(i, refusal);
+        if (callbacks.rowRefused)
+            callbacks.rowRefused(i, refusal);
+    };
+    ForEachFileRowRead(store, callbacks, fs, "rename", TagR::kModeFileName, settings, renameRow);
 }
 
 }  // namespace tagwright

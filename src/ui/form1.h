@@ -216,7 +216,7 @@ class Form1 final : public QWidget {
     BatchCallbacks WorkerProgress();
     // Runs a drop or a search off this thread, appending the rows it finds as they come.
     FileAddReport AddFiles(const std::function<FileAddReport(const FileAddHooks&)>& add);
-    void AppendFound(std::vector<ListStore::Row> rows, const std::vector<FileIdentity>& ids);
+    void AppendFound(std::vector<FileRow> rows);
     // Around every long command; EndWork is true when the window is to close now.
     void BeginWork();
     bool EndWork();

@@ -39,8 +39,7 @@ constexpr std::size_t kMostOutcomes = 1024;
 // A row a batch has finished, as the batch's own copy of the list has it.
 struct RowOutcome {
     int row;
-    ListStore::Row cells;
-    FileIdentity id;
+    FileRow file;
 };
 
 }  // namespace
@@ -134,8 +133,8 @@ bool Form1::EndWork() {
     return true;
 }
 
-void Form1::AppendFound(std::vector<ListStore::Row> rows, const std::vector<FileIdentity>& ids) {
-    m_found += m_store.AppendFileRows(std::move(rows), ids);
+void Form1::AppendFound(std::vector<FileRow> rows) {
+    m_found += m_store.AppendFileRows(std::move(rows));
     // The count shows how many have been found so far.
     m_store.UpdateFileCount();
 }
@@ -145,21 +144,17 @@ FileAddReport Form1::AddFiles(const std::function<FileAddReport(const FileAddHoo
     m_found = 0;
     FileAddReport report;
     m_work.Run([&] {
-        std::vector<ListStore::Row> rows;
-        std::vector<FileIdentity> ids;
+        std::vector<FileRow> rows;
         HandOverPace pace(kMostFoundRows, kHandOverMs);
         const auto handOver = [&] {
-            m_work.HandOver([this, rows = std::move(rows), ids = std::move(ids)]() mutable {
-                AppendFound(std::move(rows), ids);
-            });
+            m_work.HandOver(
+                [this, rows = std::move(rows)]() mutable { AppendFound(std::move(rows)); });
             rows.clear();
-            ids.clear();
             pace.HandedOver();
         };
         FileAddHooks hooks;
-        hooks.row = [&](ListStore::Row row, const FileIdentity& id) {
+        hooks.row = [&](FileRow row) {
             rows.push_back(std::move(row));
-            ids.push_back(id);
             if (pace.Due(rows.size(), m_work.Handing()))
                 handOver();
         };
@@ -242,15 +237,8 @@ void Form1::RunBatch(BatchKind kind, Batch&& batch) {
         int value = 0;
         const auto handOver = [&] {
             m_work.HandOver([this, done = std::move(done), value]() mutable {
-                for (RowOutcome& outcome : done) {
-                    for (int c = 0; c < ListStore::kColumnCount; ++c) {
-                        std::string& cell = outcome.cells[static_cast<std::size_t>(c)];
-                        if (m_store.Cell(outcome.row, c) != cell)
-                            m_store.SetCell(outcome.row, c, std::move(cell));
-                    }
-                    if (!(m_store.Identity(outcome.row) == outcome.id))
-                        m_store.SetIdentity(outcome.row, outcome.id);
-                }
+                for (RowOutcome& outcome : done)
+                    m_store.SetFile(outcome.row, std::move(outcome.file));
                 m_progress->setValue(std::min(value, m_progress->maximum()));
             });
             done.clear();
@@ -270,9 +258,7 @@ void Form1::RunBatch(BatchKind kind, Batch&& batch) {
         callbacks.progressMaximum = [&](int maximum) {
             m_work.Post([this, maximum] { m_progress->setMaximum(std::max(maximum, 1)); });
         };
-        callbacks.rowFinished = [&](int row) {
-            done.push_back({row, copy.RowAt(row), copy.Identity(row)});
-        };
+        callbacks.rowFinished = [&](int row) { done.push_back({row, copy.File(row)}); };
         callbacks.progressValue = [&](int v) {
             value = v;
             if (pace.Due(done.size(), m_work.Handing()))

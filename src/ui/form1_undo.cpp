@@ -4,7 +4,6 @@
 #include <map>
 
 #include "fileops/undo.h"
-#include "platform/path.h"
 #include "ui/form1.h"
 #include "ui/qt_text.h"
 
@@ -86,12 +85,7 @@ void Form1::ShowUndoneRows(const UndoReport& report) {
         if (it == back.end())
             continue;
         const std::string& from = it->second->from;
-        m_store.SetCell(i, ListStore::kPath, from);
-        m_store.SetCell(i, ListStore::kFileName, path::FileName(from));
-        // The mark and the new name told of a change that is no more.
-        m_store.SetCell(i, rename ? ListStore::kR : ListStore::kM, "");
-        if (rename)
-            m_store.SetCell(i, ListStore::kNewName, "");
+        m_store.RecordUndo(i, rename, from);
         // A copy back across devices is a new file.
         if (auto id = m_fs.IdentifyFile(from); id.ok())
             m_store.SetIdentity(i, *id);

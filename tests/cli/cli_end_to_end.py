@@ -5,6 +5,7 @@ Prints 'N passed, N failed' and exits non-zero when a check failed.
 """
 
 import base64
+import errno
 import hashlib
 import json
 import os
@@ -325,6 +326,24 @@ def _(root):
     assert code == 1 and row["M"] == "×" and row["errorCode"] == "cancelled", row
     code, out, _ = run("rename", os.path.join(root, "notag.mp3"))
     assert "(blank-tag: " in out.splitlines()[1], out
+
+
+@check("a refusal by the file system is told on its own row with the system's reason")
+def _(root):
+    blocker = os.path.join(root, "blocker")
+    with open(blocker, "wb") as f:
+        f.write(b"a file where a folder should be")
+    a, b = os.path.join(root, "a.mp3"), os.path.join(root, "b.MP3")
+    code, out, _ = run("move", "--yes", "--json", "--to", blocker, a, b)
+    rows = json_lines(out)
+    assert code == 1 and len(rows) == 2, (code, rows)
+    for row in rows:
+        assert row["M"] == "×" and row["errorCode"] == "exists", row
+        assert os.strerror(errno.EEXIST) in row["error"], row
+    assert os.path.exists(a) and os.path.exists(b)
+    code, out, _ = run("rename", "--json", os.path.join(root, "notag.mp3"), a)
+    rows = json_lines(out)
+    assert code == 1 and "error" in rows[0] and "error" not in rows[1], rows
 
 
 @check("a name that is not UTF-8 is given in JSON by its exact bytes")

@@ -86,7 +86,7 @@ TEST_F(DropTest, FolderThenFileKeepsOrder) {
 }
 
 TEST_F(DropTest, IgnoresOtherPathsAndStillRefreshesCount) {
-    store.AppendFileRow("x.mp3", "", "/x.mp3");
+    store.AppendFileRow("x.mp3", 0, "/x.mp3");
     const std::string txt = dir.Write("a.txt", test::Audio(300));
     const std::string lnk = dir.Write("a.mp3.lnk", test::Audio(300));
     FileAddReport report = Drop({txt, lnk, dir / "no such folder"});
@@ -98,7 +98,7 @@ TEST_F(DropTest, IgnoresOtherPathsAndStillRefreshesCount) {
 }
 
 TEST_F(DropTest, FillsPlaceholderFirst) {
-    store.AppendFileRow("old.mp3", "", "/old.mp3");
+    store.AppendFileRow("old.mp3", 0, "/old.mp3");
     for (int c = 0; c < ListStore::kColumnCount; ++c)
         store.SetCell(1, c, "");
     Drop({dir.Write("new.mp3", test::Audio(300))});
@@ -152,19 +152,15 @@ TEST_F(DropTest, HooksTakeTheRowsTheStoreWouldGetAndStopBetweenFiles) {
     for (std::size_t stopAfter : {std::size_t{0}, std::size_t{1}, std::size_t{3}, std::size_t{9}}) {
         ListStore untouched;
         GetSearchMP3Module own{fs, untouched};
-        std::vector<ListStore::Row> got;
-        std::vector<FileIdentity> ids;
+        std::vector<FileRow> got;
         FileAddHooks hooks;
-        hooks.row = [&](ListStore::Row row, const FileIdentity& id) {
-            got.push_back(std::move(row));
-            ids.push_back(id);
-        };
+        hooks.row = [&](FileRow row) { got.push_back(std::move(row)); };
         hooks.stop = [&] { return got.size() >= stopAfter; };
         DropPaths(fs, untouched, own, drop, hooks);
         EXPECT_EQ(untouched.RowCount(), 1) << stopAfter;
         EXPECT_EQ(untouched.FileCountText(), "0") << stopAfter;
         // The same file twice is for the receiver to drop, as the store does.
-        untouched.AppendFileRows(got, ids);
+        untouched.AppendFileRows(got);
         const std::size_t kept = std::min(stopAfter, expected.size());
         ASSERT_EQ(untouched.RowCount() - 1, static_cast<int>(kept)) << stopAfter;
         for (std::size_t i = 0; i < kept; ++i)

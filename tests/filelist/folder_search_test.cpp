@@ -142,7 +142,7 @@ TEST_F(FolderSearchTest, EachFolderInNameOrderOnEveryFileSystem) {
 }
 
 TEST_F(FolderSearchTest, FillsPlaceholderFirst) {
-    store.AppendFileRow("old.mp3", "", "/gone/old.mp3");
+    store.AppendFileRow("old.mp3", 0, "/gone/old.mp3");
     for (int c = 0; c < ListStore::kColumnCount; ++c)
         store.SetCell(1, c, "");
     ASSERT_TRUE(store.HasPlaceholder());

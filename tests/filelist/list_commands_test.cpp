@@ -59,7 +59,7 @@ TEST(GenericNumber, OutOfRangeNumbersSortByTheirSize) {
 ListStore StoreOf(const Names& names) {
     ListStore store;
     for (const std::string& n : names)
-        store.AppendFileRow(n, "", "/m/" + n);
+        store.AppendFileRow(n, 0, "/m/" + n);
     return store;
 }
 
@@ -147,7 +147,8 @@ TEST(PruneList, EachCommandRemovesExactMatchesOnly) {
     for (const PruneCase& c : cases) {
         ListStore store;
         for (const auto& r : rows) {
-            store.AppendFileRow(r[0], r[3], std::string("/m/") + r[0]);
+            store.AppendFileRow(r[0], 0, std::string("/m/") + r[0]);
+            store.SetCell(store.RowCount() - 1, ListStore::kTagType, r[3]);
             store.SetCell(store.RowCount() - 1, ListStore::kR, r[1]);
             store.SetCell(store.RowCount() - 1, ListStore::kM, r[2]);
         }

@@ -56,7 +56,7 @@ inline void ListFiles(ListStore& store, const std::vector<std::string>& paths,
                       FileSystem& fs = RealFileSystem()) {
     for (const std::string& p : paths) {
         auto id = fs.IdentifyFile(p);
-        store.AppendFileRow(path::FileName(p), "v1.1", p, id.ok() ? *id : FileIdentity{});
+        store.AppendFileRow(path::FileName(p), 2, p, id.ok() ? *id : FileIdentity{});
     }
 }
 

@@ -42,7 +42,10 @@ TEST_F(MoveFixture, OneQuestionThenEveryMissingLevelIsCreated) {
     const std::string a = Put("a.mp3", {"T", "Artist", "Album", 1, 1});
     const auto bytes = ReadAll(a);
     ListFiles(store, {a});
-    store.SetCell(1, kNew, "kept");
+    FileRow renamed = store.File(1);
+    renamed.rename.outcome = FileRow::Outcome::kDone;
+    renamed.newName = "kept";
+    store.SetFile(1, renamed);
     Run();
     const std::string dest = Under("Artist" + kSep + "Album" + kSep);
     EXPECT_EQ(prompts, std::vector<std::string>{"フォルダがありません。作成しますか？\r\n" + dest});
@@ -128,7 +131,9 @@ TEST_F(MoveFixture, ClashIsNumberedFromTheOldBaseNameAndASecondMoveLeavesFilesIn
     EXPECT_EQ(store.Cell(1, kName), "x.MP3");
 
     const auto before = Snapshot(dir.path());
-    store.SetCell(1, kM, "");
+    FileRow unmarked = store.File(1);
+    unmarked.move = {};
+    store.SetFile(1, unmarked);
     Run();
     EXPECT_EQ(Snapshot(dir.path()), before);
     EXPECT_EQ(store.Cell(1, kM), ListStore::kDone);

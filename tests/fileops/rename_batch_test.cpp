@@ -37,7 +37,7 @@ TEST_F(RenameFixture, EmptyListOrPlaceholderTouchesNothingAndShowsNoProgress) {
     BatchCallbacks cb;
     cb.progressVisible = [&](bool) { ++calls; };
     Run(RealFileSystem(), cb);
-    store.AppendFileRow("", "", "");  // the placeholder row
+    store.AppendFileRow("", 0, "");  // the placeholder row
     Run(RealFileSystem(), cb);
     EXPECT_EQ(calls, 0);
     EXPECT_EQ(store.Cell(1, kR), "");
@@ -139,7 +139,8 @@ TEST_F(RenameFixture, RefusalsAreMarkedWithTheOsReasonAndTheBatchGoesOn) {
     fs.Refuse(FsOp::kRenameFile, "locked", EACCES);
     fs.Refuse(FsOp::kOpenRead, "unreadable", EBUSY);
     // A refused prior rename must not move its failure text into FileName later either.
-    store.SetCell(4, kNew, "Faild:Permission denied");
+    store.RecordRename(
+        4, Error{"rename", fine, "Permission denied", EACCES, ErrorKind::kPermissionDenied});
     Run(fs);
 
     struct Expect {

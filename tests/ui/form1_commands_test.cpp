@@ -330,7 +330,8 @@ void Form1CommandsTest::popupCommands() {
                              {"c", "", "", ""},
                              {"d", "\u25CB", "\u25CB", "v1.1&v2"}};
     for (const auto& row : rows) {
-        store.AppendFileRow(row[0], row[3], std::string("/x/") + row[0]);
+        store.AppendFileRow(row[0], 0, std::string("/x/") + row[0]);
+        store.SetCell(store.RowCount() - 1, ListStore::kTagType, row[3]);
         store.SetCell(store.RowCount() - 1, ListStore::kR, row[1]);
         store.SetCell(store.RowCount() - 1, ListStore::kM, row[2]);
     }
@@ -369,7 +370,7 @@ void Form1CommandsTest::deleteKey() {
     ListStore& store = window.store();
     for (int i = 0; i < rows; ++i) {
         const std::string name(1, static_cast<char>('a' + i));
-        store.AppendFileRow(name, "", "/x/" + name);
+        store.AppendFileRow(name, 0, "/x/" + name);
     }
     store.UpdateFileCount();
     QTableView* table = window.table();
@@ -499,10 +500,10 @@ void Form1CommandsTest::appendsReachTheViewOneChunkAtATime() {
     QCOMPARE(table->verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
     QSignalSpy inserted(table->model(), &QAbstractItemModel::rowsInserted);
 
-    std::vector<ListStore::Row> rows(100000);
+    std::vector<tagwright::FileRow> rows(100000);
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        rows[i][ListStore::kFileName] = std::to_string(i) + ".mp3";
-        rows[i][ListStore::kPath] = "/x/" + std::to_string(i) + ".mp3";
+        rows[i].fileName = std::to_string(i) + ".mp3";
+        rows[i].path = "/x/" + std::to_string(i) + ".mp3";
     }
     window.store().AppendFileRows(std::move(rows));
     QCOMPARE(inserted.count(), 1);
@@ -536,7 +537,7 @@ void Form1CommandsTest::draggedColumnWidthsOutliveRemovals() {
     window.show();
     ListStore& store = window.store();
     for (const char* name : {"a", "b", "c", "d"})
-        store.AppendFileRow(name, name == std::string("a") ? "" : "v2", std::string("/x/") + name);
+        store.AppendFileRow(name, name == std::string("a") ? 0 : 8, std::string("/x/") + name);
     store.UpdateFileCount();
     QTableView* table = window.table();
     QHeaderView* header = table->horizontalHeader();

@@ -142,8 +142,8 @@ void Form1Test::gridStartsWithHeaderAndFollowsStore() {
     QCOMPARE(table->font().pointSize(), 9);
 
     ListStore& store = window.store();
-    store.AppendFileRow("a.mp3", "v2", "/x/a.mp3");
-    store.AppendFileRow("b.mp3", "", "/x/b.mp3");
+    store.AppendFileRow("a.mp3", 8, "/x/a.mp3");
+    store.AppendFileRow("b.mp3", 0, "/x/b.mp3");
     store.UpdateFileCount();
     QCOMPARE(window.fileCountLabel()->text(), QStringLiteral("2"));
     QCOMPARE(table->model()->index(0, 2).data().toString(), QStringLiteral("a.mp3"));
@@ -262,7 +262,7 @@ void Form1Test::deleteKeyReachesItsSignal() {
     window.show();
     ListStore& store = window.store();
     for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
-        store.AppendFileRow(name, "", std::string("/x/") + name);
+        store.AppendFileRow(name, 0, std::string("/x/") + name);
     QTableView* table = window.table();
     table->setCurrentIndex(table->model()->index(1, 2));
 
@@ -284,7 +284,7 @@ void Form1Test::gridSelectionReadsIntoGridState() {
     Form1 window;
     window.show();
     for (const char* name : {"c.mp3", "a.mp3", "d.mp3", "b.mp3"})
-        window.store().AppendFileRow(name, "", std::string("/x/") + name);
+        window.store().AppendFileRow(name, 0, std::string("/x/") + name);
     QTableView* table = window.table();
     QAbstractItemModel* model = table->model();
 

@@ -67,10 +67,10 @@ int main(int argc, char** argv) {
 
     tagwright::Form1 window;
     tagwright::ListStore& store = window.store();
-    store.AppendFileRow("01 夜に駆ける.mp3", "v1.1&v2", "/music/YOASOBI/01 夜に駆ける.mp3");
-    store.AppendFileRow("track02.MP3", "v1.0", "/music/incoming/track02.MP3");
-    store.AppendFileRow("さくらんぼ.mp3", "v2", "/music/incoming/さくらんぼ.mp3");
-    store.AppendFileRow("no tag.mp3", "", "/music/incoming/no tag.mp3");
+    store.AppendFileRow("01 夜に駆ける.mp3", 10, "/music/YOASOBI/01 夜に駆ける.mp3");
+    store.AppendFileRow("track02.MP3", 1, "/music/incoming/track02.MP3");
+    store.AppendFileRow("さくらんぼ.mp3", 8, "/music/incoming/さくらんぼ.mp3");
+    store.AppendFileRow("no tag.mp3", 0, "/music/incoming/no tag.mp3");
     store.SetCell(1, tagwright::ListStore::kR, tagwright::ListStore::kDone);
     store.SetCell(1, tagwright::ListStore::kNewName, "夜に駆ける-YOASOBI.mp3");
     store.SetCell(1, tagwright::ListStore::kM, tagwright::ListStore::kDone);
