@@ -49,13 +49,18 @@ constexpr int kExitNoDecoder = 3;
 // the parent of the link's target, so a path holding one has its folder part resolved through
 // the file system (the last name stays as given: a listed link is the link). Without ".." a
 // textual clean-up is exact.
-std::string Absolute(const std::string& p) {
+// `cwd` is the working folder, asked once for all the paths of a command line: thousands of
+// relative paths from xargs would otherwise cost a system call each.
+std::string Absolute(const std::string& p, const std::filesystem::path& cwd) {
     namespace fs = std::filesystem;
     std::error_code ec;
     const std::u8string u8(p.begin(), p.end());
-    fs::path absolute = fs::absolute(fs::path(u8), ec);
-    if (ec)
-        return p;
+    fs::path absolute(u8);
+    if (!absolute.is_absolute()) {
+        if (cwd.empty())
+            return p;
+        absolute = cwd / absolute;
+    }
     bool dotDot = false;
     for (const auto& part : absolute)
         dotDot = dotDot || part == "..";
@@ -74,11 +79,22 @@ std::string Absolute(const std::string& p) {
     return path::WithoutTrailingSeparator(std::string(a.begin(), a.end()));
 }
 
+std::filesystem::path WorkingFolder() {
+    std::error_code ec;
+    std::filesystem::path cwd = std::filesystem::current_path(ec);
+    return ec ? std::filesystem::path() : cwd;
+}
+
+std::string Absolute(const std::string& p) {
+    return Absolute(p, WorkingFolder());
+}
+
 std::vector<std::string> Absolute(const std::vector<std::string>& paths) {
+    const std::filesystem::path cwd = WorkingFolder();
     std::vector<std::string> out;
     out.reserve(paths.size());
     for (const std::string& p : paths)
-        out.push_back(Absolute(p));
+        out.push_back(Absolute(p, cwd));
     return out;
 }
 
