@@ -50,8 +50,9 @@ TEST(TagCacheBatch, KeptTagsServeOnlyTheUnchangedFile) {
     const Case cases[] = {
         {"unchanged", Edit::kNone, false, 0, "Before.mp3"},
         {"rewritten", Edit::kRewrite, false, 1, "Latter.mp3"},
-        {"only ctime", Edit::kRewriteKeepingModified, false, 1, "Latter.mp3"},
         {"preview unchanged", Edit::kNone, true, 0, "Before.mp3"},
+        // Last: where file times cannot be set back exactly, these cases are skipped.
+        {"only ctime", Edit::kRewriteKeepingModified, false, 1, "Latter.mp3"},
         {"preview only ctime", Edit::kRewriteKeepingModified, true, 1, "Latter.mp3"},
     };
     for (const Case& c : cases) {
@@ -75,6 +76,8 @@ TEST(TagCacheBatch, KeptTagsServeOnlyTheUnchangedFile) {
                 std::filesystem::last_write_time(test::U8Path(song), modified);
             const FileStamp now = RealFileSystem().StatFile(song)->stamp;
             ASSERT_EQ(now.size, listed.size);
+            if (c.edit == Edit::kRewriteKeepingModified && now.modifiedNs != listed.modifiedNs)
+                GTEST_SKIP() << "file times here cannot be set back to the stamp's precision";
             ASSERT_EQ(now.modifiedNs == listed.modifiedNs, c.edit == Edit::kRewriteKeepingModified);
         }
 
