@@ -74,7 +74,7 @@ bench-e2e: deps
 # What CI runs (.ci/run).
 ci: test-clean-root test-asan test-windows
 	$(MAKE) fuzz FUZZ_SECONDS=$(CI_FUZZ_SECONDS)
-CI_FUZZ_SECONDS ?= 30
+CI_FUZZ_SECONDS ?= 15
 
 clean:
 	rm -rf build build-asan build-windows build-fuzz
