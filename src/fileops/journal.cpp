@@ -276,10 +276,6 @@ LeftoverRecords ReadLeftoverRecords(FileSystem& fs, const std::string& folder) {
     return out;
 }
 
-std::vector<InterruptedMove> ReadInterruptedMoves(FileSystem& fs, const std::string& folder) {
-    return ReadLeftoverRecords(fs, folder).moves;
-}
-
 Result<std::unique_ptr<BatchJournal>> BatchJournal::Begin(FileSystem& fs, const std::string& folder,
                                                           std::string_view kind) {
     if (Result<void> made = CreateFolderTree(folder); !made.ok())

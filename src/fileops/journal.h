@@ -59,11 +59,6 @@ struct InterruptedMove {
     bool operator==(const InterruptedMove&) const = default;
 };
 
-/// The interrupted moves of the batch journals in `folder`. Only what follows each journal's
-/// last step is read. A move the batch itself saw refused, and one a start has dealt with
-/// already, are not among them.
-std::vector<InterruptedMove> ReadInterruptedMoves(FileSystem& fs, const std::string& folder);
-
 /// The batch journal files in `folder`, oldest first; none when the folder does not exist.
 std::vector<std::string> JournalFiles(FileSystem& fs, const std::string& folder);
 
@@ -75,7 +70,9 @@ std::vector<JournalBatch> ReadJournal(FileSystem& fs, const std::string& folder)
 
 /// What a crash may have left on disk, as the batch journals in `folder` tell it.
 struct LeftoverRecords {
-    std::vector<InterruptedMove> moves;         ///< as ReadInterruptedMoves finds them
+    /// The interrupted moves: only what follows each journal's last step counts. A move the
+    /// batch itself saw refused, and one a start has dealt with already, are not among them.
+    std::vector<InterruptedMove> moves;
     std::vector<JournalTemporary> temporaries;  ///< every temporary copy announced
 };
 

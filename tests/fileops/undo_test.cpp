@@ -294,7 +294,7 @@ TEST(Journal, FindsOnlyTheMoveACrashStoppedAfterItsCopy) {
         ASSERT_TRUE(journal.ok());
         c.writes(**journal);
         journal->reset();
-        std::vector<InterruptedMove> found = ReadInterruptedMoves(RealFileSystem(), state);
+        std::vector<InterruptedMove> found = ReadLeftoverRecords(RealFileSystem(), state).moves;
         for (InterruptedMove& m : found)
             m.journal.clear();
         EXPECT_EQ(found, c.found ? std::vector{*c.found} : std::vector<InterruptedMove>{});
