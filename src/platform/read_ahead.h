@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
@@ -12,25 +13,14 @@
 namespace tagwright {
 
 /// How many reads are kept in flight when the caller does not say. Reads of a cold disk or a
-/// network share wait on the device, not on a core, so more run than there are cores; on a
-/// warm cache they cost the same as one at a time.
+/// network share wait on the device, not on a core, so more run than there are cores.
 inline constexpr int kDefaultReadJobs = 8;
 
-/// Calls `read(i)` for every i below `count` on up to `jobs` threads, at most a few dozen
-/// results per thread ahead of the caller, and hands each result to `take(i, result)` on the
-/// calling thread in index order. `take` returning false stops: reads not yet taken are dropped.
-/// With `jobs` of 1 or less everything runs on the calling thread, one read at a time. `read` must
-/// be safe to call from several threads at once; an exception it throws reaches the caller.
+namespace detail {
+
+// ReadInOrder's threaded part, for the indexes from `first` on.
 template <class R, class Read, class Take>
-void ReadInOrder(std::size_t count, int jobs, Read&& read, Take&& take) {
-    if (jobs <= 1 || count <= 1) {
-        for (std::size_t i = 0; i < count; ++i) {
-            R r = read(i);
-            if (!take(i, r))
-                return;
-        }
-        return;
-    }
+void ReadInOrderOnThreads(std::size_t first, std::size_t count, int jobs, Read& read, Take& take) {
     struct Slot {
         std::optional<R> value;
         std::exception_ptr error;
@@ -44,8 +34,8 @@ void ReadInOrder(std::size_t count, int jobs, Read&& read, Take&& take) {
     std::mutex mutex;
     std::condition_variable ready;
     std::condition_variable room;
-    std::size_t next = 0;   // the next index a thread takes up
-    std::size_t taken = 0;  // every index below this has been handed over
+    std::size_t next = first;   // the next index a thread takes up
+    std::size_t taken = first;  // every index below this has been handed over
     bool stop = false;
 
     const auto work = [&] {
@@ -57,12 +47,12 @@ void ReadInOrder(std::size_t count, int jobs, Read&& read, Take&& take) {
             });
             if (stop || next >= count)
                 return;
-            const std::size_t first = next;
+            const std::size_t from = next;
             next = std::min(count, next + kRun);
             const std::size_t end = next;
             lock.unlock();
             run.clear();
-            for (std::size_t i = first; i < end; ++i) {
+            for (std::size_t i = from; i < end; ++i) {
                 Slot& done = run.emplace_back();
                 try {
                     done.value.emplace(read(i));
@@ -74,7 +64,7 @@ void ReadInOrder(std::size_t count, int jobs, Read&& read, Take&& take) {
             }
             lock.lock();
             for (std::size_t k = 0; k < run.size(); ++k)
-                held[(first + k) % window] = std::move(run[k]);
+                held[(from + k) % window] = std::move(run[k]);
             ready.notify_all();
         }
     };
@@ -94,11 +84,11 @@ void ReadInOrder(std::size_t count, int jobs, Read&& read, Take&& take) {
                 t.join();
         }
     } threads{{}, mutex, stop, room};
-    const std::size_t n = std::min(count, static_cast<std::size_t>(jobs));
+    const std::size_t n = std::min(count - first, static_cast<std::size_t>(jobs));
     for (std::size_t t = 0; t < n; ++t)
         threads.all.emplace_back(work);
 
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = first; i < count; ++i) {
         Slot slot;
         {
             std::unique_lock lock(mutex);
@@ -109,11 +99,50 @@ void ReadInOrder(std::size_t count, int jobs, Read&& read, Take&& take) {
             taken = i + 1;
         }
         // Threads wait for room for a whole run; waking them for less is wasted.
-        if (taken % kRun == 0 || taken == count)
+        if ((taken - first) % kRun == 0 || taken == count)
             room.notify_all();
         if (slot.error)
             std::rethrow_exception(slot.error);
         if (!take(i, *slot.value))
+            return;
+    }
+}
+
+}  // namespace detail
+
+/// Reads this many at a time on the calling thread before judging whether they wait on a
+/// device.
+inline constexpr std::size_t kReadsJudgedTogether = 16;
+/// Above this average a read has waited on a device (a cold disk, a network share): a warm
+/// read of a tag costs some ten microseconds, a cold one a hundred or more.
+inline constexpr std::chrono::microseconds kDeviceWaitPerRead{50};
+
+/// Calls `read(i)` for every i below `count` and hands each result to `take(i, result)` on the
+/// calling thread in index order. `take` returning false stops: reads not yet taken are dropped.
+/// Reads run on the calling thread while they are quick; once a group of them shows that they
+/// wait on a device, the rest run on up to `jobs` threads, at most a few dozen results per thread
+/// ahead of the caller. Threads only pay where reads wait: on a warm cache the hand-over between
+/// threads costs more than the read. With `jobs` of 1 or less everything runs on the calling
+/// thread. `read` must be safe to call from several threads at once; an exception it throws
+/// reaches the caller.
+template <class R, class Read, class Take>
+void ReadInOrder(std::size_t count, int jobs, Read&& read, Take&& take) {
+    using Clock = std::chrono::steady_clock;
+    Clock::duration spent{};
+    for (std::size_t i = 0; i < count; ++i) {
+        const bool judge = jobs > 1 && i > 0 && i % kReadsJudgedTogether == 0;
+        if (judge) {
+            if (spent > kDeviceWaitPerRead * kReadsJudgedTogether) {
+                detail::ReadInOrderOnThreads<R>(i, count, jobs, read, take);
+                return;
+            }
+            spent = {};
+        }
+        const Clock::time_point started = jobs > 1 ? Clock::now() : Clock::time_point{};
+        R r = read(i);
+        if (jobs > 1)
+            spent += Clock::now() - started;
+        if (!take(i, r))
             return;
     }
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <stdexcept>
 #include <thread>
@@ -59,6 +60,40 @@ TEST(ReadInOrder, AnExceptionOfAReadReachesTheCaller) {
                                       }),
                      std::bad_alloc);
         EXPECT_EQ(taken, 7) << "the rows before the failed read are handed over";
+    }
+}
+
+// Quick reads stay on the calling thread, where a hand-over would cost more than they do; reads
+// that wait go to the threads after the first group has shown it.
+TEST(ReadInOrder, OnlyReadsThatWaitGoToOtherThreads) {
+    struct Case {
+        std::chrono::microseconds wait;
+        bool threads;
+    };
+    for (const Case c :
+         {Case{std::chrono::microseconds(0), false}, Case{std::chrono::microseconds(500), true}}) {
+        SCOPED_TRACE(c.wait.count());
+        const std::thread::id caller = std::this_thread::get_id();
+        std::vector<std::thread::id> where(4 * kReadsJudgedTogether);
+        const auto read = [&](std::size_t i) {
+            std::this_thread::sleep_for(c.wait);
+            where[i] = std::this_thread::get_id();
+            return i;
+        };
+        std::size_t taken = 0;
+        ReadInOrder<std::size_t>(where.size(), 8, read, [&](std::size_t i, std::size_t& v) {
+            EXPECT_EQ(v, i);
+            return ++taken > 0;
+        });
+        EXPECT_EQ(taken, where.size());
+        for (std::size_t i = 0; i < kReadsJudgedTogether; ++i)
+            EXPECT_EQ(where[i], caller) << "the first group is read by the caller";
+        const bool elsewhere =
+            std::any_of(where.begin(), where.end(), [&](auto id) { return id != caller; });
+        // A loaded machine may make quick reads look slow, never slow ones quick.
+        if (c.threads) {
+            EXPECT_TRUE(elsewhere);
+        }
     }
 }
 
