@@ -3,6 +3,7 @@
 // 3 this system cannot decode the tag texts.
 #include <CLI/CLI.hpp>
 #include <array>
+#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -559,6 +560,12 @@ int Main(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     tagwright::UseUtf8Console();
+    // Into a pipe or a file, rows go out in large blocks: the C library's default of one page
+    // costs a write per few rows on a long listing. A terminal keeps its line at a time.
+    // The buffer is given: without one the C library keeps its own size.
+    static char buffer[std::size_t{1} << 16];
+    if (!tagwright::StandardOutputIsTerminal())
+        std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     std::vector<std::string> args = tagwright::Utf8Arguments(argc, argv);
     std::vector<char*> pointers;
     for (std::string& a : args)

@@ -44,7 +44,31 @@ JsonLine& JsonLine::Begin() {
     return *this;
 }
 
+namespace {
+
+// True when the serializer would write `text` back unchanged between its quotes: no byte it
+// escapes and valid UTF-8 (broken sequences it replaces). That is nearly every key and value.
+bool WrittenAsItIs(std::string_view text) {
+    bool ascii = true;
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || c == '"' || c == '\\')
+            return false;
+        ascii = ascii && b < 0x80;
+    }
+    return ascii || utf8::IsValid(text);
+}
+
+}  // namespace
+
 void JsonLine::Escaped(std::string_view text) {
+    // A row's dozen strings would each go through the serializer byte by byte.
+    if (WrittenAsItIs(text)) {
+        m_line += '"';
+        m_line.append(text);
+        m_line += '"';
+        return;
+    }
     m_text.get_ref<std::string&>().assign(text);
     m_serializer.dump(m_text, false, false, 0);
 }
