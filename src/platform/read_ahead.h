@@ -113,35 +113,38 @@ void ReadInOrderOnThreads(std::size_t first, std::size_t count, int jobs, Read& 
 /// Reads this many at a time on the calling thread before judging whether they wait on a
 /// device.
 inline constexpr std::size_t kReadsJudgedTogether = 16;
-/// Above this average a read has waited on a device (a cold disk, a network share): a warm
-/// read of a tag costs some ten microseconds, a cold one a hundred or more.
-inline constexpr std::chrono::microseconds kDeviceWaitPerRead{50};
+/// A read that takes longer than this has waited on a device (a cold disk, a network share): a
+/// warm read of a tag costs some ten microseconds, a cold one a hundred or more.
+inline constexpr std::chrono::microseconds kDeviceWait{50};
 
 /// Calls `read(i)` for every i below `count` and hands each result to `take(i, result)` on the
 /// calling thread in index order. `take` returning false stops: reads not yet taken are dropped.
-/// Reads run on the calling thread while they are quick; once a group of them shows that they
-/// wait on a device, the rest run on up to `jobs` threads, at most a few dozen results per thread
-/// ahead of the caller. Threads only pay where reads wait: on a warm cache the hand-over between
-/// threads costs more than the read. With `jobs` of 1 or less everything runs on the calling
-/// thread. `read` must be safe to call from several threads at once; an exception it throws
-/// reaches the caller.
+/// Reads run on the calling thread while they are quick; once most reads of a group (after the
+/// first) have waited on a device, the rest run on up to `jobs` threads, at most a few dozen
+/// results per thread ahead of the caller. Threads only pay where reads wait: on a warm cache
+/// the hand-over between threads costs more than the read. With `jobs` of 1 or less everything
+/// runs on the calling thread. `read` must be safe to call from several threads at once; an
+/// exception it throws reaches the caller.
 template <class R, class Read, class Take>
 void ReadInOrder(std::size_t count, int jobs, Read&& read, Take&& take) {
     using Clock = std::chrono::steady_clock;
-    Clock::duration spent{};
+    // Counted, not summed: a busy machine that takes the core away now and then makes a few
+    // quick reads slow, while a cold disk makes nearly all of them slow.
+    std::size_t waited = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        const bool judge = jobs > 1 && i > 0 && i % kReadsJudgedTogether == 0;
-        if (judge) {
-            if (spent > kDeviceWaitPerRead * kReadsJudgedTogether) {
+        if (jobs > 1 && i > 0 && i % kReadsJudgedTogether == 0) {
+            // The first group pays for the process's own start (code paged in, converters
+            // loaded) and is not judged.
+            if (i > kReadsJudgedTogether && waited * 2 > kReadsJudgedTogether) {
                 detail::ReadInOrderOnThreads<R>(i, count, jobs, read, take);
                 return;
             }
-            spent = {};
+            waited = 0;
         }
         const Clock::time_point started = jobs > 1 ? Clock::now() : Clock::time_point{};
         R r = read(i);
-        if (jobs > 1)
-            spent += Clock::now() - started;
+        if (jobs > 1 && Clock::now() - started > kDeviceWait)
+            ++waited;
         if (!take(i, r))
             return;
     }
