@@ -44,6 +44,11 @@ char32_t Next(std::string_view text, std::size_t& pos) {
 
 bool IsValid(std::string_view text) {
     for (std::size_t pos = 0; pos < text.size();) {
+        // Most of a file's names and tags is ASCII, which needs no decoding.
+        if (static_cast<unsigned char>(text[pos]) < 0x80) {
+            ++pos;
+            continue;
+        }
         const std::size_t from = pos;
         // A stored U+FFFD is the one three-byte form; anything else decoding to it is broken.
         if (Next(text, pos) == kReplacement && text.substr(from, pos - from) != "\xEF\xBF\xBD")
@@ -118,21 +123,25 @@ namespace tagwright {
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
         cp = utf8::kReplacement;
+    // One append of the whole sequence: a tag's text is decoded a code point at a time.
+    char bytes[4];
+    std::size_t n = 0;
     if (cp < 0x80) {
-        out += static_cast<char>(cp);
+        bytes[n++] = static_cast<char>(cp);
     } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        bytes[n++] = static_cast<char>(0xC0 | (cp >> 6));
+        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        bytes[n++] = static_cast<char>(0xE0 | (cp >> 12));
+        bytes[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        bytes[n++] = static_cast<char>(0xF0 | (cp >> 18));
+        bytes[n++] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        bytes[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
     }
+    out.append(bytes, n);
 }
 
 }  // namespace tagwright
