@@ -69,9 +69,13 @@ Result<std::string> JournaledFileSystem::MoveFile(const std::string& p,
         return m_failure ? Refusal("move", p) : moved;
     }
     const std::string to = path::Join(destFolder, *moved);
-    // A copy across devices is a new file.
-    auto now = m_inner.IdentifyFile(to);
-    Recorded(m_journal.Step(p, to, now.ok() ? *now : id));
+    // A copy across devices is a new file; a rename keeps the file it moved.
+    FileIdentity now = id;
+    if (copying) {
+        if (auto copied = m_inner.IdentifyFile(to); copied.ok())
+            now = *copied;
+    }
+    Recorded(m_journal.Step(p, to, now));
     return moved;
 }
 

@@ -19,6 +19,13 @@ namespace {
 // Returns nullopt when every level stands.
 std::optional<FileOutcome> MakeFolders(FileSystem& fs, const std::string& dest,
                                        bool askBeforeCreate, const FolderQuestion& ask) {
+    // Nearly always the folder stands already (a batch files many songs per album): one
+    // question then, not one per level.
+    std::size_t end = dest.size();
+    while (end > path::RootLength(dest) && path::IsSeparator(dest[end - 1]))
+        --end;
+    if (end > path::RootLength(dest) && fs.FolderExists(dest.substr(0, end)))
+        return std::nullopt;
     bool approved = !askBeforeCreate;
     for (std::size_t i = path::RootLength(dest); i < dest.size(); ++i) {
         if (!path::IsSeparator(dest[i]) || i == 0 || path::IsSeparator(dest[i - 1]))

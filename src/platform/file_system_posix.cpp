@@ -211,9 +211,11 @@ Error ErrorOf(const char* op, const std::string& p, int code) {
 
 // A no-replace rename of the file `expected` from `from` to `to`: refused before it starts when
 // `from` names another file, and undone when the entry that arrived is not that file (it was
-// swapped in between the check and the rename).
-int CheckedRename(const std::string& from, const std::string& to, const FileIdentity& expected) {
-    if (const int e = CheckEntry(from, expected); e != 0)
+// swapped in between the check and the rename). A caller that has just examined `from` itself
+// says so with `checked`: the check after the rename still catches a swap in between.
+int CheckedRename(const std::string& from, const std::string& to, const FileIdentity& expected,
+                  bool checked = false) {
+    if (const int e = checked ? 0 : CheckEntry(from, expected); e != 0)
         return e;
     if (const int e = RenameNoReplace(from, to); e != 0)
         return e;
@@ -469,7 +471,8 @@ class PosixFileSystem final : public FileSystem {
             const auto name = names(i);
             if (!name)
                 return MakeSystemError("move", p, EEXIST);
-            const int err = CheckedRename(p, path::Join(destFolder, *name), id);
+            // The lstat above is the first try's check; a later try follows a refusal.
+            const int err = CheckedRename(p, path::Join(destFolder, *name), id, i == 0);
             if (err == 0)
                 return *name;
             if (err == EXDEV)
