@@ -25,13 +25,25 @@ FileIdentity JournaledFileSystem::IdentityFor(const std::string& path,
 
 Result<void> JournaledFileSystem::RenameFile(const std::string& p, const std::string& newName,
                                              const FileIdentity& expected) {
+    return JournaledRename(p, newName, expected, false);
+}
+
+Result<void> JournaledFileSystem::RenameCheckedFile(const std::string& p,
+                                                    const std::string& newName,
+                                                    const FileIdentity& expected) {
+    return JournaledRename(p, newName, expected, true);
+}
+
+Result<void> JournaledFileSystem::JournaledRename(const std::string& p, const std::string& newName,
+                                                  const FileIdentity& expected, bool checked) {
     if (m_failure)
         return Refusal("rename", p);
     const std::string to = path::Join(path::ParentFolder(p), newName);
     const FileIdentity id = IdentityFor(p, expected);
     if (!Recorded(m_journal.Try(p, to, id)))
         return Refusal("rename", p);
-    Result<void> done = m_inner.RenameFile(p, newName, expected);
+    Result<void> done = checked ? m_inner.RenameCheckedFile(p, newName, expected)
+                                : m_inner.RenameFile(p, newName, expected);
     if (done.ok())
         Recorded(m_journal.Step(p, to, id));
     return done;

@@ -24,6 +24,8 @@ class JournaledFileSystem final : public ForwardingFileSystem {
 
     Result<void> RenameFile(const std::string& path, const std::string& newName,
                             const FileIdentity& expected) override;
+    Result<void> RenameCheckedFile(const std::string& path, const std::string& newName,
+                                   const FileIdentity& expected) override;
     Result<std::string> MoveFile(const std::string& path, const FileIdentity& expected,
                                  const std::string& destFolder,
                                  const NameCandidates& names) override;
@@ -36,6 +38,8 @@ class JournaledFileSystem final : public ForwardingFileSystem {
     bool Recorded(Result<void> written);
     Error Refusal(const char* op, const std::string& path) const;
     FileIdentity IdentityFor(const std::string& path, const FileIdentity& expected);
+    Result<void> JournaledRename(const std::string& path, const std::string& newName,
+                                 const FileIdentity& expected, bool checked);
 
     BatchJournal& m_journal;
     std::optional<Error> m_failure;

@@ -43,8 +43,9 @@ FileOutcome RenameMP3File(FileSystem& fs, const std::string& p, const FileIdenti
             return FileOutcome::DoneWith(name);
         }
         // Each number is a step of its own: the file checked before it may have been renamed
-        // and its name taken by another since.
-        Result<void> r = fs.RenameFile(p, name, id);
+        // and its name taken by another since. The batch checked the file just before it read
+        // its tags, which serves the first try.
+        Result<void> r = n < 0 ? fs.RenameCheckedFile(p, name, id) : fs.RenameFile(p, name, id);
         if (r.ok())
             return FileOutcome::DoneWith(name);
         // Only a taken name leads on to the next number; any other refusal ends the file's turn.

@@ -143,6 +143,13 @@ class FileSystem {
     /// otherwise), at every step of its own.
     virtual Result<void> RenameFile(const std::string& path, const std::string& newName,
                                     const FileIdentity& expected) = 0;
+    /// RenameFile for a caller that has itself just found `path` to be `expected` (a batch
+    /// checks each listed file before it reads its tags): the file system then checks only
+    /// what its own steps do, after each of them, and still undoes a swap made in between.
+    virtual Result<void> RenameCheckedFile(const std::string& path, const std::string& newName,
+                                           const FileIdentity& expected) {
+        return RenameFile(path, newName, expected);
+    }
     /// Moves the file `path` into the existing folder `destFolder` under the first of `names`
     /// that is free, and returns that name; refuses to replace (kAlreadyExists when every name
     /// is taken). `expected` as for RenameFile. Across devices the file is copied once under a

@@ -428,6 +428,16 @@ class PosixFileSystem final : public FileSystem {
 
     Result<void> RenameFile(const std::string& p, const std::string& newName,
                             const FileIdentity& expected) override {
+        return Rename(p, newName, expected, false);
+    }
+
+    Result<void> RenameCheckedFile(const std::string& p, const std::string& newName,
+                                   const FileIdentity& expected) override {
+        return Rename(p, newName, expected, true);
+    }
+
+    Result<void> Rename(const std::string& p, const std::string& newName,
+                        const FileIdentity& expected, bool checked) {
         const std::string target = path::Join(path::ParentFolder(p), newName);
         FileIdentity id = expected;
         if (!id.Known()) {
@@ -437,8 +447,9 @@ class PosixFileSystem final : public FileSystem {
                 return Error{"rename", p, known.error().reason, known.error().code,
                              known.error().kind};
             id = *known;
+            checked = true;
         }
-        int err = CheckedRename(p, target, id);
+        int err = CheckedRename(p, target, id, checked);
         std::string stranded;
         // A case-only rename on a case-insensitive file system, or a target that is another
         // link to the file itself, meets the file itself.

@@ -8,6 +8,8 @@
 namespace tagwright {
 
 /// A file system that passes every call on to another; a wrapper overrides what it changes.
+/// RenameCheckedFile is left to its default, RenameFile, so that a wrapper that changes
+/// RenameFile changes both.
 class ForwardingFileSystem : public FileSystem {
   public:
     explicit ForwardingFileSystem(FileSystem& inner = RealFileSystem()) : m_inner(inner) {}
