@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "platform/json_line.h"
 #include "platform/path.h"
+#include "platform/utf8.h"
 
 namespace tagwright {
 
@@ -72,19 +74,19 @@ std::string UtcTime(std::chrono::system_clock::time_point now) {
 
 // A path is kept as text when it is UTF-8; names on Linux are bytes, and one that is not UTF-8
 // is kept exactly, as hexadecimal under the key + "Hex".
-void PutPath(Json& j, const std::string& key, const std::string& p) {
-    try {
-        (void)Json(p).dump();
-        j[key] = p;
-    } catch (const Json::type_error&) {
-        static constexpr char kDigits[] = "0123456789abcdef";
-        std::string hex;
-        for (const unsigned char c : p) {
-            hex += kDigits[c >> 4];
-            hex += kDigits[c & 15];
-        }
-        j[key + "Hex"] = hex;
+void PutPath(JsonLine& line, std::string_view key, const std::string& p) {
+    if (utf8::IsValid(p)) {
+        line.Text(key, p);
+        return;
     }
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(p.size() * 2);
+    for (const unsigned char c : p) {
+        hex += kDigits[c >> 4];
+        hex += kDigits[c & 15];
+    }
+    line.Text(std::string(key) + "Hex", hex);
 }
 
 std::string GetPath(const Json& j, const std::string& key) {
@@ -295,8 +297,10 @@ Result<std::unique_ptr<BatchJournal>> BatchJournal::Begin(FileSystem& fs, const 
     if (!log.ok())
         return log.error();
     std::unique_ptr<BatchJournal> journal(new BatchJournal(id, std::move(*log)));
-    const Json head{{"rec", "batch"}, {"batch", id}, {"kind", kind}, {"time", UtcTime(now)}};
-    if (Result<void> written = journal->Write(head.dump(), Sync::kNow); !written.ok())
+    // Keys in their sorted order, as the records have always been written.
+    JsonLine& head = journal->m_line->Begin();
+    head.Text("batch", id).Text("kind", kind).Text("rec", "batch").Text("time", UtcTime(now));
+    if (Result<void> written = journal->Write(head.End(), Sync::kNow); !written.ok())
         return written.error();
     const int excess = static_cast<int>(files.size()) + 1 - kKeptBatchJournals;
     for (int i = 0; i < excess; ++i)
@@ -311,6 +315,9 @@ Result<std::unique_ptr<BatchJournal>> BatchJournal::Continue(const JournalBatch&
     return std::unique_ptr<BatchJournal>(new BatchJournal(batch.id, std::move(*log)));
 }
 
+BatchJournal::BatchJournal(std::string id, std::unique_ptr<DurableLog> log)
+    : m_id(std::move(id)), m_log(std::move(log)), m_line(std::make_unique<JsonLine>()) {}
+
 BatchJournal::~BatchJournal() {
     // Nothing is left to tell of a failure here: a batch that could not sync its steps has a
     // journal that outlives the process, as every record does.
@@ -318,11 +325,13 @@ BatchJournal::~BatchJournal() {
         (void)m_log->Sync();
 }
 
-Result<void> BatchJournal::Write(const std::string& line, Sync sync) {
+Result<void> BatchJournal::Write(std::string_view record, Sync sync) {
     const auto now = std::chrono::steady_clock::now();
     const bool flush =
         sync == Sync::kNow || (sync == Sync::kSoon && now - m_synced >= kSyncInterval);
-    if (Result<void> written = m_log->Append(line, flush); !written.ok())
+    // The log adds the line break itself.
+    record.remove_suffix(1);
+    if (Result<void> written = m_log->Append(record, flush); !written.ok())
         return written;
     if (flush)
         m_synced = now;
@@ -330,64 +339,69 @@ Result<void> BatchJournal::Write(const std::string& line, Sync sync) {
     return {};
 }
 
-namespace {
-
-std::string Line(const Json& j) {
-    return j.dump();
-}
-
-// A record of `rec` with the paths under their keys.
-Json Record(const char* rec, std::initializer_list<std::pair<const char*, std::string>> paths) {
-    Json j{{"rec", rec}};
-    for (const auto& [key, p] : paths)
-        PutPath(j, key, p);
-    return j;
-}
-
-Json WithIdentity(Json j, const FileIdentity& id) {
-    j["dev"] = id.device;
-    j["ino"] = id.file;
-    return j;
-}
-
-}  // namespace
+// Each record's keys come in sorted order (the order the journal has always had); a path's
+// key gains "Hex" when the path is not UTF-8.
 
 Result<void> BatchJournal::Try(const std::string& from, const std::string& to,
                                const FileIdentity& id) {
-    return Write(Line(WithIdentity(Record("try", {{"from", from}, {"to", to}}), id)), Sync::kNever);
+    return Write(Change("try", from, to, id), Sync::kNever);
 }
 
 Result<void> BatchJournal::Temporary(const std::string& from, const std::string& temporary) {
-    return Write(Line(Record("tmp", {{"from", from}, {"tmp", temporary}})), Sync::kNow);
+    JsonLine& line = m_line->Begin();
+    PutPath(line, "from", from);
+    line.Text("rec", "tmp");
+    PutPath(line, "tmp", temporary);
+    return Write(line.End(), Sync::kNow);
 }
 
 Result<void> BatchJournal::Aside(const std::string& from, const std::string& aside) {
-    return Write(Line(Record("aside", {{"from", from}, {"aside", aside}})), Sync::kNow);
+    JsonLine& line = m_line->Begin();
+    PutPath(line, "aside", aside);
+    PutPath(line, "from", from);
+    return Write(line.Text("rec", "aside").End(), Sync::kNow);
 }
 
 Result<void> BatchJournal::Refused(const std::string& from) {
-    return Write(Line(Record("refused", {{"from", from}})), Sync::kSoon);
+    JsonLine& line = m_line->Begin();
+    PutPath(line, "from", from);
+    return Write(line.Text("rec", "refused").End(), Sync::kSoon);
 }
 
 Result<void> BatchJournal::Recovered() {
-    return Write(Line(Record("recovered", {})), Sync::kNow);
+    return Write(m_line->Begin().Text("rec", "recovered").End(), Sync::kNow);
 }
 
 Result<void> BatchJournal::Step(const std::string& from, const std::string& to,
                                 const FileIdentity& id) {
-    return Write(Line(WithIdentity(Record("step", {{"from", from}, {"to", to}}), id)), Sync::kSoon);
+    return Write(Change("step", from, to, id), Sync::kSoon);
 }
 
 Result<void> BatchJournal::Folder(const std::string& p) {
-    return Write(Line(Record("folder", {{"path", p}})), Sync::kSoon);
+    JsonLine& line = m_line->Begin();
+    PutPath(line, "path", p);
+    return Write(line.Text("rec", "folder").End(), Sync::kSoon);
 }
 
 Result<void> BatchJournal::Undid(const std::string& from, const std::string& to) {
-    return Write(Line(Record("undid", {{"from", from}, {"to", to}})), Sync::kSoon);
+    JsonLine& line = m_line->Begin();
+    PutPath(line, "from", from);
+    line.Text("rec", "undid");
+    PutPath(line, "to", to);
+    return Write(line.End(), Sync::kSoon);
 }
 
 Result<void> BatchJournal::Undone() {
-    return Write(Line(Record("undone", {})), Sync::kNow);
+    return Write(m_line->Begin().Text("rec", "undone").End(), Sync::kNow);
+}
+
+const std::string& BatchJournal::Change(const char* rec, const std::string& from,
+                                        const std::string& to, const FileIdentity& id) {
+    JsonLine& line = m_line->Begin().Unsigned("dev", id.device);
+    PutPath(line, "from", from);
+    line.Unsigned("ino", id.file).Text("rec", rec);
+    PutPath(line, "to", to);
+    return line.End();
 }
 
 }  // namespace tagwright

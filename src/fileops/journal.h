@@ -12,6 +12,8 @@
 
 namespace tagwright {
 
+class JsonLine;
+
 /// One step of a batch that changed the disk: the file went from `from` to `to`, where it is the
 /// file `id`. `undone` once an undo has brought it back.
 struct JournalStep {
@@ -124,12 +126,16 @@ class BatchJournal {
 
   private:
     enum class Sync { kNever, kSoon, kNow };
-    BatchJournal(std::string id, std::unique_ptr<DurableLog> log)
-        : m_id(std::move(id)), m_log(std::move(log)) {}
-    Result<void> Write(const std::string& line, Sync sync);
+    BatchJournal(std::string id, std::unique_ptr<DurableLog> log);
+    // `record` is one line with its break.
+    Result<void> Write(std::string_view record, Sync sync);
+    // A try or step record.
+    const std::string& Change(const char* rec, const std::string& from, const std::string& to,
+                              const FileIdentity& id);
 
     std::string m_id;
     std::unique_ptr<DurableLog> m_log;
+    std::unique_ptr<JsonLine> m_line;  // each record is written into its buffer
     std::chrono::steady_clock::time_point m_synced = std::chrono::steady_clock::now();
     bool m_unsynced = false;
 };

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "fileops/journal.h"
+#include "fileops_fixture.h"
+
+namespace tagwright::test {
+namespace {
+
+std::string FileText(const std::string& file) {
+    std::ifstream in(U8Path(file), std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+// The lines of the only journal in `state`, its first (the batch's, which holds the time) left
+// out.
+std::vector<std::string> RecordsAfterHead(const std::string& state) {
+    const std::vector<std::string> files = JournalFiles(RealFileSystem(), state);
+    EXPECT_EQ(files.size(), 1u);
+    std::vector<std::string> lines;
+    std::istringstream in(files.empty() ? std::string() : FileText(files[0]));
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    if (!lines.empty())
+        lines.erase(lines.begin());
+    return lines;
+}
+
+// Journals written by earlier versions must read the same, and each kind of record must stay
+// as they wrote it: keys sorted, JSON escapes, and a path that is not UTF-8 kept in hex.
+TEST(JournalRecords, KeepTheirText) {
+    const FileIdentity big{18446744073709551615ull, 9223372036854775808ull};
+    const struct {
+        const char* name;
+        std::function<Result<void>(BatchJournal&)> write;
+        const char* text;
+    } cases[] = {
+        {"try", [&](BatchJournal& j) { return j.Try("/a/\"q\"\\.mp3", "/b/曲.mp3", big); },
+         R"({"dev":18446744073709551615,"from":"/a/\"q\"\\.mp3","ino":9223372036854775808,)"
+         R"("rec":"try","to":"/b/曲.mp3"})"},
+        {"step", [](BatchJournal& j) { return j.Step("/a\t\x01", "/b", {}); },
+         R"({"dev":0,"from":"/a\t\u0001","ino":0,"rec":"step","to":"/b"})"},
+        {"tmp", [](BatchJournal& j) { return j.Temporary("/a\xff", "/t\xc3"); },
+         R"({"fromHex":"2f61ff","rec":"tmp","tmpHex":"2f74c3"})"},
+        {"aside", [](BatchJournal& j) { return j.Aside("/a", "/s\x80"); },
+         R"({"asideHex":"2f7380","from":"/a","rec":"aside"})"},
+        {"refused", [](BatchJournal& j) { return j.Refused("/a"); },
+         R"({"from":"/a","rec":"refused"})"},
+        {"recovered", [](BatchJournal& j) { return j.Recovered(); }, R"({"rec":"recovered"})"},
+        {"folder", [](BatchJournal& j) { return j.Folder("/f/\xed\xa0\x80"); },
+         R"({"pathHex":"2f662feda080","rec":"folder"})"},
+        {"undid", [](BatchJournal& j) { return j.Undid("/a\xc0\xaf", "/b\xef\xbf\xbd"); },
+         R"({"fromHex":"2f61c0af","rec":"undid","to":"/b�"})"},
+        {"undone", [](BatchJournal& j) { return j.Undone(); }, R"({"rec":"undone"})"},
+        // Past U+10FFFF and cut short: neither is UTF-8.
+        {"odd bytes", [](BatchJournal& j) { return j.Undid("\xf4\x90\x80\x80", "\xe3\x81"); },
+         R"({"fromHex":"f4908080","rec":"undid","toHex":"e381"})"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        auto journal = BatchJournal::Begin(RealFileSystem(), dir / "state", "move");
+        ASSERT_TRUE(journal.ok());
+        ASSERT_TRUE(c.write(**journal).ok());
+        journal->reset();
+        EXPECT_EQ(RecordsAfterHead(dir / "state"), std::vector<std::string>{c.text});
+    }
+}
+
+TEST(JournalRecords, TheBatchRecordKeepsItsText) {
+    TempDir dir;
+    auto journal = BatchJournal::Begin(RealFileSystem(), dir / "state", "rename");
+    ASSERT_TRUE(journal.ok());
+    const std::string id = (*journal)->Id();
+    journal->reset();
+    const std::string text = FileText(JournalFiles(RealFileSystem(), dir / "state").at(0));
+    const std::string start = R"({"batch":")" + id + R"(","kind":"rename","rec":"batch","time":")";
+    EXPECT_EQ(text.substr(0, start.size()), start);
+    // "2026-12-07T13:04:01Z" and the closing brace.
+    EXPECT_EQ(text.size(), start.size() + 20 + 3) << text;
+    EXPECT_EQ(text.substr(text.size() - 4), "Z\"}\n") << text;
+}
+
+}  // namespace
+}  // namespace tagwright::test
