@@ -321,17 +321,31 @@ BatchJournal::BatchJournal(std::string id, std::unique_ptr<DurableLog> log)
 BatchJournal::~BatchJournal() {
     // Nothing is left to tell of a failure here: a batch that could not sync its steps has a
     // journal that outlives the process, as every record does.
+    (void)SendHeld();
     if (m_unsynced)
         (void)m_log->Sync();
 }
 
+// A step is held back and goes out in the same write as the next record (normally the next
+// file's try), so that each file of a batch costs one write. A held step is only delayed, never
+// lost, except by a kill before that write; what it leaves is a try without its step, which
+// readers settle already by looking at the disk (ConfirmFromDisk here, AlreadyBack in undo).
+// Records synced at once go out after it in the same write; the close, and a batch before it
+// waits on the user or ends (FileSystem::SettleRecords), send it out first.
 Result<void> BatchJournal::Write(std::string_view record, Sync sync) {
+    if (!m_held.empty()) {
+        m_held += record;
+        record = m_held;
+        sync = std::max(sync, Sync::kSoon);
+    }
     const auto now = std::chrono::steady_clock::now();
     const bool flush =
         sync == Sync::kNow || (sync == Sync::kSoon && now - m_synced >= kSyncInterval);
     // The log adds the line break itself.
     record.remove_suffix(1);
-    if (Result<void> written = m_log->Append(record, flush); !written.ok())
+    Result<void> written = m_log->Append(record, flush);
+    m_held.clear();
+    if (!written.ok())
         return written;
     if (flush)
         m_synced = now;
@@ -374,7 +388,20 @@ Result<void> BatchJournal::Recovered() {
 
 Result<void> BatchJournal::Step(const std::string& from, const std::string& to,
                                 const FileIdentity& id) {
-    return Write(Change("step", from, to, id), Sync::kSoon);
+    const std::string& line = Change("step", from, to, id);
+    // At most one step waits: a kill must cost no more than the one the disk can tell.
+    if (!m_held.empty())
+        return Write(line, Sync::kSoon);
+    m_held = line;
+    return {};
+}
+
+Result<void> BatchJournal::SendHeld() {
+    if (m_held.empty())
+        return {};
+    const std::string held = std::move(m_held);
+    m_held.clear();
+    return Write(held, Sync::kSoon);
 }
 
 Result<void> BatchJournal::Folder(const std::string& p) {

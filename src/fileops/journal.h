@@ -109,8 +109,12 @@ class BatchJournal {
     Result<void> Refused(const std::string& from);
     /// After a start dealt with what a crash left of this batch.
     Result<void> Recovered();
-    /// After a change: `from` is now `to`, the file `id`.
+    /// After a change: `from` is now `to`, the file `id`. The record is held back to go out
+    /// with the next one, so that each file of a batch costs one write; a failure to write it
+    /// comes back from that call.
     Result<void> Step(const std::string& from, const std::string& to, const FileIdentity& id);
+    /// Sends out the step held back, if any: before the batch waits on anything.
+    Result<void> SendHeld();
     Result<void> Folder(const std::string& path);
     /// After an undo brought the file of the step `from` -> `to` back to `from`.
     Result<void> Undid(const std::string& from, const std::string& to);
@@ -136,6 +140,7 @@ class BatchJournal {
     std::string m_id;
     std::unique_ptr<DurableLog> m_log;
     std::unique_ptr<JsonLine> m_line;  // each record is written into its buffer
+    std::string m_held;                // a step record not yet written, with its break
     std::chrono::steady_clock::time_point m_synced = std::chrono::steady_clock::now();
     bool m_unsynced = false;
 };

@@ -88,4 +88,8 @@ Result<void> JournaledFileSystem::CreateFolder(const std::string& p) {
     return made;
 }
 
+void JournaledFileSystem::SettleRecords() {
+    Recorded(m_journal.SendHeld());
+}
+
 }  // namespace tagwright

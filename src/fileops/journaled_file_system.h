@@ -28,6 +28,8 @@ class JournaledFileSystem final : public ForwardingFileSystem {
                                  const std::string& destFolder,
                                  const NameCandidates& names) override;
     Result<void> CreateFolder(const std::string& path) override;
+    /// Sends out the step the journal holds back.
+    void SettleRecords() override;
     // Reads pass straight through, so they may run together where the inner file system's may.
     bool ConcurrentReads() const override { return m_inner.ConcurrentReads(); }
 

@@ -5,6 +5,8 @@
 #include <sstream>
 
 #include "fileops/journal.h"
+#include "fileops/journaled_file_system.h"
+#include "fileops/move_batch.h"
 #include "fileops_fixture.h"
 
 namespace tagwright::test {
@@ -84,6 +86,80 @@ TEST(JournalRecords, TheBatchRecordKeepsItsText) {
     // "2026-12-07T13:04:01Z" and the closing brace.
     EXPECT_EQ(text.size(), start.size() + 20 + 3) << text;
     EXPECT_EQ(text.substr(text.size() - 4), "Z\"}\n") << text;
+}
+
+std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+// A step waits for the next record, and whatever comes next, it comes first.
+TEST(JournalHeldStep, GoesOutBeforeTheNextRecordAndAtTheClose) {
+    const struct {
+        const char* name;
+        std::function<void(std::unique_ptr<BatchJournal>&)> next;
+        std::vector<std::string> recs;  // after the step
+    } cases[] = {
+        {"try", [](auto& j) { (void)j->Try("/b", "/c", {}); }, {"try"}},
+        {"temporary", [](auto& j) { (void)j->Temporary("/b", "/t"); }, {"tmp"}},
+        {"folder", [](auto& j) { (void)j->Folder("/f"); }, {"folder"}},
+        {"another step", [](auto& j) { (void)j->Step("/b", "/c", {}); }, {"step"}},
+        {"sent", [](auto& j) { (void)j->SendHeld(); }, {}},
+        {"close", [](auto& j) { j.reset(); }, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        auto journal = BatchJournal::Begin(RealFileSystem(), dir / "state", "rename");
+        ASSERT_TRUE(journal.ok());
+        ASSERT_TRUE((*journal)->Step("/a", "/b", {}).ok());
+        EXPECT_EQ(RecordsAfterHead(dir / "state").size(), 0u) << "not held";
+        c.next(*journal);
+        std::vector<std::string> recs;
+        for (const std::string& line : RecordsAfterHead(dir / "state"))
+            recs.push_back(line.substr(line.find(R"("rec":")") + 7, 3));
+        std::vector<std::string> want{"ste"};
+        for (const std::string& r : c.recs)
+            want.push_back(r.substr(0, 3));
+        EXPECT_EQ(recs, want);
+    }
+}
+
+// The user may leave a question open for as long as they like, or kill the program there: by
+// then the journal tells every file moved, as it does once the batch is over.
+TEST(JournalHeldStep, IsOnDiskWhileTheUserIsAskedAndWhenTheBatchEnds) {
+    TempDir dir;
+    dir.MakeFolder("store/Here/LP");
+    const std::vector<std::string> files = {
+        dir.Write("in/a.mp3", SongBytes({"A", "Here", "LP", 1, 1})),
+        dir.Write("in/b.mp3", SongBytes({"B", "New", "LP", 1, 2})),
+    };
+    auto journal = BatchJournal::Begin(RealFileSystem(), dir / "state", "move");
+    ASSERT_TRUE(journal.ok());
+    JournaledFileSystem jfs(RealFileSystem(), **journal);
+    const auto steps = [&] {
+        return Count(FileText(JournalFiles(RealFileSystem(), dir / "state").at(0)),
+                     R"("rec":"step")");
+    };
+    std::vector<std::size_t> seen;
+    BatchCallbacks callbacks;
+    callbacks.askCreateFolder = [&](const std::string&, const std::string&) {
+        seen.push_back(steps());
+        return FolderAnswer::kOk;
+    };
+    callbacks.progressVisible = [&](bool visible) {
+        if (!visible)
+            seen.push_back(steps());
+    };
+    ListStore store;
+    ListFiles(store, files);
+    Settings settings = TestSettings(dir / "store" + std::string(1, path::kSeparator));
+    settings.FolderYN = true;
+    RunMoveBatch(store, settings, jfs, callbacks);
+    EXPECT_EQ(seen, (std::vector<std::size_t>{1, 2}));
+    EXPECT_FALSE(jfs.JournalFailure());
 }
 
 }  // namespace
