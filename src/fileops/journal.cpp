@@ -18,6 +18,9 @@ using Json = nlohmann::json;
 constexpr std::string_view kPrefix = "batch-";
 constexpr std::string_view kSuffix = ".jsonl";
 constexpr int kIdDigits = 17;
+constexpr std::string_view kEnd = "end";
+// The end record as a journal's last line, with the break of the line before it.
+constexpr std::string_view kEndLine = "\n{\"rec\":\"end\"}\n";
 
 bool IsJournalName(const std::string& name) {
     return name.size() == kPrefix.size() + kIdDigits + kSuffix.size() &&
@@ -45,18 +48,28 @@ std::vector<DirEntry> JournalEntries(FileSystem& fs, const std::string& folder) 
     return out;
 }
 
-std::string ReadText(FileSystem& fs, const std::string& file) {
-    auto reader = fs.OpenRead(file);
-    if (!reader.ok())
+// The bytes of `reader` from `offset` on.
+std::string ReadText(ByteReader& reader, std::uint64_t offset = 0) {
+    auto size = reader.Size();
+    if (!size.ok() || *size < offset)
         return {};
-    auto size = (*reader)->Size();
-    if (!size.ok())
-        return {};
-    std::string text(static_cast<std::size_t>(*size), '\0');
-    auto got = (*reader)->ReadAt(
-        0, std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(text.data()), text.size()));
+    std::string text(static_cast<std::size_t>(*size - offset), '\0');
+    auto got = reader.ReadAt(
+        offset, std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(text.data()), text.size()));
     text.resize(got.ok() ? *got : 0);
     return text;
+}
+
+std::string ReadText(FileSystem& fs, const std::string& file) {
+    auto reader = fs.OpenRead(file);
+    return reader.ok() ? ReadText(**reader) : std::string();
+}
+
+// True when the journal's last line is the end record.
+bool EndsClean(ByteReader& reader) {
+    auto size = reader.Size();
+    return size.ok() && *size >= kEndLine.size() &&
+           ReadText(reader, *size - kEndLine.size()) == kEndLine;
 }
 
 std::string UtcTime(std::chrono::system_clock::time_point now) {
@@ -143,6 +156,7 @@ JournalBatch ParseBatchJournal(std::string_view text, FileSystem& fs) {
         const std::string rec = j.value("rec", "");
         const std::string from = GetPath(j, "from");
         const std::string to = GetPath(j, "to");
+        batch.ended = rec == kEnd;
         if (rec == "batch") {
             batch.id = j.value("batch", "");
             batch.kind = j.value("kind", "");
@@ -257,7 +271,8 @@ std::optional<InterruptedMove> InterruptedMoveIn(const std::string& file, const 
             else if (from == move.from)
                 move.target.clear();
         } else if (rec != "batch" && rec != "folder") {
-            return std::nullopt;  // an undo or a start has been through the batch since
+            // The batch ended, or an undo or a start has been through it since.
+            return std::nullopt;
         }
     }
     if (move.from.empty() || move.temporary.empty())
@@ -270,7 +285,10 @@ std::optional<InterruptedMove> InterruptedMoveIn(const std::string& file, const 
 LeftoverRecords ReadLeftoverRecords(FileSystem& fs, const std::string& folder) {
     LeftoverRecords out;
     for (const std::string& file : JournalFiles(fs, folder)) {
-        const std::string text = ReadText(fs, file);
+        auto reader = fs.OpenRead(file);
+        if (!reader.ok() || EndsClean(**reader))
+            continue;
+        const std::string text = ReadText(**reader);
         if (auto move = InterruptedMoveIn(file, text))
             out.moves.push_back(std::move(*move));
         AddTemporaries(text, out.temporaries);
@@ -312,7 +330,9 @@ Result<std::unique_ptr<BatchJournal>> BatchJournal::Continue(const JournalBatch&
     auto log = OpenDurableLog(batch.file);
     if (!log.ok())
         return log.error();
-    return std::unique_ptr<BatchJournal>(new BatchJournal(batch.id, std::move(*log)));
+    std::unique_ptr<BatchJournal> journal(new BatchJournal(batch.id, std::move(*log)));
+    journal->m_clean = batch.ended;
+    return journal;
 }
 
 BatchJournal::BatchJournal(std::string id, std::unique_ptr<DurableLog> log)
@@ -362,6 +382,7 @@ Result<void> BatchJournal::Try(const std::string& from, const std::string& to,
 }
 
 Result<void> BatchJournal::Temporary(const std::string& from, const std::string& temporary) {
+    m_loose.push_back(JournalTemporary{from, temporary});
     JsonLine& line = m_line->Begin();
     PutPath(line, "from", from);
     line.Text("rec", "tmp");
@@ -370,6 +391,7 @@ Result<void> BatchJournal::Temporary(const std::string& from, const std::string&
 }
 
 Result<void> BatchJournal::Aside(const std::string& from, const std::string& aside) {
+    m_loose.push_back(JournalTemporary{from, aside});
     JsonLine& line = m_line->Begin();
     PutPath(line, "aside", aside);
     PutPath(line, "from", from);
@@ -388,6 +410,8 @@ Result<void> BatchJournal::Recovered() {
 
 Result<void> BatchJournal::Step(const std::string& from, const std::string& to,
                                 const FileIdentity& id) {
+    // A move done has placed its copy and removed its source: its temporaries are gone.
+    std::erase_if(m_loose, [&](const JournalTemporary& t) { return t.from == from; });
     const std::string& line = Change("step", from, to, id);
     // At most one step waits: a kill must cost no more than the one the disk can tell.
     if (!m_held.empty())
@@ -411,6 +435,8 @@ Result<void> BatchJournal::Folder(const std::string& p) {
 }
 
 Result<void> BatchJournal::Undid(const std::string& from, const std::string& to) {
+    // The file went back from `to`, as a step does from its `from`.
+    std::erase_if(m_loose, [&](const JournalTemporary& t) { return t.from == to; });
     JsonLine& line = m_line->Begin();
     PutPath(line, "from", from);
     line.Text("rec", "undid");
@@ -420,6 +446,15 @@ Result<void> BatchJournal::Undid(const std::string& from, const std::string& to)
 
 Result<void> BatchJournal::Undone() {
     return Write(m_line->Begin().Text("rec", "undone").End(), Sync::kNow);
+}
+
+Result<void> BatchJournal::End(FileSystem& fs) {
+    const bool stranded =
+        std::any_of(m_loose.begin(), m_loose.end(),
+                    [&](const JournalTemporary& t) { return fs.FileExists(t.temporary); });
+    if (!m_clean || stranded)
+        return SendHeld();
+    return Write(m_line->Begin().Text("rec", kEnd).End(), Sync::kSoon);
 }
 
 const std::string& BatchJournal::Change(const char* rec, const std::string& from,

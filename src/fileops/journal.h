@@ -41,6 +41,9 @@ struct JournalBatch {
     std::vector<std::string> folders;           ///< folders the batch created, in order
     std::vector<JournalTemporary> temporaries;  ///< in the order announced
     bool undone = false;                        ///< an undo has gone through it
+    /// Its last record is the end record: whatever wrote it last was done with it, leaving
+    /// nothing half-way.
+    bool ended = false;
 };
 
 /// The journal of one batch from its text. A line that is not a whole record (the torn end a
@@ -79,7 +82,8 @@ struct LeftoverRecords {
 };
 
 /// The interrupted moves and announced temporaries of every batch journal in `folder`, each
-/// journal read once: a start looks for them on every launch, whatever the journals' size.
+/// journal read once: a start looks for them on every launch, whatever the journals' size. A
+/// journal whose last record is the end record has neither; only its last bytes are read.
 LeftoverRecords ReadLeftoverRecords(FileSystem& fs, const std::string& folder);
 
 /// The writer of one batch's journal. Every record has left the process before its call
@@ -120,6 +124,12 @@ class BatchJournal {
     Result<void> Undid(const std::string& from, const std::string& to);
     /// After an undo has gone through every step.
     Result<void> Undone();
+    /// When the batch, or the undo, has come to its end without a crash: writes the end record,
+    /// which tells a start there is nothing in the journal to recover, so that it need not read
+    /// it. Left out when a temporary name announced through this writer still holds a file on
+    /// `fs` (a copy or a source set aside that a failure stranded), or when the journal was
+    /// continued from an end that was not clean: a start must still find those.
+    Result<void> End(FileSystem& fs);
 
     ~BatchJournal();
     BatchJournal(const BatchJournal&) = delete;
@@ -141,6 +151,9 @@ class BatchJournal {
     std::unique_ptr<DurableLog> m_log;
     std::unique_ptr<JsonLine> m_line;  // each record is written into its buffer
     std::string m_held;                // a step record not yet written, with its break
+    // Temporaries and sources set aside announced here and not known to be gone since.
+    std::vector<JournalTemporary> m_loose;
+    bool m_clean = true;  // nothing before this writer was left half-way
     std::chrono::steady_clock::time_point m_synced = std::chrono::steady_clock::now();
     bool m_unsynced = false;
 };

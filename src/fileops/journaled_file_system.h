@@ -18,6 +18,11 @@ class JournaledFileSystem final : public ForwardingFileSystem {
   public:
     JournaledFileSystem(FileSystem& inner, BatchJournal& journal)
         : ForwardingFileSystem(inner), m_journal(journal) {}
+    /// The batch is over: ends the journal (BatchJournal::End), unless a record could not be
+    /// written or an exception cut the batch short.
+    ~JournaledFileSystem() override;
+    JournaledFileSystem(const JournaledFileSystem&) = delete;
+    JournaledFileSystem& operator=(const JournaledFileSystem&) = delete;
 
     /// The first record that could not be written, when one could not.
     const std::optional<Error>& JournalFailure() const { return m_failure; }

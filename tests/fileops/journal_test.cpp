@@ -7,6 +7,7 @@
 #include "fileops/journal.h"
 #include "fileops/journaled_file_system.h"
 #include "fileops/move_batch.h"
+#include "fileops/undo.h"
 #include "fileops_fixture.h"
 
 namespace tagwright::test {
@@ -160,6 +161,151 @@ TEST(JournalHeldStep, IsOnDiskWhileTheUserIsAskedAndWhenTheBatchEnds) {
     RunMoveBatch(store, settings, jfs, callbacks);
     EXPECT_EQ(seen, (std::vector<std::size_t>{1, 2}));
     EXPECT_FALSE(jfs.JournalFailure());
+}
+
+// The real file system, counting the bytes read from each file.
+class CountingFileSystem final : public ForwardingFileSystem {
+  public:
+    std::map<std::string, std::uint64_t> read;
+
+    Result<std::unique_ptr<ByteReader>> OpenRead(const std::string& p) override {
+        auto inner = m_inner.OpenRead(p);
+        if (!inner.ok())
+            return inner;
+        return std::unique_ptr<ByteReader>(std::make_unique<Reader>(std::move(*inner), read[p]));
+    }
+
+  private:
+    struct Reader final : ByteReader {
+        Reader(std::unique_ptr<ByteReader> inner, std::uint64_t& count)
+            : inner(std::move(inner)), count(count) {}
+        Result<std::uint64_t> Size() override { return inner->Size(); }
+        Result<std::size_t> ReadAt(std::uint64_t at, std::span<std::uint8_t> out) override {
+            auto n = inner->ReadAt(at, out);
+            count += n.ok() ? *n : 0;
+            return n;
+        }
+        std::unique_ptr<ByteReader> inner;
+        std::uint64_t& count;
+    };
+};
+
+// Starts read a journal only when it may hold something to recover; one that ended cleanly is
+// known by its last line. Journals of earlier versions have no end record and are read as ever.
+TEST(JournalEnd, AStartReadsInFullOnlyAJournalThatDidNotEndCleanly) {
+    const std::string head = R"({"batch":"1","kind":"move","rec":"batch","time":"t"})"
+                             "\n";
+    const std::string end = R"({"rec":"end"})"
+                            "\n";
+    const auto rec = [](const std::string& fields) { return "{" + fields + "}\n"; };
+    const std::string tryA = rec(R"("dev":1,"from":"/a","ino":2,"rec":"try","to":"/x/a")");
+    const std::string tmpA = rec(R"("from":"/a","rec":"tmp","tmp":"/x/t")");
+    const std::string stepA = rec(R"("dev":1,"from":"/a","ino":3,"rec":"step","to":"/x/a")");
+    const std::string undoTmp = rec(R"("from":"/x/a","rec":"tmp","tmp":"/u")");
+    const struct {
+        const char* name;
+        std::string text;
+        std::size_t moves, temporaries;
+        bool readInFull;
+    } cases[] = {
+        {"ended", head + tryA + tmpA + stepA + end, 0, 0, false},
+        {"earlier version, crashed after its copy", head + tryA + tmpA, 1, 1, true},
+        {"earlier version, done", head + tryA + tmpA + stepA, 0, 1, true},
+        {"ended, then an undo crashed", head + tryA + tmpA + stepA + end + undoTmp, 0, 2, true},
+        {"ended, then a torn record", head + stepA + end + R"({"rec":"tmp")", 0, 0, true},
+        {"ended, then undone and ended", head + stepA + end + undoTmp + end, 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string file = dir.Write("state/batch-00000000000000001.jsonl", c.text);
+        CountingFileSystem fs;
+        const LeftoverRecords left = ReadLeftoverRecords(fs, dir / "state");
+        EXPECT_EQ(left.moves.size(), c.moves);
+        EXPECT_EQ(left.temporaries.size(), c.temporaries);
+        if (c.readInFull)
+            EXPECT_GE(fs.read[file], c.text.size());
+        else
+            EXPECT_LT(fs.read[file], 20u);
+        EXPECT_EQ(ParseBatchJournal(c.text, RealFileSystem()).steps.size(),
+                  Count(c.text, R"("rec":"step")"));
+    }
+}
+
+// The end record says nothing is left to recover; a batch must not write it while that is not
+// so.
+TEST(JournalEnd, IsWrittenOnlyWhenNothingIsLeftHalfWay) {
+    TempDir dir;
+    const std::string stray = dir.Write("stray", std::string("copy"));
+    const struct {
+        const char* name;
+        std::function<void(BatchJournal&)> writes;
+        bool ended;
+    } cases[] = {
+        {"nothing", [](BatchJournal&) {}, true},
+        {"a move done",
+         [&](BatchJournal& j) {
+             (void)j.Temporary("/a", stray);
+             (void)j.Step("/a", "/b", {});
+         },
+         true},
+        {"a copy gone", [](BatchJournal& j) { (void)j.Temporary("/a", "/nowhere"); }, true},
+        {"a copy left", [&](BatchJournal& j) { (void)j.Temporary("/a", stray); }, false},
+        {"a source left aside",
+         [&](BatchJournal& j) {
+             (void)j.Aside("/a", stray);
+             (void)j.Refused("/a");
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto journal = BatchJournal::Begin(RealFileSystem(), dir / c.name, "move");
+        ASSERT_TRUE(journal.ok());
+        c.writes(**journal);
+        ASSERT_TRUE((*journal)->End(RealFileSystem()).ok());
+        journal->reset();
+        const auto batch =
+            ReadBatchJournal(RealFileSystem(), JournalFiles(RealFileSystem(), dir / c.name).at(0));
+        ASSERT_TRUE(batch);
+        EXPECT_EQ(batch->ended, c.ended);
+    }
+}
+
+// A batch and its undo each end the journal; an undo of a journal that did not end cleanly
+// leaves it to be read in full.
+TEST(JournalEnd, ABatchAndItsUndoEndTheJournal) {
+    for (const bool ended : {true, false}) {
+        SCOPED_TRACE(ended ? "batch ended" : "batch crashed");
+        TempDir dir;
+        const std::string state = dir / "state";
+        std::vector<std::string> files;
+        for (int i = 0; i < 3; ++i)
+            files.push_back(dir.Write("in/f" + std::to_string(i) + ".mp3",
+                                      SongBytes({"S" + std::to_string(i), "A", "B", 1, i})));
+        auto journal = BatchJournal::Begin(RealFileSystem(), state, "rename");
+        ASSERT_TRUE(journal.ok());
+        {
+            JournaledFileSystem jfs(RealFileSystem(), **journal);
+            ListStore store;
+            ListFiles(store, files);
+            RunRenameBatch(store, TestSettings(), jfs);
+        }
+        journal->reset();
+        const std::string file = JournalFiles(RealFileSystem(), state).at(0);
+        EXPECT_EQ(ReadBatchJournal(RealFileSystem(), file)->ended, true);
+        if (!ended) {
+            // Cut the end off, as a crash would have left it.
+            std::string text = FileText(file);
+            text.resize(text.rfind('{'));
+            dir.Write("state/" + path::FileName(file), text);
+        }
+        const UndoReport report = UndoLastBatch(RealFileSystem(), state);
+        EXPECT_EQ(report.reverted.size(), 3u);
+        const auto after = ReadBatchJournal(RealFileSystem(), file);
+        EXPECT_TRUE(after->undone);
+        EXPECT_EQ(after->ended, ended);
+    }
 }
 
 }  // namespace
