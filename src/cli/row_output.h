@@ -1,52 +1,16 @@
 #pragma once
 
 #include <chrono>
-#include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
 #include <string_view>
 
 #include "filelist/list_store.h"
 #include "fileops/batch_plan.h"
+#include "platform/json_line.h"
 #include "platform/result.h"
 
 namespace tagwright::cli {
-
-/// One JSON object written as one line, field by field into a buffer kept from line to line,
-/// so that a row costs no object tree. Texts are escaped by the JSON library's own serializer;
-/// text that is not valid UTF-8 is written with U+FFFD.
-class JsonLine {
-  public:
-    JsonLine();
-    JsonLine(const JsonLine&) = delete;
-    JsonLine& operator=(const JsonLine&) = delete;
-
-    /// Starts a new line: "{".
-    JsonLine& Begin();
-    JsonLine& Text(std::string_view key, std::string_view value);
-    JsonLine& Number(std::string_view key, long long value);
-    JsonLine& Null(std::string_view key);
-    JsonLine& Bool(std::string_view key, bool value);
-    /// A nested object or array, closed by the matching End.
-    JsonLine& BeginObject(std::string_view key) { return Open(key, '{'); }
-    JsonLine& EndObject() { return Close('}'); }
-    JsonLine& BeginArray(std::string_view key) { return Open(key, '['); }
-    JsonLine& ArrayText(std::string_view value);
-    JsonLine& EndArray() { return Close(']'); }
-    /// Closes the line ("}" and a line break) and gives it.
-    const std::string& End();
-
-  private:
-    JsonLine& Open(std::string_view key, char bracket);
-    JsonLine& Close(char bracket);
-    void Key(std::string_view key);
-    void Escaped(std::string_view text);
-
-    std::string m_line;
-    bool m_first = true;
-    nlohmann::json m_text = std::string();  // the value being escaped, its buffer reused
-    nlohmann::detail::serializer<nlohmann::json> m_serializer;
-};
 
 /// Where rows go. On a terminal each row is flushed as it is written, for the person watching;
 /// into a pipe or a file they are written in larger pieces: the first row at once (a reader

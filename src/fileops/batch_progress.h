@@ -12,10 +12,12 @@
 namespace tagwright {
 
 // ProgressBar1 over one batch: shown with value 0 and the row count as maximum, one step per
-// row, hidden when the batch ends however it ends.
+// row, hidden when the batch ends however it ends. The batch's file system `fs`, when given,
+// settles its records before the bar is hidden: the front end may then wait on the user.
 class BatchProgress {
   public:
-    BatchProgress(const BatchCallbacks& callbacks, int maximum) : m_cb(callbacks) {
+    BatchProgress(const BatchCallbacks& callbacks, int maximum, FileSystem* fs = nullptr)
+        : m_cb(callbacks), m_fs(fs) {
         if (m_cb.progressVisible)
             m_cb.progressVisible(true);
         if (m_cb.progressValue)
@@ -24,6 +26,8 @@ class BatchProgress {
             m_cb.progressMaximum(maximum);
     }
     ~BatchProgress() {
+        if (m_fs)
+            m_fs->SettleRecords();
         if (m_cb.progressVisible)
             m_cb.progressVisible(false);
     }
@@ -39,6 +43,7 @@ class BatchProgress {
 
   private:
     const BatchCallbacks& m_cb;
+    FileSystem* m_fs;
     int m_value = 0;
 };
 
@@ -74,7 +79,7 @@ void ForEachFileRowRead(ListStore& store, const BatchCallbacks& callbacks, FileS
                         DoRow&& doRow) {
     if (store.IsEmptyForBatch())
         return;
-    BatchProgress progress(callbacks, store.RowCount());
+    BatchProgress progress(callbacks, store.RowCount(), &fs);
     struct Listed {
         std::string path;
         FileIdentity id;

@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "platform/json_line.h"
 #include "platform/path.h"
+#include "platform/utf8.h"
 
 namespace tagwright {
 
@@ -16,6 +18,9 @@ using Json = nlohmann::json;
 constexpr std::string_view kPrefix = "batch-";
 constexpr std::string_view kSuffix = ".jsonl";
 constexpr int kIdDigits = 17;
+constexpr std::string_view kEnd = "end";
+// The end record as a journal's last line, with the break of the line before it.
+constexpr std::string_view kEndLine = "\n{\"rec\":\"end\"}\n";
 
 bool IsJournalName(const std::string& name) {
     return name.size() == kPrefix.size() + kIdDigits + kSuffix.size() &&
@@ -43,18 +48,28 @@ std::vector<DirEntry> JournalEntries(FileSystem& fs, const std::string& folder) 
     return out;
 }
 
-std::string ReadText(FileSystem& fs, const std::string& file) {
-    auto reader = fs.OpenRead(file);
-    if (!reader.ok())
+// The bytes of `reader` from `offset` on.
+std::string ReadText(ByteReader& reader, std::uint64_t offset = 0) {
+    auto size = reader.Size();
+    if (!size.ok() || *size < offset)
         return {};
-    auto size = (*reader)->Size();
-    if (!size.ok())
-        return {};
-    std::string text(static_cast<std::size_t>(*size), '\0');
-    auto got = (*reader)->ReadAt(
-        0, std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(text.data()), text.size()));
+    std::string text(static_cast<std::size_t>(*size - offset), '\0');
+    auto got = reader.ReadAt(
+        offset, std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(text.data()), text.size()));
     text.resize(got.ok() ? *got : 0);
     return text;
+}
+
+std::string ReadText(FileSystem& fs, const std::string& file) {
+    auto reader = fs.OpenRead(file);
+    return reader.ok() ? ReadText(**reader) : std::string();
+}
+
+// True when the journal's last line is the end record.
+bool EndsClean(ByteReader& reader) {
+    auto size = reader.Size();
+    return size.ok() && *size >= kEndLine.size() &&
+           ReadText(reader, *size - kEndLine.size()) == kEndLine;
 }
 
 std::string UtcTime(std::chrono::system_clock::time_point now) {
@@ -72,19 +87,19 @@ std::string UtcTime(std::chrono::system_clock::time_point now) {
 
 // A path is kept as text when it is UTF-8; names on Linux are bytes, and one that is not UTF-8
 // is kept exactly, as hexadecimal under the key + "Hex".
-void PutPath(Json& j, const std::string& key, const std::string& p) {
-    try {
-        (void)Json(p).dump();
-        j[key] = p;
-    } catch (const Json::type_error&) {
-        static constexpr char kDigits[] = "0123456789abcdef";
-        std::string hex;
-        for (const unsigned char c : p) {
-            hex += kDigits[c >> 4];
-            hex += kDigits[c & 15];
-        }
-        j[key + "Hex"] = hex;
+void PutPath(JsonLine& line, std::string_view key, const std::string& p) {
+    if (utf8::IsValid(p)) {
+        line.Text(key, p);
+        return;
     }
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(p.size() * 2);
+    for (const unsigned char c : p) {
+        hex += kDigits[c >> 4];
+        hex += kDigits[c & 15];
+    }
+    line.Text(std::string(key) + "Hex", hex);
 }
 
 std::string GetPath(const Json& j, const std::string& key) {
@@ -141,6 +156,7 @@ JournalBatch ParseBatchJournal(std::string_view text, FileSystem& fs) {
         const std::string rec = j.value("rec", "");
         const std::string from = GetPath(j, "from");
         const std::string to = GetPath(j, "to");
+        batch.ended = rec == kEnd;
         if (rec == "batch") {
             batch.id = j.value("batch", "");
             batch.kind = j.value("kind", "");
@@ -255,7 +271,8 @@ std::optional<InterruptedMove> InterruptedMoveIn(const std::string& file, const 
             else if (from == move.from)
                 move.target.clear();
         } else if (rec != "batch" && rec != "folder") {
-            return std::nullopt;  // an undo or a start has been through the batch since
+            // The batch ended, or an undo or a start has been through it since.
+            return std::nullopt;
         }
     }
     if (move.from.empty() || move.temporary.empty())
@@ -268,7 +285,10 @@ std::optional<InterruptedMove> InterruptedMoveIn(const std::string& file, const 
 LeftoverRecords ReadLeftoverRecords(FileSystem& fs, const std::string& folder) {
     LeftoverRecords out;
     for (const std::string& file : JournalFiles(fs, folder)) {
-        const std::string text = ReadText(fs, file);
+        auto reader = fs.OpenRead(file);
+        if (!reader.ok() || EndsClean(**reader))
+            continue;
+        const std::string text = ReadText(**reader);
         if (auto move = InterruptedMoveIn(file, text))
             out.moves.push_back(std::move(*move));
         AddTemporaries(text, out.temporaries);
@@ -295,8 +315,10 @@ Result<std::unique_ptr<BatchJournal>> BatchJournal::Begin(FileSystem& fs, const 
     if (!log.ok())
         return log.error();
     std::unique_ptr<BatchJournal> journal(new BatchJournal(id, std::move(*log)));
-    const Json head{{"rec", "batch"}, {"batch", id}, {"kind", kind}, {"time", UtcTime(now)}};
-    if (Result<void> written = journal->Write(head.dump(), Sync::kNow); !written.ok())
+    // Keys in their sorted order, as the records have always been written.
+    JsonLine& head = journal->m_line->Begin();
+    head.Text("batch", id).Text("kind", kind).Text("rec", "batch").Text("time", UtcTime(now));
+    if (Result<void> written = journal->Write(head.End(), Sync::kNow); !written.ok())
         return written.error();
     const int excess = static_cast<int>(files.size()) + 1 - kKeptBatchJournals;
     for (int i = 0; i < excess; ++i)
@@ -308,21 +330,42 @@ Result<std::unique_ptr<BatchJournal>> BatchJournal::Continue(const JournalBatch&
     auto log = OpenDurableLog(batch.file);
     if (!log.ok())
         return log.error();
-    return std::unique_ptr<BatchJournal>(new BatchJournal(batch.id, std::move(*log)));
+    std::unique_ptr<BatchJournal> journal(new BatchJournal(batch.id, std::move(*log)));
+    journal->m_clean = batch.ended;
+    return journal;
 }
+
+BatchJournal::BatchJournal(std::string id, std::unique_ptr<DurableLog> log)
+    : m_id(std::move(id)), m_log(std::move(log)), m_line(std::make_unique<JsonLine>()) {}
 
 BatchJournal::~BatchJournal() {
     // Nothing is left to tell of a failure here: a batch that could not sync its steps has a
     // journal that outlives the process, as every record does.
+    (void)SendHeld();
     if (m_unsynced)
         (void)m_log->Sync();
 }
 
-Result<void> BatchJournal::Write(const std::string& line, Sync sync) {
+// A step is held back and goes out in the same write as the next record (normally the next
+// file's try), so that each file of a batch costs one write. A held step is only delayed, never
+// lost, except by a kill before that write; what it leaves is a try without its step, which
+// readers settle already by looking at the disk (ConfirmFromDisk here, AlreadyBack in undo).
+// Records synced at once go out after it in the same write; the close, and a batch before it
+// waits on the user or ends (FileSystem::SettleRecords), send it out first.
+Result<void> BatchJournal::Write(std::string_view record, Sync sync) {
+    if (!m_held.empty()) {
+        m_held += record;
+        record = m_held;
+        sync = std::max(sync, Sync::kSoon);
+    }
     const auto now = std::chrono::steady_clock::now();
     const bool flush =
         sync == Sync::kNow || (sync == Sync::kSoon && now - m_synced >= kSyncInterval);
-    if (Result<void> written = m_log->Append(line, flush); !written.ok())
+    // The log adds the line break itself.
+    record.remove_suffix(1);
+    Result<void> written = m_log->Append(record, flush);
+    m_held.clear();
+    if (!written.ok())
         return written;
     if (flush)
         m_synced = now;
@@ -330,64 +373,97 @@ Result<void> BatchJournal::Write(const std::string& line, Sync sync) {
     return {};
 }
 
-namespace {
-
-std::string Line(const Json& j) {
-    return j.dump();
-}
-
-// A record of `rec` with the paths under their keys.
-Json Record(const char* rec, std::initializer_list<std::pair<const char*, std::string>> paths) {
-    Json j{{"rec", rec}};
-    for (const auto& [key, p] : paths)
-        PutPath(j, key, p);
-    return j;
-}
-
-Json WithIdentity(Json j, const FileIdentity& id) {
-    j["dev"] = id.device;
-    j["ino"] = id.file;
-    return j;
-}
-
-}  // namespace
+// Each record's keys come in sorted order (the order the journal has always had); a path's
+// key gains "Hex" when the path is not UTF-8.
 
 Result<void> BatchJournal::Try(const std::string& from, const std::string& to,
                                const FileIdentity& id) {
-    return Write(Line(WithIdentity(Record("try", {{"from", from}, {"to", to}}), id)), Sync::kNever);
+    return Write(Change("try", from, to, id), Sync::kNever);
 }
 
 Result<void> BatchJournal::Temporary(const std::string& from, const std::string& temporary) {
-    return Write(Line(Record("tmp", {{"from", from}, {"tmp", temporary}})), Sync::kNow);
+    m_loose.push_back(JournalTemporary{from, temporary});
+    JsonLine& line = m_line->Begin();
+    PutPath(line, "from", from);
+    line.Text("rec", "tmp");
+    PutPath(line, "tmp", temporary);
+    return Write(line.End(), Sync::kNow);
 }
 
 Result<void> BatchJournal::Aside(const std::string& from, const std::string& aside) {
-    return Write(Line(Record("aside", {{"from", from}, {"aside", aside}})), Sync::kNow);
+    m_loose.push_back(JournalTemporary{from, aside});
+    JsonLine& line = m_line->Begin();
+    PutPath(line, "aside", aside);
+    PutPath(line, "from", from);
+    return Write(line.Text("rec", "aside").End(), Sync::kNow);
 }
 
 Result<void> BatchJournal::Refused(const std::string& from) {
-    return Write(Line(Record("refused", {{"from", from}})), Sync::kSoon);
+    JsonLine& line = m_line->Begin();
+    PutPath(line, "from", from);
+    return Write(line.Text("rec", "refused").End(), Sync::kSoon);
 }
 
 Result<void> BatchJournal::Recovered() {
-    return Write(Line(Record("recovered", {})), Sync::kNow);
+    return Write(m_line->Begin().Text("rec", "recovered").End(), Sync::kNow);
 }
 
 Result<void> BatchJournal::Step(const std::string& from, const std::string& to,
                                 const FileIdentity& id) {
-    return Write(Line(WithIdentity(Record("step", {{"from", from}, {"to", to}}), id)), Sync::kSoon);
+    // A move done has placed its copy and removed its source: its temporaries are gone.
+    std::erase_if(m_loose, [&](const JournalTemporary& t) { return t.from == from; });
+    const std::string& line = Change("step", from, to, id);
+    // At most one step waits: a kill must cost no more than the one the disk can tell.
+    if (!m_held.empty())
+        return Write(line, Sync::kSoon);
+    m_held = line;
+    return {};
+}
+
+Result<void> BatchJournal::SendHeld() {
+    if (m_held.empty())
+        return {};
+    const std::string held = std::move(m_held);
+    m_held.clear();
+    return Write(held, Sync::kSoon);
 }
 
 Result<void> BatchJournal::Folder(const std::string& p) {
-    return Write(Line(Record("folder", {{"path", p}})), Sync::kSoon);
+    JsonLine& line = m_line->Begin();
+    PutPath(line, "path", p);
+    return Write(line.Text("rec", "folder").End(), Sync::kSoon);
 }
 
 Result<void> BatchJournal::Undid(const std::string& from, const std::string& to) {
-    return Write(Line(Record("undid", {{"from", from}, {"to", to}})), Sync::kSoon);
+    // The file went back from `to`, as a step does from its `from`.
+    std::erase_if(m_loose, [&](const JournalTemporary& t) { return t.from == to; });
+    JsonLine& line = m_line->Begin();
+    PutPath(line, "from", from);
+    line.Text("rec", "undid");
+    PutPath(line, "to", to);
+    return Write(line.End(), Sync::kSoon);
 }
 
 Result<void> BatchJournal::Undone() {
-    return Write(Line(Record("undone", {})), Sync::kNow);
+    return Write(m_line->Begin().Text("rec", "undone").End(), Sync::kNow);
+}
+
+Result<void> BatchJournal::End(FileSystem& fs) {
+    const bool stranded =
+        std::any_of(m_loose.begin(), m_loose.end(),
+                    [&](const JournalTemporary& t) { return fs.FileExists(t.temporary); });
+    if (!m_clean || stranded)
+        return SendHeld();
+    return Write(m_line->Begin().Text("rec", kEnd).End(), Sync::kSoon);
+}
+
+const std::string& BatchJournal::Change(const char* rec, const std::string& from,
+                                        const std::string& to, const FileIdentity& id) {
+    JsonLine& line = m_line->Begin().Unsigned("dev", id.device);
+    PutPath(line, "from", from);
+    line.Unsigned("ino", id.file).Text("rec", rec);
+    PutPath(line, "to", to);
+    return line.End();
 }
 
 }  // namespace tagwright

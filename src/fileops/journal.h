@@ -12,6 +12,8 @@
 
 namespace tagwright {
 
+class JsonLine;
+
 /// One step of a batch that changed the disk: the file went from `from` to `to`, where it is the
 /// file `id`. `undone` once an undo has brought it back.
 struct JournalStep {
@@ -39,6 +41,9 @@ struct JournalBatch {
     std::vector<std::string> folders;           ///< folders the batch created, in order
     std::vector<JournalTemporary> temporaries;  ///< in the order announced
     bool undone = false;                        ///< an undo has gone through it
+    /// Its last record is the end record: whatever wrote it last was done with it, leaving
+    /// nothing half-way.
+    bool ended = false;
 };
 
 /// The journal of one batch from its text. A line that is not a whole record (the torn end a
@@ -77,7 +82,8 @@ struct LeftoverRecords {
 };
 
 /// The interrupted moves and announced temporaries of every batch journal in `folder`, each
-/// journal read once: a start looks for them on every launch, whatever the journals' size.
+/// journal read once: a start looks for them on every launch, whatever the journals' size. A
+/// journal whose last record is the end record has neither; only its last bytes are read.
 LeftoverRecords ReadLeftoverRecords(FileSystem& fs, const std::string& folder);
 
 /// The writer of one batch's journal. Every record has left the process before its call
@@ -107,13 +113,23 @@ class BatchJournal {
     Result<void> Refused(const std::string& from);
     /// After a start dealt with what a crash left of this batch.
     Result<void> Recovered();
-    /// After a change: `from` is now `to`, the file `id`.
+    /// After a change: `from` is now `to`, the file `id`. The record is held back to go out
+    /// with the next one, so that each file of a batch costs one write; a failure to write it
+    /// comes back from that call.
     Result<void> Step(const std::string& from, const std::string& to, const FileIdentity& id);
+    /// Sends out the step held back, if any: before the batch waits on anything.
+    Result<void> SendHeld();
     Result<void> Folder(const std::string& path);
     /// After an undo brought the file of the step `from` -> `to` back to `from`.
     Result<void> Undid(const std::string& from, const std::string& to);
     /// After an undo has gone through every step.
     Result<void> Undone();
+    /// When the batch, or the undo, has come to its end without a crash: writes the end record,
+    /// which tells a start there is nothing in the journal to recover, so that it need not read
+    /// it. Left out when a temporary name announced through this writer still holds a file on
+    /// `fs` (a copy or a source set aside that a failure stranded), or when the journal was
+    /// continued from an end that was not clean: a start must still find those.
+    Result<void> End(FileSystem& fs);
 
     ~BatchJournal();
     BatchJournal(const BatchJournal&) = delete;
@@ -124,12 +140,20 @@ class BatchJournal {
 
   private:
     enum class Sync { kNever, kSoon, kNow };
-    BatchJournal(std::string id, std::unique_ptr<DurableLog> log)
-        : m_id(std::move(id)), m_log(std::move(log)) {}
-    Result<void> Write(const std::string& line, Sync sync);
+    BatchJournal(std::string id, std::unique_ptr<DurableLog> log);
+    // `record` is one line with its break.
+    Result<void> Write(std::string_view record, Sync sync);
+    // A try or step record.
+    const std::string& Change(const char* rec, const std::string& from, const std::string& to,
+                              const FileIdentity& id);
 
     std::string m_id;
     std::unique_ptr<DurableLog> m_log;
+    std::unique_ptr<JsonLine> m_line;  // each record is written into its buffer
+    std::string m_held;                // a step record not yet written, with its break
+    // Temporaries and sources set aside announced here and not known to be gone since.
+    std::vector<JournalTemporary> m_loose;
+    bool m_clean = true;  // nothing before this writer was left half-way
     std::chrono::steady_clock::time_point m_synced = std::chrono::steady_clock::now();
     bool m_unsynced = false;
 };

@@ -1,8 +1,15 @@
 #include "fileops/journaled_file_system.h"
 
+#include <exception>
+
 #include "platform/path.h"
 
 namespace tagwright {
+
+JournaledFileSystem::~JournaledFileSystem() {
+    if (!m_failure && std::uncaught_exceptions() == 0)
+        (void)m_journal.End(m_inner);
+}
 
 bool JournaledFileSystem::Recorded(Result<void> written) {
     if (!written.ok() && !m_failure)
@@ -98,6 +105,10 @@ Result<void> JournaledFileSystem::CreateFolder(const std::string& p) {
     if (made.ok())
         Recorded(m_journal.Folder(p));
     return made;
+}
+
+void JournaledFileSystem::SettleRecords() {
+    Recorded(m_journal.SendHeld());
 }
 
 }  // namespace tagwright

@@ -18,6 +18,11 @@ class JournaledFileSystem final : public ForwardingFileSystem {
   public:
     JournaledFileSystem(FileSystem& inner, BatchJournal& journal)
         : ForwardingFileSystem(inner), m_journal(journal) {}
+    /// The batch is over: ends the journal (BatchJournal::End), unless a record could not be
+    /// written or an exception cut the batch short.
+    ~JournaledFileSystem() override;
+    JournaledFileSystem(const JournaledFileSystem&) = delete;
+    JournaledFileSystem& operator=(const JournaledFileSystem&) = delete;
 
     /// The first record that could not be written, when one could not.
     const std::optional<Error>& JournalFailure() const { return m_failure; }
@@ -30,6 +35,8 @@ class JournaledFileSystem final : public ForwardingFileSystem {
                                  const std::string& destFolder,
                                  const NameCandidates& names) override;
     Result<void> CreateFolder(const std::string& path) override;
+    /// Sends out the step the journal holds back.
+    void SettleRecords() override;
     // Reads pass straight through, so they may run together where the inner file system's may.
     bool ConcurrentReads() const override { return m_inner.ConcurrentReads(); }
 

@@ -134,6 +134,8 @@ void RunMoveBatch(ListStore& store, const Settings& settings, FileSystem& fs,
     const FolderQuestion ask = [&](const std::string& prompt, const std::string& title) {
         if (const auto it = answers.find(prompt); it != answers.end())
             return it->second;
+        // The user may take any time to answer, or never: the journal must tell all done so far.
+        fs.SettleRecords();
         const FolderAnswer answer = callbacks.askCreateFolder
                                         ? callbacks.askCreateFolder(prompt, title)
                                         : FolderAnswer::kCancel;

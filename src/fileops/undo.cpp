@@ -132,13 +132,16 @@ UndoReport UndoLastBatch(FileSystem& fs, const std::string& folder, bool dryRun,
         callbacks.progressVisible(false);
     if (journal)
         fs.SetTemporaryNotice({});
-    if (report.journalFailure || report.stopped)
-        return report;
-    RemoveFolders(fs, batch, report);
-    if (journal) {
-        if (Result<void> w = journal->Undone(); !w.ok())
-            report.journalFailure = w.error();
+    if (!report.journalFailure && !report.stopped) {
+        RemoveFolders(fs, batch, report);
+        if (journal) {
+            if (Result<void> w = journal->Undone(); !w.ok())
+                report.journalFailure = w.error();
+        }
     }
+    // Stopped or done, the undo leaves nothing half-way.
+    if (journal && !report.journalFailure)
+        (void)journal->End(fs);
     return report;
 }
 

@@ -181,6 +181,11 @@ class FileSystem {
         m_temporaryNotice = std::move(notice);
     }
 
+    /// Puts out what the file system holds back about the changes made so far (a journal's
+    /// last record): called before a batch waits on something outside it, a question to the
+    /// user or the end of its work. A file system that wraps another passes it on.
+    virtual void SettleRecords() {}
+
     /// True when OpenRead, the readers it gives, IdentifyFile and StatFile may be used from several
     /// threads at once, so that reads can be kept in flight together.
     virtual bool ConcurrentReads() const { return false; }

@@ -53,6 +53,7 @@ class ForwardingFileSystem : public FileSystem {
     void SetTemporaryNotice(TemporaryNotice notice) override {
         m_inner.SetTemporaryNotice(std::move(notice));
     }
+    void SettleRecords() override { m_inner.SettleRecords(); }
 
   protected:
     FileSystem& m_inner;

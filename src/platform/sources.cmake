@@ -8,6 +8,7 @@ target_sources(tagwright_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/name_limit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/file_system_steps.cpp
   ${CMAKE_CURRENT_LIST_DIR}/durable_log.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/json_line.cpp
 )
 if(WIN32)
   target_sources(tagwright_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/file_system_win.cpp)

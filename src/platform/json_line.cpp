@@ -1,0 +1,111 @@
+#include "platform/json_line.h"
+
+#include "platform/utf8.h"
+
+namespace tagwright {
+
+JsonLine::JsonLine()
+    : m_serializer(nlohmann::detail::output_adapter<char>(m_line), ' ',
+                   nlohmann::json::error_handler_t::replace) {}
+
+JsonLine& JsonLine::Begin() {
+    m_line.clear();
+    m_line += '{';
+    m_first = true;
+    return *this;
+}
+
+namespace {
+
+// True when the serializer would write `text` back unchanged between its quotes: no byte it
+// escapes and valid UTF-8 (broken sequences it replaces). That is nearly every key and value.
+bool WrittenAsItIs(std::string_view text) {
+    bool ascii = true;
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || c == '"' || c == '\\')
+            return false;
+        ascii = ascii && b < 0x80;
+    }
+    return ascii || utf8::IsValid(text);
+}
+
+}  // namespace
+
+void JsonLine::Escaped(std::string_view text) {
+    // A row's dozen strings would each go through the serializer byte by byte.
+    if (WrittenAsItIs(text)) {
+        m_line += '"';
+        m_line.append(text);
+        m_line += '"';
+        return;
+    }
+    m_text.get_ref<std::string&>().assign(text);
+    m_serializer.dump(m_text, false, false, 0);
+}
+
+void JsonLine::Key(std::string_view key) {
+    if (!m_first)
+        m_line += ',';
+    m_first = false;
+    Escaped(key);
+    m_line += ':';
+}
+
+JsonLine& JsonLine::Text(std::string_view key, std::string_view value) {
+    Key(key);
+    Escaped(value);
+    return *this;
+}
+
+JsonLine& JsonLine::Number(std::string_view key, long long value) {
+    Key(key);
+    m_line += std::to_string(value);
+    return *this;
+}
+
+JsonLine& JsonLine::Unsigned(std::string_view key, std::uint64_t value) {
+    Key(key);
+    m_line += std::to_string(value);
+    return *this;
+}
+
+JsonLine& JsonLine::Null(std::string_view key) {
+    Key(key);
+    m_line += "null";
+    return *this;
+}
+
+JsonLine& JsonLine::Bool(std::string_view key, bool value) {
+    Key(key);
+    m_line += value ? "true" : "false";
+    return *this;
+}
+
+JsonLine& JsonLine::Open(std::string_view key, char bracket) {
+    Key(key);
+    m_line += bracket;
+    m_first = true;
+    return *this;
+}
+
+JsonLine& JsonLine::Close(char bracket) {
+    m_line += bracket;
+    m_first = false;
+    return *this;
+}
+
+JsonLine& JsonLine::ArrayText(std::string_view value) {
+    if (!m_first)
+        m_line += ',';
+    m_first = false;
+    Escaped(value);
+    return *this;
+}
+
+const std::string& JsonLine::End() {
+    m_line += "}\n";
+    return m_line;
+}
+
+}  // namespace tagwright
