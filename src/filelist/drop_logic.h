@@ -18,6 +18,9 @@ namespace tagwright {
 /// left half filled. Refreshes the count once at the end, also when nothing was added.
 /// `paths` is empty when the drop carried no file paths. With `hooks.row` set the rows go there
 /// and the store, count included, is left alone; `hooks.stop` ends the drop between two files.
+/// Where the file system allows, the files are read several at once (the search's read jobs);
+/// the rows, the refusals and the folders' searches still come in the order of `paths`, on the
+/// calling thread, `hooks` included.
 FileAddReport DropPaths(FileSystem& fs, ListStore& store, GetSearchMP3Module& search,
                         const std::vector<std::string>& paths, const FileAddHooks& hooks = {});
 

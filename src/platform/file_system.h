@@ -174,8 +174,9 @@ class FileSystem {
         m_temporaryNotice = std::move(notice);
     }
 
-    /// True when OpenRead, the readers it gives, IdentifyFile and StatFile may be used from several
-    /// threads at once, so that reads can be kept in flight together.
+    /// True when OpenRead, the readers it gives, IdentifyFile, StatFile, FolderExists and, for
+    /// absolute paths, GetFilePath may be used from several threads at once, so that reads can
+    /// be kept in flight together.
     virtual bool ConcurrentReads() const { return false; }
 
   protected:

@@ -38,6 +38,16 @@ std::size_t RootLength(std::string_view p) {
 #endif
 }
 
+bool IsAbsolute(std::string_view p) {
+#ifdef _WIN32
+    if (p.size() >= 2 && IsSeparator(p[0]) && IsSeparator(p[1]))
+        return true;
+    return p.size() >= 3 && p[1] == ':' && IsSeparator(p[2]);
+#else
+    return RootLength(p) == 1;
+#endif
+}
+
 std::string FileName(std::string_view p) {
     const std::size_t root = RootLength(p);
     std::size_t end = p.size();

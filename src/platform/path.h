@@ -26,6 +26,9 @@ std::string ParentFolder(std::string_view path);
 std::string Join(std::string_view folder, std::string_view name);
 /// The length of the root part: "C:\" -> 3, "\\server\share\" -> its length, "/" -> 1, else 0.
 std::size_t RootLength(std::string_view path);
+/// True when the path names the same thing whatever the process's current folder (and, on
+/// Windows, its current drive) is: "/a", "C:\a", "\\server\share"; not "a", "C:a" or "\a".
+bool IsAbsolute(std::string_view path);
 /// The text with exactly one trailing separator.
 std::string WithTrailingSeparator(std::string_view folder);
 /// The text without trailing separators, except those of a root ("/", "C:\").
