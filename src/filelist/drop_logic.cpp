@@ -33,27 +33,52 @@ Dropped Refused(Error e) {
     return d;
 }
 
+// The identity a dropped file is listed with: its entry's own (a link's, not its target's),
+// as long as the bytes read are those of the file the path names.
+Result<FileIdentity> ListedIdentity(FileSystem& fs, const std::string& p, const FileIdentity& entry,
+                                    const FileIdentity& opened) {
+    if (!opened.Known() || opened == entry)
+        return entry;
+    // Either the path is a link, read through to its target, or another file took the path
+    // between the question and the open. Asking once more tells them apart.
+    Result<FileIdentity> again = fs.IdentifyFile(p);
+    if (again && *again == opened)
+        return opened;  // replaced before the open: what was read is what the path names now
+    if (again && *again == entry)
+        return entry;  // a link: the cache keeps its target's tags out by their identity
+    return Error{"read", p, "the file changed while it was read", 0, ErrorKind::kFileChanged};
+}
+
 Dropped Examine(FileSystem& fs, const TagProbe& probe, const std::string& p) {
-    // A folder such as "~/Music/mp3" is searched, whatever its name ends in.
     if (!EndsInMp3(p))
         return Dropped(fs.FolderExists(p) ? Dropped::Kind::kFolder : Dropped::Kind::kIgnored);
-    if (fs.FolderExists(p))
+    // One question about the entry itself tells a folder, even one named "x.mp3", which is
+    // searched, and gives the identity; a link to a folder shows when its read fails.
+    Result<FileIdentity> entry = fs.IdentifyFile(p);
+    if (!entry && entry.error().kind == ErrorKind::kIsFolder)
         return Dropped(Dropped::Kind::kFolder);
     const TagProbe::Read read = probe.ReadFile(p);
-    if (!read.tags)
-        return Refused(read.tags.error());
+    if (!read.tags || !entry) {
+        if (fs.FolderExists(p))
+            return Dropped(Dropped::Kind::kFolder);
+        return Refused(read.tags ? entry.error() : read.tags.error());
+    }
+    Result<FileIdentity> id = ListedIdentity(fs, p, *entry, read.tags->file.id);
+    if (!id)
+        return Refused(id.error());
     // Every cell is known before the row is written, so a refusal here leaves no half-filled
     // row behind.
-    auto full = fs.GetFilePath(p);
-    if (!full.ok())
-        return Refused(full.error());
-    auto id = fs.IdentifyFile(full.value());
-    if (!id.ok())
-        return Refused(id.error());
+    std::string full = p;
+    if (!path::IsAbsoluteAndClean(p)) {
+        auto normal = fs.GetFilePath(p);
+        if (!normal)
+            return Refused(normal.error());
+        full = std::move(*normal);
+    }
     probe.Keep(*id, read);
     Dropped d(Dropped::Kind::kFile);
-    d.row.fileName = path::FileName(full.value());
-    d.row.path = std::move(full.value());
+    d.row.fileName = path::FileName(full);
+    d.row.path = std::move(full);
     d.row.tagKinds = read.tags->kind;
     d.row.id = *id;
     return d;

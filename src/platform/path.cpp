@@ -48,6 +48,107 @@ bool IsAbsolute(std::string_view p) {
 #endif
 }
 
+namespace {
+
+char UpperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool EqualsUpper(std::string_view text, std::string_view upper) {
+    if (text.size() != upper.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (UpperAscii(text[i]) != upper[i])
+            return false;
+    }
+    return true;
+}
+
+// The names Windows reads as devices, in any folder and with any extension: "nul.mp3" too.
+bool IsWindowsDeviceName(std::string_view part) {
+    std::string_view stem = part.substr(0, part.find('.'));
+    while (!stem.empty() && stem.back() == ' ')
+        stem.remove_suffix(1);
+    for (const char* name : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+        if (EqualsUpper(stem, name))
+            return true;
+    }
+    if (stem.size() < 4)
+        return false;
+    const std::string_view kind = stem.substr(0, 3);
+    if (!EqualsUpper(kind, "COM") && !EqualsUpper(kind, "LPT"))
+        return false;
+    const std::string_view digit = stem.substr(3);
+    // "COM1" and, as the system also reads them, "COM¹", "COM²", "COM³" (UTF-8).
+    return (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '9') || digit == "\xC2\xB9" ||
+           digit == "\xC2\xB2" || digit == "\xC2\xB3";
+}
+
+bool IsCleanWindowsPart(std::string_view part) {
+    if (part.empty() || part == "." || part == ".." || part.back() == '.' || part.back() == ' ')
+        return false;
+    for (const char c : part) {
+        if (static_cast<unsigned char>(c) < 0x20 ||
+            std::string_view("/:*?\"<>|").find(c) != std::string_view::npos)
+            return false;
+    }
+    return !IsWindowsDeviceName(part);
+}
+
+// Calls `each` with every part of `rest` between separators `sep`; false as soon as it is.
+template <class Each>
+bool AllParts(std::string_view rest, char sep, Each&& each) {
+    for (;;) {
+        const std::size_t end = rest.find(sep);
+        if (!each(rest.substr(0, end)))
+            return false;
+        if (end == std::string_view::npos)
+            return true;
+        rest.remove_prefix(end + 1);
+    }
+}
+
+}  // namespace
+
+bool IsAbsoluteAndCleanPosix(std::string_view p) {
+    if (p.size() < 2 || p[0] != '/')
+        return false;
+    return AllParts(p.substr(1), '/', [](std::string_view part) {
+        return !part.empty() && part != "." && part != "..";
+    });
+}
+
+bool IsAbsoluteAndCleanWindows(std::string_view p) {
+    std::size_t root = 0;
+    // A drive letter in lower case is left to the system, which may or may not raise it.
+    if (p.size() >= 3 && p[0] >= 'A' && p[0] <= 'Z' && p[1] == ':' && p[2] == '\\') {
+        root = 3;
+    } else if (p.size() >= 2 && p[0] == '\\' && p[1] == '\\') {
+        // \\server\share\ : both names plain, which also keeps out "\\?\" and "\\.\".
+        const std::size_t server = p.find('\\', 2);
+        if (server == std::string_view::npos)
+            return false;
+        const std::size_t share = p.find('\\', server + 1);
+        if (share == std::string_view::npos || !IsCleanWindowsPart(p.substr(2, server - 2)) ||
+            !IsCleanWindowsPart(p.substr(server + 1, share - server - 1)))
+            return false;
+        root = share + 1;
+    } else {
+        return false;
+    }
+    if (root >= p.size())
+        return false;
+    return AllParts(p.substr(root), '\\', IsCleanWindowsPart);
+}
+
+bool IsAbsoluteAndClean(std::string_view p) {
+#ifdef _WIN32
+    return IsAbsoluteAndCleanWindows(p);
+#else
+    return IsAbsoluteAndCleanPosix(p);
+#endif
+}
+
 std::string FileName(std::string_view p) {
     const std::size_t root = RootLength(p);
     std::size_t end = p.size();

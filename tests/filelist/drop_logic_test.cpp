@@ -122,7 +122,9 @@ TEST_F(DropTest, UnreadableMp3PathsAreSkippedWithoutHalfRowsAndFoldersSearched) 
     const std::string bare = dir.MakeFolder("mp3");
     dir.Write("mp3/bare.MP3", test::Audio(300));
     const std::string locked = dir.Write("locked.mp3", test::Audio(300));
-    const std::string lookup = dir.Write("lookup.mp3", test::Audio(300));
+    dir.Write("lookup.mp3", test::Audio(300));
+    // Only a path not yet in its normal form is looked up.
+    const std::string lookup = dir / "./lookup.mp3";
     const std::string good2 = dir.Write("good2.mp3", test::Audio(300));
     fs.Refuse(test::FsOp::kOpenRead, "locked.mp3");
     fs.Refuse(test::FsOp::kGetFilePath, "lookup.mp3");
@@ -136,6 +138,33 @@ TEST_F(DropTest, UnreadableMp3PathsAreSkippedWithoutHalfRowsAndFoldersSearched) 
     EXPECT_EQ(report.skipped[1].path, lookup);
     EXPECT_EQ(report.skipped[2].kind, ErrorKind::kNotFound);
     EXPECT_EQ(store.FileCountText(), "4");
+}
+
+// A dropped file costs one question about its entry and its read; the lookup of its normal
+// form only when the path is not in that form already, and a folder is never opened.
+TEST_F(DropTest, AsksTheFileSystemOnlyWhatThePathNeeds) {
+    dir.Write("a.mp3", test::Audio(300));
+    dir.Write("Disc.mp3/notes.txt", "no");
+    const struct {
+        std::string dropped;
+        int rows, entries, lookups, folderChecks, opens, listings;
+    } cases[] = {
+        {dir / "a.mp3", 1, 1, 0, 0, 1, 0},
+        {dir / "Disc.mp3/../a.mp3", 1, 1, 1, 0, 1, 0},
+        {dir / "Disc.mp3", 0, 1, 0, 0, 0, 1},
+        {dir / "Disc.mp3/notes.txt", 0, 0, 0, 1, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dropped);
+        store.ResetFileList();
+        fs.ResetCounts();
+        EXPECT_EQ(Drop({c.dropped}).added, c.rows);
+        EXPECT_EQ(fs.Calls(test::FsOp::kIdentifyFile), c.entries);
+        EXPECT_EQ(fs.Calls(test::FsOp::kGetFilePath), c.lookups);
+        EXPECT_EQ(fs.Calls(test::FsOp::kFolderExists), c.folderChecks);
+        EXPECT_EQ(fs.Calls(test::FsOp::kOpenRead), c.opens);
+        EXPECT_EQ(fs.Calls(test::FsOp::kListFolder), c.listings);
+    }
 }
 
 // Hooks that take the rows leave the store alone and receive, in order, the very rows the store
