@@ -50,49 +50,27 @@ bool IsAbsolute(std::string_view p) {
 
 namespace {
 
-char UpperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool EqualsUpper(std::string_view text, std::string_view upper) {
-    if (text.size() != upper.size())
+// A part Windows would trim ("a.", "a "), refuse, or read as a device: "CON", "nul.mp3",
+// "COM1", "COM¹". Names that merely look like one ("Control.mp3") are left to the system too.
+bool IsCleanWindowsPart(std::string_view part) {
+    if (part.empty() || part.back() == '.' || part.back() == ' ' ||
+        part.find_first_of("/:*?\"<>|") != std::string_view::npos)
         return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (UpperAscii(text[i]) != upper[i])
+    for (const char c : part) {
+        if (static_cast<unsigned char>(c) < 0x20)
+            return false;
+    }
+    const std::string_view stem = part.substr(0, part.find('.'));
+    if (stem.size() < 3 || stem.size() > 7)
+        return true;
+    std::string head(stem.substr(0, 3));
+    for (char& c : head)
+        c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "COM", "LPT"}) {
+        if (head == device)
             return false;
     }
     return true;
-}
-
-// The names Windows reads as devices, in any folder and with any extension: "nul.mp3" too.
-bool IsWindowsDeviceName(std::string_view part) {
-    std::string_view stem = part.substr(0, part.find('.'));
-    while (!stem.empty() && stem.back() == ' ')
-        stem.remove_suffix(1);
-    for (const char* name : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
-        if (EqualsUpper(stem, name))
-            return true;
-    }
-    if (stem.size() < 4)
-        return false;
-    const std::string_view kind = stem.substr(0, 3);
-    if (!EqualsUpper(kind, "COM") && !EqualsUpper(kind, "LPT"))
-        return false;
-    const std::string_view digit = stem.substr(3);
-    // "COM1" and, as the system also reads them, "COM¹", "COM²", "COM³" (UTF-8).
-    return (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '9') || digit == "\xC2\xB9" ||
-           digit == "\xC2\xB2" || digit == "\xC2\xB3";
-}
-
-bool IsCleanWindowsPart(std::string_view part) {
-    if (part.empty() || part == "." || part == ".." || part.back() == '.' || part.back() == ' ')
-        return false;
-    for (const char c : part) {
-        if (static_cast<unsigned char>(c) < 0x20 ||
-            std::string_view("/:*?\"<>|").find(c) != std::string_view::npos)
-            return false;
-    }
-    return !IsWindowsDeviceName(part);
 }
 
 // Calls `each` with every part of `rest` between separators `sep`; false as soon as it is.

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <utility>
-
 namespace tagwright {
 namespace {
 
@@ -47,37 +45,17 @@ TEST(Path, JoinsWithOneSeparator) {
 
 // Only text the file system would give back unchanged counts as clean: anything else is asked.
 TEST(Path, TellsPathsAlreadyInNormalForm) {
-    const std::pair<const char*, bool> posix[] = {
-        {"/m/a.mp3", true},    {"/a.mp3", true},     {"/m/.a.mp3", true},  {"/m/../a.mp3", false},
-        {"/m/./a.mp3", false}, {"/m//a.mp3", false}, {"//m/a.mp3", false}, {"/m/a/", false},
-        {"m/a.mp3", false},    {"/", false},         {"", false},          {"/m/..", false},
-    };
-    for (const auto& [p, clean] : posix)
-        EXPECT_EQ(path::IsAbsoluteAndCleanPosix(p), clean) << p;
-    const std::pair<const char*, bool> windows[] = {
-        {"C:\\m\\a.mp3", true},
-        {"\\\\server\\share\\a.mp3", true},
-        {"C:\\m\\..\\a.mp3", false},
-        {"C:\\m\\.\\a.mp3", false},
-        {"C:/m/a.mp3", false},
-        {"C:\\m\\\\a.mp3", false},
-        {"c:\\m\\a.mp3", false},
-        {"C:m\\a.mp3", false},
-        {"\\m\\a.mp3", false},
-        {"\\\\?\\C:\\a.mp3", false},
-        {"\\\\.\\C:\\a.mp3", false},
-        {"\\\\server\\a.mp3", false},
-        {"C:\\m.\\a.mp3", false},
-        {"C:\\m\\a.mp3 ", false},
-        {"C:\\m\\nul.mp3", false},
-        {"C:\\m\\COM1", false},
-        {"C:\\m\\com\xC2\xB9.mp3", false},
-        {"C:\\m\\COM10.mp3", true},
-        {"C:\\m\\a.mp3:s", false},
-        {"C:\\", false},
-    };
-    for (const auto& [p, clean] : windows)
-        EXPECT_EQ(path::IsAbsoluteAndCleanWindows(p), clean) << p;
+    for (const char* p : {"/m/a.mp3", "/.a.mp3"})
+        EXPECT_TRUE(path::IsAbsoluteAndCleanPosix(p)) << p;
+    for (const char* p : {"/m/../a.mp3", "/m/./a.mp3", "/m//a.mp3", "//m/a", "/m/", "m/a", "/"})
+        EXPECT_FALSE(path::IsAbsoluteAndCleanPosix(p)) << p;
+    for (const char* p : {"C:\\m\\a.mp3", "\\\\server\\share\\a.mp3", "C:\\a b\\Song.mp3"})
+        EXPECT_TRUE(path::IsAbsoluteAndCleanWindows(p)) << p;
+    for (const char* p :
+         {"C:\\m\\..\\a.mp3", "C:\\.\\a", "C:/m/a.mp3", "C:\\m\\\\a", "c:\\a", "C:a", "\\m\\a",
+          "\\\\?\\C:\\a", "\\\\.\\C:\\a", "\\\\server\\a", "C:\\m.\\a", "C:\\a.mp3 ",
+          "C:\\m\\nul.mp3", "C:\\COM1", "C:\\com\xC2\xB9.mp3", "C:\\a.mp3:s", "C:\\"})
+        EXPECT_FALSE(path::IsAbsoluteAndCleanWindows(p)) << p;
 }
 
 }  // namespace
