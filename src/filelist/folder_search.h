@@ -115,6 +115,7 @@ class GetSearchMP3Module {
     /// How many file reads a search keeps in flight when the file system allows it (1: one
     /// at a time). The rows and the report come out the same either way.
     void SetReadJobs(int jobs) { m_readJobs = jobs; }
+    int ReadJobs() const { return m_readJobs; }
 
     /// The cache the files' tags go to as they are listed (none: only their kind is read).
     /// The front end owns it, beside its list; a drop through this search uses it too.

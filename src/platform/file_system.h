@@ -186,8 +186,9 @@ class FileSystem {
     /// user or the end of its work. A file system that wraps another passes it on.
     virtual void SettleRecords() {}
 
-    /// True when OpenRead, the readers it gives, IdentifyFile and StatFile may be used from several
-    /// threads at once, so that reads can be kept in flight together.
+    /// True when OpenRead, the readers it gives, IdentifyFile, StatFile, FolderExists and, for
+    /// absolute paths, GetFilePath may be used from several threads at once, so that reads can
+    /// be kept in flight together.
     virtual bool ConcurrentReads() const { return false; }
 
   protected:

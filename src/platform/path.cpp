@@ -38,6 +38,95 @@ std::size_t RootLength(std::string_view p) {
 #endif
 }
 
+bool IsAbsolute(std::string_view p) {
+#ifdef _WIN32
+    if (p.size() >= 2 && IsSeparator(p[0]) && IsSeparator(p[1]))
+        return true;
+    return p.size() >= 3 && p[1] == ':' && IsSeparator(p[2]);
+#else
+    return RootLength(p) == 1;
+#endif
+}
+
+namespace {
+
+// A part Windows would trim ("a.", "a "), refuse, or read as a device: "CON", "nul.mp3",
+// "COM1", "COM¹". Names that merely look like one ("Control.mp3") are left to the system too.
+bool IsCleanWindowsPart(std::string_view part) {
+    if (part.empty() || part.back() == '.' || part.back() == ' ' ||
+        part.find_first_of("/:*?\"<>|") != std::string_view::npos)
+        return false;
+    for (const char c : part) {
+        if (static_cast<unsigned char>(c) < 0x20)
+            return false;
+    }
+    const std::string_view stem = part.substr(0, part.find('.'));
+    if (stem.size() < 3 || stem.size() > 7)
+        return true;
+    std::string head(stem.substr(0, 3));
+    for (char& c : head)
+        c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "COM", "LPT"}) {
+        if (head == device)
+            return false;
+    }
+    return true;
+}
+
+// Calls `each` with every part of `rest` between separators `sep`; false as soon as it is.
+template <class Each>
+bool AllParts(std::string_view rest, char sep, Each&& each) {
+    for (;;) {
+        const std::size_t end = rest.find(sep);
+        if (!each(rest.substr(0, end)))
+            return false;
+        if (end == std::string_view::npos)
+            return true;
+        rest.remove_prefix(end + 1);
+    }
+}
+
+}  // namespace
+
+bool IsAbsoluteAndCleanPosix(std::string_view p) {
+    if (p.size() < 2 || p[0] != '/')
+        return false;
+    return AllParts(p.substr(1), '/', [](std::string_view part) {
+        return !part.empty() && part != "." && part != "..";
+    });
+}
+
+bool IsAbsoluteAndCleanWindows(std::string_view p) {
+    std::size_t root = 0;
+    // A drive letter in lower case is left to the system, which may or may not raise it.
+    if (p.size() >= 3 && p[0] >= 'A' && p[0] <= 'Z' && p[1] == ':' && p[2] == '\\') {
+        root = 3;
+    } else if (p.size() >= 2 && p[0] == '\\' && p[1] == '\\') {
+        // \\server\share\ : both names plain, which also keeps out "\\?\" and "\\.\".
+        const std::size_t server = p.find('\\', 2);
+        if (server == std::string_view::npos)
+            return false;
+        const std::size_t share = p.find('\\', server + 1);
+        if (share == std::string_view::npos || !IsCleanWindowsPart(p.substr(2, server - 2)) ||
+            !IsCleanWindowsPart(p.substr(server + 1, share - server - 1)))
+            return false;
+        root = share + 1;
+    } else {
+        return false;
+    }
+    if (root >= p.size())
+        return false;
+    return AllParts(p.substr(root), '\\', IsCleanWindowsPart);
+}
+
+bool IsAbsoluteAndClean(std::string_view p) {
+#ifdef _WIN32
+    return IsAbsoluteAndCleanWindows(p);
+#else
+    return IsAbsoluteAndCleanPosix(p);
+#endif
+}
+
 std::string FileName(std::string_view p) {
     const std::size_t root = RootLength(p);
     std::size_t end = p.size();

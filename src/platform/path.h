@@ -26,6 +26,17 @@ std::string ParentFolder(std::string_view path);
 std::string Join(std::string_view folder, std::string_view name);
 /// The length of the root part: "C:\" -> 3, "\\server\share\" -> its length, "/" -> 1, else 0.
 std::size_t RootLength(std::string_view path);
+/// True when the path names the same thing whatever the process's current folder (and, on
+/// Windows, its current drive) is: "/a", "C:\a", "\\server\share"; not "a", "C:a" or "\a".
+bool IsAbsolute(std::string_view path);
+/// True when the path is absolute and already in the form the file system's normalisation
+/// gives, so that asking the file system for it would return the same text: no "." or ".."
+/// part, no empty part, no trailing separator. By the platform's rules, which these two give
+/// apart: on Windows also only "\" between parts, a drive or a plain "\\server\share\" root,
+/// and no part that the system would trim or read as a device ("a.", "a ", "CON", "nul.mp3").
+bool IsAbsoluteAndClean(std::string_view path);
+bool IsAbsoluteAndCleanPosix(std::string_view path);
+bool IsAbsoluteAndCleanWindows(std::string_view path);
 /// The text with exactly one trailing separator.
 std::string WithTrailingSeparator(std::string_view folder);
 /// The text without trailing separators, except those of a root ("/", "C:\").

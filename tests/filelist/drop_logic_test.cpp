@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <thread>
+#include <tuple>
 
 #include "filelist/filelist_test_util.h"
 #include "support/fault_file_system.h"
@@ -117,7 +121,9 @@ TEST_F(DropTest, UnreadableMp3PathsAreSkippedWithoutHalfRowsAndFoldersSearched) 
     const std::string bare = dir.MakeFolder("mp3");
     dir.Write("mp3/bare.MP3", test::Audio(300));
     const std::string locked = dir.Write("locked.mp3", test::Audio(300));
-    const std::string lookup = dir.Write("lookup.mp3", test::Audio(300));
+    dir.Write("lookup.mp3", test::Audio(300));
+    // Only a path not yet in its normal form is looked up.
+    const std::string lookup = dir / "./lookup.mp3";
     const std::string good2 = dir.Write("good2.mp3", test::Audio(300));
     fs.Refuse(test::FsOp::kOpenRead, "locked.mp3");
     fs.Refuse(test::FsOp::kGetFilePath, "lookup.mp3");
@@ -131,6 +137,24 @@ TEST_F(DropTest, UnreadableMp3PathsAreSkippedWithoutHalfRowsAndFoldersSearched) 
     EXPECT_EQ(report.skipped[1].path, lookup);
     EXPECT_EQ(report.skipped[2].kind, ErrorKind::kNotFound);
     EXPECT_EQ(store.FileCountText(), "4");
+}
+
+// A dropped file costs one look at its entry and its read; its normal form is asked only when
+// the path is not in it, and a folder named like a file is searched, never opened.
+TEST_F(DropTest, AsksTheFileSystemOnlyWhatThePathNeeds) {
+    dir.Write("a.mp3", test::Audio(300));
+    dir.MakeFolder("Disc.mp3");
+    const std::tuple<std::string, int, int, int> cases[] = {
+        {"a.mp3", 1, 0, 1}, {"Disc.mp3/../a.mp3", 1, 1, 1}, {"Disc.mp3", 1, 0, 0}};
+    for (const auto& [dropped, entries, lookups, opens] : cases) {
+        fs.ResetCounts();
+        Drop({dir / dropped});
+        EXPECT_EQ(fs.Calls(test::FsOp::kIdentifyFile), entries) << dropped;
+        EXPECT_EQ(fs.Calls(test::FsOp::kGetFilePath), lookups) << dropped;
+        EXPECT_EQ(fs.Calls(test::FsOp::kOpenRead), opens) << dropped;
+        EXPECT_EQ(fs.Calls(test::FsOp::kFolderExists), 0) << dropped;
+    }
+    EXPECT_EQ(ColumnOf(store, ListStore::kPath), (std::vector<std::string>{dir / "a.mp3"}));
 }
 
 // Hooks that take the rows leave the store alone and receive, in order, the very rows the store
@@ -165,6 +189,66 @@ TEST_F(DropTest, HooksTakeTheRowsTheStoreWouldGetAndStopBetweenFiles) {
         ASSERT_EQ(untouched.RowCount() - 1, static_cast<int>(kept)) << stopAfter;
         for (std::size_t i = 0; i < kept; ++i)
             EXPECT_EQ(untouched.RowAt(static_cast<int>(i) + 1), expected[i]) << stopAfter;
+    }
+}
+
+// Reads in flight together, finishing out of order (each open is held, as by a slow device, for
+// a time that varies by file), give what reads one at a time give: rows in the order of the dropped
+// paths, each folder's files where it stands, refusals in the order met; a stop keeps the rows
+// taken.
+TEST(ParallelDrop, OrderRefusalsAndStopsAsOneAtATime) {
+    test::TempDir dir;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 80; ++i) {
+        const std::string n = std::to_string(i);
+        if (i % 5 == 1) {
+            dir.Write(n + ".mp3/a.mp3", test::Audio(300));
+            dir.Write(n + ".mp3/sub/b.MP3", test::Audio(300));
+            paths.push_back(dir / (n + ".mp3"));
+        } else if (i % 7 == 3 || i % 9 == 4) {
+            paths.push_back(i % 7 == 3 ? dir.Write(n + " bad.mp3", test::Audio(300))
+                                       : dir / (n + " gone.mp3"));
+        } else if (i % 6 == 2) {
+            paths.push_back(paths[static_cast<std::size_t>(i) / 2]);
+        } else {
+            const test::Bytes tail = i % 2 ? test::Id3v1Trailer({}) : test::Audio(10);
+            paths.push_back(dir.Write(n + "f.mp3", test::Cat({test::Audio(300), tail})));
+        }
+    }
+    std::atomic<bool> overlapped = false;
+    const auto drop = [&](int jobs, long stopAfter) {
+        test::FaultFileSystem fs;
+        fs.AllowConcurrentReads();
+        fs.Refuse(test::FsOp::kOpenRead, "bad", EIO);
+        std::atomic<int> reading = 0;
+        fs.OnCall([&](test::FsOp op, const std::string& p) {
+            if (op != test::FsOp::kOpenRead)
+                return;
+            overlapped = overlapped || ++reading > 1;
+            std::this_thread::sleep_for(std::chrono::microseconds(100 + 300 * (p.size() % 7)));
+            --reading;
+        });
+        ListStore store;
+        GetSearchMP3Module search(fs, store);
+        search.SetReadJobs(jobs);
+        std::pair<std::vector<std::string>, std::vector<std::string>> seen;  // rows, refusals
+        FileAddHooks hooks;
+        hooks.row = [&](FileRow r) {
+            seen.first.push_back(r.path + TagKindText(r.tagKinds) + std::to_string(r.id.file));
+        };
+        hooks.stop = [&] { return static_cast<long>(seen.first.size()) >= stopAfter; };
+        for (const Error& e : DropPaths(fs, store, search, paths, hooks).skipped)
+            seen.second.push_back(e.Message());
+        return seen;
+    };
+    const auto serial = drop(1, 1000);
+    ASSERT_GT(serial.first.size(), 60u);
+    ASSERT_GT(serial.second.size(), 16u);
+    EXPECT_EQ(drop(8, 1000), serial);
+    EXPECT_TRUE(overlapped);
+    for (const long stopAfter : {0, 17, 50}) {
+        EXPECT_EQ(drop(8, stopAfter).first,
+                  std::vector(serial.first.begin(), serial.first.begin() + stopAfter));
     }
 }
 

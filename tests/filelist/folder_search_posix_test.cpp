@@ -2,6 +2,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
+
+#include "filelist/drop_logic.h"
+#include "support/fault_file_system.h"
 
 #include "filelist/filelist_test_util.h"
 #include "filelist/folder_search.h"
@@ -30,6 +34,61 @@ TEST(FolderSearchPosix, LinkLoopIsNotFollowed) {
     std::sort(report.linksNotFollowed.begin(), report.linksNotFollowed.end());
     EXPECT_EQ(report.linksNotFollowed, (std::vector<std::string>{dir / "A/up", dir / "again"}));
     EXPECT_TRUE(report.skipped.empty());
+}
+
+// Dropped links and files that another file replaces meanwhile are listed as what the path
+// names: a link as itself (its tags are its target's, which the cache does not keep under the
+// link's identity), a link to a folder searched, ".." after a link resolved by the file system,
+// a file replaced before its open as the file read; one replaced again before the check after
+// the read is refused. No tags enter the cache under an identity whose bytes were not read.
+TEST(DropPosix, LinksAndReplacedFilesAreListedAsWhatThePathNames) {
+    test::TempDir dir;
+    const test::Bytes v2 = test::Cat({test::Id3v2Tag(3, {}), test::Audio(300)});
+    const std::string target = dir.Write("target.mp3", v2);
+    dir.Write("Deep/x.mp3", test::Audio(300));
+    dir.Write("Music/m.mp3", test::Audio(300));
+    ASSERT_EQ(::symlink(target.c_str(), (dir / "alias.mp3").c_str()), 0);
+    ASSERT_EQ(::symlink(dir.MakeFolder("Deep/Er").c_str(), (dir / "up").c_str()), 0);
+    ASSERT_EQ(::symlink((dir / "Music").c_str(), (dir / "L.mp3").c_str()), 0);
+    const struct {
+        std::string dropped, listed;
+        int replaced;  // times another file takes the path: before the open, before the check
+        bool cached;
+    } cases[] = {
+        {"alias.mp3", "alias.mp3", 0, false}, {"up/../x.mp3", "Deep/x.mp3", 0, true},
+        {"L.mp3", "L.mp3/m.mp3", 0, true},    {"song.mp3", "song.mp3", 1, true},
+        {"song.mp3", "", 2, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dropped + std::to_string(c.replaced));
+        const std::string song = dir.Write("song.mp3", test::Audio(300));
+        std::filesystem::remove(dir / "old.mp3");
+        std::filesystem::create_hard_link(song, dir / "old.mp3");  // keeps its identity taken
+        test::FaultFileSystem fs;
+        int looks = 0;
+        fs.OnCall([&](test::FsOp op, const std::string& p) {
+            looks += p == song && op == test::FsOp::kIdentifyFile;
+            if (p == song && ((op == test::FsOp::kOpenRead && looks == 1 && c.replaced > 0) ||
+                              (op == test::FsOp::kIdentifyFile && c.replaced == 2 && looks == 2)))
+                std::filesystem::rename(dir.Write("next.mp3", v2), song);
+        });
+        ListStore store;
+        static const TagCache clock;  // with files older than the cache lets in
+        TagCache cache([] { return clock.Now() + TagCache::kSettleNs * 10; });
+        GetSearchMP3Module search(fs, store);
+        search.SetTagCache(&cache);
+        const FileAddReport report = DropPaths(fs, store, search, {dir / c.dropped});
+        EXPECT_FALSE(cache.Get(*fs.StatFile(dir / "old.mp3")));
+        ASSERT_EQ(store.RowCount(), c.listed.empty() ? 1 : 2);
+        if (c.listed.empty()) {
+            EXPECT_EQ(report.skipped.at(0).kind, ErrorKind::kFileChanged);
+            continue;
+        }
+        const FileStatus now = *fs.StatFile(dir / c.listed);
+        EXPECT_EQ(store.File(1).path, dir / c.listed);
+        EXPECT_EQ(store.File(1).id, now.id);
+        EXPECT_EQ(cache.Get(now).has_value(), c.cached);
+    }
 }
 
 }  // namespace

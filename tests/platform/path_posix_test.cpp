@@ -43,5 +43,20 @@ TEST(Path, JoinsWithOneSeparator) {
     EXPECT_EQ(path::RootLength("x"), 0u);
 }
 
+// Only text the file system would give back unchanged counts as clean: anything else is asked.
+TEST(Path, TellsPathsAlreadyInNormalForm) {
+    for (const char* p : {"/m/a.mp3", "/.a.mp3"})
+        EXPECT_TRUE(path::IsAbsoluteAndCleanPosix(p)) << p;
+    for (const char* p : {"/m/../a.mp3", "/m/./a.mp3", "/m//a.mp3", "//m/a", "/m/", "m/a", "/"})
+        EXPECT_FALSE(path::IsAbsoluteAndCleanPosix(p)) << p;
+    for (const char* p : {"C:\\m\\a.mp3", "\\\\server\\share\\a.mp3", "C:\\a b\\Song.mp3"})
+        EXPECT_TRUE(path::IsAbsoluteAndCleanWindows(p)) << p;
+    for (const char* p :
+         {"C:\\m\\..\\a.mp3", "C:\\.\\a", "C:/m/a.mp3", "C:\\m\\\\a", "c:\\a", "C:a", "\\m\\a",
+          "\\\\?\\C:\\a", "\\\\.\\C:\\a", "\\\\server\\a", "C:\\m.\\a", "C:\\a.mp3 ",
+          "C:\\m\\nul.mp3", "C:\\COM1", "C:\\com\xC2\xB9.mp3", "C:\\a.mp3:s", "C:\\"})
+        EXPECT_FALSE(path::IsAbsoluteAndCleanWindows(p)) << p;
+}
+
 }  // namespace
 }  // namespace tagwright
