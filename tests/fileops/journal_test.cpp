@@ -218,15 +218,19 @@ TEST(JournalEnd, AStartReadsInFullOnlyAJournalThatDidNotEndCleanly) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        const std::string file = dir.Write("state/batch-00000000000000001.jsonl", c.text);
+        dir.Write("state/batch-00000000000000001.jsonl", c.text);
         CountingFileSystem fs;
         const LeftoverRecords left = ReadLeftoverRecords(fs, dir / "state");
         EXPECT_EQ(left.moves.size(), c.moves);
         EXPECT_EQ(left.temporaries.size(), c.temporaries);
+        // By total: the one journal's path is spelt as the folder listing gives it.
+        std::uint64_t read = 0;
+        for (const auto& [path, bytes] : fs.read)
+            read += bytes;
         if (c.readInFull)
-            EXPECT_GE(fs.read[file], c.text.size());
+            EXPECT_GE(read, c.text.size());
         else
-            EXPECT_LT(fs.read[file], 20u);
+            EXPECT_LT(read, 20u);
         EXPECT_EQ(ParseBatchJournal(c.text, RealFileSystem()).steps.size(),
                   Count(c.text, R"("rec":"step")"));
     }
