@@ -186,6 +186,15 @@ FileAddReport GetSearchMP3Module::SearchMP3Files(const std::string& folder,
         p.kinds = tags.tags->kind;
         if (!c.mp3 && TagKindText(tags.tags->kind).empty())
             return p;
+        // The open file's own identity serves for a file the listing saw as no link: were it
+        // swapped for a link since, the batch would find the link's identity differ and refuse
+        // it, never act on another file. A link is listed by its own entry.
+        const FileIdentity opened = tags.tags->file.id;
+        if (!c.entry.link && opened.Known()) {
+            p.id = opened;
+            probe.Keep(opened, tags);
+            return p;
+        }
         // A file gone between the listing and here is simply not listed.
         if (auto id = m_fs.IdentifyFile(c.entry.path); id.ok()) {
             p.id = *id;

@@ -67,6 +67,9 @@ Result<std::string> PlaceUnderFirstFreeName(
 struct DirEntry {
     std::string name;
     std::string path;
+    /// A link (to a file: links to folders are listed apart), whose own identity is not that
+    /// of the file a read of it reaches.
+    bool link = false;
     bool operator==(const DirEntry&) const = default;
 };
 

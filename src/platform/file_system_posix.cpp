@@ -344,6 +344,7 @@ Result<FolderListing> ListFolder(const std::string& folder, ExamineFunction exam
             if (::stat(entry.path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
                 out.links.push_back(std::move(entry));
             } else {
+                entry.link = true;
                 out.files.push_back(std::move(entry));
             }
         } else {

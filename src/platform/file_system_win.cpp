@@ -340,6 +340,7 @@ class WinFileSystem final : public FileSystem {
                     out.folders.push_back(std::move(entry));
                 }
             } else {
+                entry.link = (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
                 out.files.push_back(std::move(entry));
             }
         } while (::FindNextFileW(find, &data));

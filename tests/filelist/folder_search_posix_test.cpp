@@ -31,6 +31,11 @@ TEST(FolderSearchPosix, LinkLoopIsNotFollowed) {
     std::vector<std::string> names = test::ColumnOf(store, ListStore::kFileName);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"a.mp3", "alias.mp3", "b.mp3"}));
+    // Each row holds its entry's own identity, the link's included, as a batch will check it.
+    for (int row = 1; row < store.RowCount(); ++row) {
+        const std::string path(store.Cell(row, ListStore::kPath));
+        EXPECT_EQ(store.Identity(row), *RealFileSystem().IdentifyFile(path)) << path;
+    }
     std::sort(report.linksNotFollowed.begin(), report.linksNotFollowed.end());
     EXPECT_EQ(report.linksNotFollowed, (std::vector<std::string>{dir / "A/up", dir / "again"}));
     EXPECT_TRUE(report.skipped.empty());
