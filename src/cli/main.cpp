@@ -54,6 +54,9 @@ constexpr int kExitNoDecoder = 3;
 // relative paths from xargs would otherwise cost a system call each.
 std::string Absolute(const std::string& p, const std::filesystem::path& cwd) {
     namespace fs = std::filesystem;
+    // What xargs passes from find is usually so already; the rest is worked out below.
+    if (path::IsAbsoluteAndClean(p))
+        return p;
     std::error_code ec;
     const std::u8string u8(p.begin(), p.end());
     fs::path absolute(u8);
@@ -113,8 +116,11 @@ std::array<const std::string*, 6> FieldValues(const TagFields& f) {
 
 // The Tag field set with the start settings and nothing substituted (mode 0).
 TagFields ProbeFields(const TagSnapshot& tags) {
-    Settings both;
-    both.tagSource = Settings::TagSource::kBoth;
+    static const Settings both = [] {
+        Settings s;
+        s.tagSource = Settings::TagSource::kBoth;
+        return s;
+    }();
     return TagR::GetTagInfo(0, tags, both);
 }
 

@@ -68,6 +68,9 @@ namespace {
 void WriteOneLine(std::ostream& out, std::string_view text) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
+        // All three are below 0x0E, which names hardly ever hold.
+        if (static_cast<unsigned char>(text[i]) >= 0x0E)
+            continue;
         if (text[i] == '\t' || text[i] == '\n' || text[i] == '\r') {
             out.write(text.data() + start, static_cast<std::streamsize>(i - start)) << ' ';
             start = i + 1;

@@ -1,5 +1,7 @@
 #include "naming/safe_name.h"
 
+#include <array>
+
 #include "platform/cp932.h"
 #include "platform/utf8.h"
 
@@ -7,12 +9,35 @@ namespace tagwright {
 
 namespace {
 
+// The ASCII characters a name keeps as they are: a table, as every byte of a name is asked.
+constexpr std::array<bool, 128> kPlainAscii = [] {
+    std::array<bool, 128> plain{};
+    for (int c = 0x20; c < 0x7F; ++c)
+        plain[static_cast<std::size_t>(c)] = true;
+    for (const char c : std::string_view("/\\<>:\"|?*"))
+        plain[static_cast<std::size_t>(c)] = false;
+    return plain;
+}();
+
+bool IsPlainAscii(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b < 0x80 && kPlainAscii[b];
+}
+
 // Control characters (DEL too) go, separators inside a level become "_", and the other characters
 // no Windows name may hold take their full-width forms, so a name made here is portable.
 std::string Sanitize(std::string_view level) {
     std::string out;
     out.reserve(level.size());
     for (std::size_t pos = 0; pos < level.size();) {
+        // A run that stays as it is goes in at once: a name is mostly such runs.
+        std::size_t run = pos;
+        while (run < level.size() && IsPlainAscii(level[run]))
+            ++run;
+        out.append(level, pos, run - pos);
+        pos = run;
+        if (pos == level.size())
+            break;
         const std::size_t start = pos;
         const char32_t cp = utf8::Next(level, pos);
         switch (cp) {
@@ -89,6 +114,15 @@ void CutToFit(std::string& s, std::size_t budget, NameLimit::Unit unit) {
     // No code point takes more UTF-16 units than UTF-8 bytes.
     if (s.size() <= budget)
         return;
+    if (unit == NameLimit::Unit::kUtf8Bytes) {
+        // The text is valid UTF-8 by now, so a byte is a unit: cut at the budget, back to the
+        // start of the character it falls in.
+        std::size_t cut = budget;
+        while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80)
+            --cut;
+        s.resize(cut);
+        return;
+    }
     std::size_t used = 0;
     for (std::size_t pos = 0; pos < s.size();) {
         const std::size_t start = pos;

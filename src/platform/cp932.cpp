@@ -114,8 +114,11 @@ std::string DecodeCp932(std::span<const std::uint8_t> bytes) {
         // ASCII is the same in code page 932 (0x5C and 0x7E included), so most tag text never
         // reaches the converter.
         if (b < 0x80) {
-            out += static_cast<char>(b);
-            ++i;
+            std::size_t run = i + 1;
+            while (run < n && bytes[run] < 0x80)
+                ++run;
+            out.append(reinterpret_cast<const char*>(&bytes[i]), run - i);
+            i = run;
             continue;
         }
 #ifdef _WIN32

@@ -35,7 +35,8 @@ class WinDurableLog final : public DurableLog {
     ~WinDurableLog() override { ::CloseHandle(m_handle); }
 
     Result<void> Append(std::string_view line, bool flush) override {
-        std::string data(line);
+        std::string& data = m_data;
+        data.assign(line);
         data += '\n';
         DWORD written = 0;
         // FILE_APPEND_DATA alone: every write lands at the end, whatever else has the file.
@@ -55,6 +56,7 @@ class WinDurableLog final : public DurableLog {
   private:
     HANDLE m_handle;
     std::string m_path;
+    std::string m_data;  // kept: a batch appends a record per file
 };
 
 #else
@@ -65,7 +67,8 @@ class PosixDurableLog final : public DurableLog {
     ~PosixDurableLog() override { ::close(m_fd); }
 
     Result<void> Append(std::string_view line, bool flush) override {
-        std::string data(line);
+        std::string& data = m_data;
+        data.assign(line);
         data += '\n';
         std::size_t done = 0;
         while (done < data.size()) {
@@ -88,6 +91,7 @@ class PosixDurableLog final : public DurableLog {
   private:
     int m_fd;
     std::string m_path;
+    std::string m_data;  // kept: a batch appends a record per file
 };
 
 #endif

@@ -1,5 +1,7 @@
 #include "platform/json_line.h"
 
+#include <cstring>
+
 #include "platform/utf8.h"
 
 namespace tagwright {
@@ -17,17 +19,37 @@ JsonLine& JsonLine::Begin() {
 
 namespace {
 
+// Whether any of the 8 bytes in `w` is a control character, '"' or '\\', the bytes the
+// serializer escapes. Exact for the word as a whole, which is all that is asked.
+bool Escapes(std::uint64_t w) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+    const auto below = [](std::uint64_t x, std::uint64_t n) {
+        return (x - kOnes * n) & ~x & kHigh;
+    };
+    return (below(w, 0x20) | below(w ^ (kOnes * '"'), 1) | below(w ^ (kOnes * '\\'), 1)) != 0;
+}
+
 // True when the serializer would write `text` back unchanged between its quotes: no byte it
 // escapes and valid UTF-8 (broken sequences it replaces). That is nearly every key and value.
 bool WrittenAsItIs(std::string_view text) {
-    bool ascii = true;
-    for (const char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x20 || c == '"' || c == '\\')
+    std::uint64_t high = 0;
+    std::size_t i = 0;
+    // Eight bytes at a time: a tag's text can run to hundreds of bytes.
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, text.data() + i, 8);
+        if (Escapes(w))
             return false;
-        ascii = ascii && b < 0x80;
+        high |= w;
     }
-    return ascii || utf8::IsValid(text);
+    for (; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x20 || b == '"' || b == '\\')
+            return false;
+        high |= b;
+    }
+    return (high & 0x8080808080808080ULL) == 0 || utf8::IsValid(text);
 }
 
 }  // namespace

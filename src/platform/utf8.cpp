@@ -1,5 +1,8 @@
 #include "platform/utf8.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace tagwright::utf8 {
 
 namespace {
@@ -44,7 +47,16 @@ char32_t Next(std::string_view text, std::size_t& pos) {
 
 bool IsValid(std::string_view text) {
     for (std::size_t pos = 0; pos < text.size();) {
-        // Most of a file's names and tags is ASCII, which needs no decoding.
+        // Most of a file's names and tags is ASCII, which needs no decoding: eight bytes at a
+        // time while no byte has its high bit.
+        if (pos + 8 <= text.size()) {
+            std::uint64_t w;
+            std::memcpy(&w, text.data() + pos, 8);
+            if ((w & 0x8080808080808080ULL) == 0) {
+                pos += 8;
+                continue;
+            }
+        }
         if (static_cast<unsigned char>(text[pos]) < 0x80) {
             ++pos;
             continue;
@@ -121,27 +133,9 @@ std::string FromWide(std::wstring_view units) {
 namespace tagwright {
 
 void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        cp = utf8::kReplacement;
     // One append of the whole sequence: a tag's text is decoded a code point at a time.
     char bytes[4];
-    std::size_t n = 0;
-    if (cp < 0x80) {
-        bytes[n++] = static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        bytes[n++] = static_cast<char>(0xC0 | (cp >> 6));
-        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        bytes[n++] = static_cast<char>(0xE0 | (cp >> 12));
-        bytes[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        bytes[n++] = static_cast<char>(0xF0 | (cp >> 18));
-        bytes[n++] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        bytes[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    out.append(bytes, n);
+    out.append(bytes, static_cast<std::size_t>(PutUtf8(bytes, cp) - bytes));
 }
 
 }  // namespace tagwright

@@ -44,4 +44,30 @@ namespace tagwright {
 /// values past U+10FFFF) become U+FFFD.
 void AppendUtf8(std::string& out, char32_t cp);
 
+/// Writes one code point as UTF-8 at `out`, which has room for 4 bytes, and returns the end
+/// of what it wrote; the same replacements as AppendUtf8. For decoders that size their
+/// output once instead of appending a code point at a time.
+inline char* PutUtf8(char* out, char32_t cp) {
+    if (cp < 0x80) {
+        *out++ = static_cast<char>(cp);
+        return out;
+    }
+    if (cp < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (cp >> 6));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+        return out;
+    }
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        cp = utf8::kReplacement;
+    if (cp < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | (cp >> 12));
+    } else {
+        *out++ = static_cast<char>(0xF0 | (cp >> 18));
+        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    }
+    *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    return out;
+}
+
 }  // namespace tagwright

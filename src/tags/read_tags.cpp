@@ -84,19 +84,46 @@ void FillValues(const Id3v2TagBytes& tag, Id3v2Values& v) {
         v.year = CleanFieldText(FirstCharacters(*recordingTime, 4));
 }
 
+// The buffer of a thread's last read, kept for its next: a new one per file cost an allocation
+// from a heap that a listing keeps growing, often fresh pages with it.
+class HeadBuffer {
+  public:
+    HeadBuffer() : bytes(std::move(Spare())) {}
+    HeadBuffer(const HeadBuffer&) = delete;
+    HeadBuffer& operator=(const HeadBuffer&) = delete;
+    ~HeadBuffer() {
+        // A tag read far keeps its bytes to itself.
+        if (bytes.capacity() <= kKept)
+            Spare() = std::move(bytes);
+    }
+    std::vector<std::uint8_t> bytes;
+
+  private:
+    static constexpr std::size_t kKept = std::size_t{1} << 16;
+    static std::vector<std::uint8_t>& Spare() {
+        thread_local std::vector<std::uint8_t> spare;
+        return spare;
+    }
+};
+
 }  // namespace
 
 std::string CleanFieldText(std::string text) {
+    // NULs count as blanks: trimmed at both ends, blanks within.
+    const auto blank = [](char c) { return c == ' ' || c == '\0'; };
+    std::size_t end = text.size();
+    while (end > 0 && blank(text[end - 1]))
+        --end;
+    std::size_t first = 0;
+    while (first < end && blank(text[first]))
+        ++first;
+    // In place: this runs for every field of every file in a batch.
+    text.erase(end);
+    text.erase(0, first);
     for (char& c : text) {
         if (c == '\0')
             c = ' ';
     }
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    // In place: this runs for every field of every file in a batch.
-    text.erase(text.find_last_not_of(' ') + 1);
-    text.erase(0, first);
     return text;
 }
 
@@ -117,10 +144,14 @@ Result<TagSnapshot> ReadTags(FileSystem& fs, const std::string& path, TagParts p
     }
 
     // Only the ID3v2 tag needs more than the first 3 bytes; bytes past the end stay 0.
-    std::vector<std::uint8_t> head(wantId3v2 ? kId3v2FirstRead : 3);
+    HeadBuffer buffer;
+    std::vector<std::uint8_t>& head = buffer.bytes;
+    head.resize(wantId3v2 ? kId3v2FirstRead : 3);
     const Result<std::size_t> got = reader.ReadAt(0, head);
     if (!got)
         return got.error();
+    // The buffer's last use left its bytes; only a short read shows them.
+    std::fill(head.begin() + static_cast<std::ptrdiff_t>(*got), head.end(), std::uint8_t{0});
     if (*got >= 3 && std::memcmp(head.data(), "ID3", 3) == 0)
         snap.kind = TagKind::kId3v2;
 
@@ -156,6 +187,7 @@ Result<TagSnapshot> ReadTags(FileSystem& fs, const std::string& path, TagParts p
             return *tag->ReadError();
         v.tagLength = tag->tagLength;
         FillValues(*tag, v);
+        head = std::move(tag->bytes);
     }
     return snap;
 }

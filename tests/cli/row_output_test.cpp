@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
 
 namespace tagwright::cli {
 namespace {
@@ -22,8 +24,15 @@ TEST(JsonLine, WritesEachStringAsTheSerializerDoes) {
         "overlong \xc0\xaf",
         "surrogate \xed\xa0\x80",
     };
+    std::vector<std::string> all(std::begin(strings), std::end(strings));
+    // Plain text is judged several bytes at a time: each kind of byte that needs a look, at
+    // every place within those bytes.
+    for (const std::string odd : {"\"", "\\", "\t", "\x1f", "\x7f", "曲", "\xff"}) {
+        for (std::size_t before = 0; before < 10; ++before)
+            all.push_back(std::string(before, 'a') + odd + "bcdefghijk");
+    }
     JsonLine line;
-    for (const std::string& s : strings) {
+    for (const std::string& s : all) {
         SCOPED_TRACE(s);
         const std::string expected =
             nlohmann::json(s).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);

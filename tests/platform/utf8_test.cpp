@@ -53,6 +53,16 @@ TEST(Utf8, BrokenSequencesGiveOneReplacementEach) {
     }
 }
 
+// ASCII is passed over several bytes at a time: a broken sequence is found wherever it falls.
+TEST(Utf8, ValidityHoldsWhereverTheSequenceFalls) {
+    for (std::size_t before = 0; before < 10; ++before) {
+        const std::string plain(before, 'a');
+        EXPECT_TRUE(utf8::IsValid(plain + "曲bcdefghijk曲")) << before;
+        EXPECT_FALSE(utf8::IsValid(plain + "\xE6\x9B" + "bcdefghijk")) << before;
+        EXPECT_FALSE(utf8::IsValid(plain + "bcdefghijk" + "\xFF")) << before;
+    }
+}
+
 TEST(Utf8, Utf16UnitsPairOnlyWhenTheyAreAPair) {
     struct Case {
         const char* name;
