@@ -65,18 +65,21 @@ void RowPrinter::Header() {
 namespace {
 
 // A name with a tab or line break must not break the table's lines: those become blanks.
-void WriteOneLine(std::ostream& out, std::string_view text) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+void AppendOneLine(std::string& out, std::string_view text) {
+    const std::size_t from = out.size();
+    out.append(text);
+    for (std::size_t i = from; i < out.size(); ++i) {
         // All three are below 0x0E, which names hardly ever hold.
-        if (static_cast<unsigned char>(text[i]) >= 0x0E)
-            continue;
-        if (text[i] == '\t' || text[i] == '\n' || text[i] == '\r') {
-            out.write(text.data() + start, static_cast<std::streamsize>(i - start)) << ' ';
-            start = i + 1;
-        }
+        if (static_cast<unsigned char>(out[i]) < 0x0E &&
+            (out[i] == '\t' || out[i] == '\n' || out[i] == '\r'))
+            out[i] = ' ';
     }
-    out.write(text.data() + start, static_cast<std::streamsize>(text.size() - start));
+}
+
+void WriteOneLine(std::ostream& out, std::string_view text) {
+    std::string line;
+    AppendOneLine(line, text);
+    out << line;
 }
 
 }  // namespace
@@ -108,11 +111,14 @@ void RowPrinter::RowJson(const ListStore::Row& row, const Error* error) {
 
 void RowPrinter::RowText(const ListStore::Row& row, const Error* error) {
     std::ostream& out = m_stream.Out();
+    // The line is put together first: a stream write per cell cost more than the cells.
+    m_text.clear();
     for (int c = 0; c < ListStore::kColumnCount; ++c) {
         if (c != 0)
-            out << '\t';
-        WriteOneLine(out, row[static_cast<std::size_t>(c)]);
+            m_text += '\t';
+        AppendOneLine(m_text, row[static_cast<std::size_t>(c)]);
     }
+    out << m_text;
     if (error != nullptr)
         out << "\t(" << ErrorKindCode(error->kind) << ": " << error->Message() << ")";
 }

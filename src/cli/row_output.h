@@ -62,7 +62,7 @@ class RowPrinter {
     RowStream& m_stream;
     bool m_json;
     JsonLine m_line;
-    std::string m_cell;
+    std::string m_text;  // a text row, its buffer kept from row to row
 };
 
 /// The bytes in base64 (RFC 4648, with padding).

@@ -113,7 +113,7 @@ FileAddReport DropPaths(FileSystem& fs, ListStore& store, GetSearchMP3Module& se
             case Dropped::Kind::kFile:
                 if (hooks.row) {
                     hooks.row(std::move(d.row));
-                } else if (store.AppendFileRows({std::move(d.row)}) == 1) {
+                } else if (store.AppendFileRow(std::move(d.row))) {
                     // A file listed already (dropped twice, or a hard link to a listed file) is
                     // one row.
                     ++report.added;

@@ -224,23 +224,26 @@ void ListStore::ReorderRows(int first, const std::vector<int>& order) {
 
 bool ListStore::AppendFileRow(std::string fileName, std::int16_t tagKinds, std::string fullPath,
                               FileIdentity id) {
-    if (Lists(id))
-        return false;
     FileRow file;
     file.path = std::move(fullPath);
     file.fileName = std::move(fileName);
     file.tagKinds = tagKinds;
     file.id = id;
-    Entry entry = EntryOf(std::move(file));
-    Remember(id);
+    return AppendFileRow(std::move(file));
+}
+
+bool ListStore::AppendFileRow(FileRow file) {
+    if (Lists(file.id))
+        return false;
+    Remember(file.id);
     if (HasPlaceholder()) {
-        m_rows[1] = std::move(entry);
+        m_rows[1] = EntryOf(std::move(file));
         Notify().CellsChanged(1, 1);
         return true;
     }
     const int index = RowCount();
     Notify().RowsAboutToBeAppended(index, index);
-    m_rows.push_back(std::move(entry));
+    m_rows.push_back(EntryOf(std::move(file)));
     Notify().RowsAppended(index, index);
     return true;
 }

@@ -138,6 +138,8 @@ class ListStore {
     /// Appends many files at once (one notification for the whole batch). Files already listed
     /// are left out; returns how many were added.
     int AppendFileRows(std::vector<FileRow> rows);
+    /// The same for a whole row.
+    bool AppendFileRow(FileRow file);
 
     /// The count text (row count - 1 in decimal) after the last UpdateFileCount.
     const std::string& FileCountText() const { return m_fileCountText; }

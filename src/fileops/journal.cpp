@@ -88,10 +88,8 @@ std::string UtcTime(std::chrono::system_clock::time_point now) {
 // A path is kept as text when it is UTF-8; names on Linux are bytes, and one that is not UTF-8
 // is kept exactly, as hexadecimal under the key + "Hex".
 void PutPath(JsonLine& line, std::string_view key, const std::string& p) {
-    if (utf8::IsValid(p)) {
-        line.Text(key, p);
+    if (line.TextIfUtf8(key, p))
         return;
-    }
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string hex;
     hex.reserve(p.size() * 2);

@@ -30,9 +30,12 @@ bool Escapes(std::uint64_t w) {
     return (below(w, 0x20) | below(w ^ (kOnes * '"'), 1) | below(w ^ (kOnes * '\\'), 1)) != 0;
 }
 
-// True when the serializer would write `text` back unchanged between its quotes: no byte it
-// escapes and valid UTF-8 (broken sequences it replaces). That is nearly every key and value.
-bool WrittenAsItIs(std::string_view text) {
+enum class Form { kAsItIs, kEscaped, kNotUtf8 };
+
+// How the serializer would write `text`: back unchanged between its quotes (no byte it escapes
+// and valid UTF-8, which is nearly every key and value), with escapes, or with replacements
+// for broken UTF-8.
+Form FormOf(std::string_view text) {
     std::uint64_t high = 0;
     std::size_t i = 0;
     // Eight bytes at a time: a tag's text can run to hundreds of bytes.
@@ -40,23 +43,28 @@ bool WrittenAsItIs(std::string_view text) {
         std::uint64_t w;
         std::memcpy(&w, text.data() + i, 8);
         if (Escapes(w))
-            return false;
+            return utf8::IsValid(text) ? Form::kEscaped : Form::kNotUtf8;
         high |= w;
     }
     for (; i < text.size(); ++i) {
         const auto b = static_cast<unsigned char>(text[i]);
         if (b < 0x20 || b == '"' || b == '\\')
-            return false;
+            return utf8::IsValid(text) ? Form::kEscaped : Form::kNotUtf8;
         high |= b;
     }
-    return (high & 0x8080808080808080ULL) == 0 || utf8::IsValid(text);
+    return (high & 0x8080808080808080ULL) == 0 || utf8::IsValid(text) ? Form::kAsItIs
+                                                                      : Form::kNotUtf8;
 }
 
 }  // namespace
 
 void JsonLine::Escaped(std::string_view text) {
+    Write(text, FormOf(text) == Form::kAsItIs);
+}
+
+void JsonLine::Write(std::string_view text, bool asItIs) {
     // A row's dozen strings would each go through the serializer byte by byte.
-    if (WrittenAsItIs(text)) {
+    if (asItIs) {
         m_line += '"';
         m_line.append(text);
         m_line += '"';
@@ -78,6 +86,15 @@ JsonLine& JsonLine::Text(std::string_view key, std::string_view value) {
     Key(key);
     Escaped(value);
     return *this;
+}
+
+bool JsonLine::TextIfUtf8(std::string_view key, std::string_view value) {
+    const Form form = FormOf(value);
+    if (form == Form::kNotUtf8)
+        return false;
+    Key(key);
+    Write(value, form == Form::kAsItIs);
+    return true;
 }
 
 JsonLine& JsonLine::Number(std::string_view key, long long value) {

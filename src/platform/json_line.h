@@ -19,6 +19,9 @@ class JsonLine {
     /// Starts a new line: "{".
     JsonLine& Begin();
     JsonLine& Text(std::string_view key, std::string_view value);
+    /// Text when `value` is valid UTF-8; otherwise writes nothing and says false. One pass over
+    /// the value where checking first and writing after would take two.
+    bool TextIfUtf8(std::string_view key, std::string_view value);
     JsonLine& Number(std::string_view key, long long value);
     /// A number past the range of Number: a file's device and inode are 64-bit unsigned.
     JsonLine& Unsigned(std::string_view key, std::uint64_t value);
@@ -38,6 +41,7 @@ class JsonLine {
     JsonLine& Close(char bracket);
     void Key(std::string_view key);
     void Escaped(std::string_view text);
+    void Write(std::string_view text, bool asItIs);
 
     std::string m_line;
     bool m_first = true;

@@ -157,7 +157,9 @@ std::string ParentFolder(std::string_view p) {
 }
 
 std::string Join(std::string_view folder, std::string_view name) {
-    std::string out(folder);
+    std::string out;
+    out.reserve(folder.size() + 1 + name.size());
+    out.append(folder);
     if (!out.empty() && !IsSeparator(out.back()))
         out += kSeparator;
     std::size_t skip = 0;

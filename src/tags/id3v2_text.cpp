@@ -1,5 +1,6 @@
 #include "tags/id3v2_text.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -18,10 +19,13 @@ bool IsUtf16(std::uint8_t encoding) {
 }
 
 std::string DecodeUtf16(std::span<const std::uint8_t> bytes, bool bigEndian) {
-    // Sized once: a unit takes at most 3 bytes of UTF-8 (a pair of units 4), and a high
-    // surrogate left at the end 3 more.
-    std::string out(bytes.size() / 2 * 3 + 3, '\0');
-    char* o = out.data();
+    // Written into a buffer sized once (a unit takes at most 3 bytes of UTF-8, a pair of units
+    // 4, and a high surrogate left at the end 3 more) and kept for the thread's next value;
+    // the result is copied out at its size, so a short value never needs the heap.
+    thread_local std::string buffer;
+    buffer.resize(std::max(buffer.size(), bytes.size() / 2 * 3 + 3));
+    char* const start = buffer.data();
+    char* o = start;
     bool valueStart = true;
     char32_t high = 0;  // a high surrogate waiting for its partner
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
@@ -34,14 +38,17 @@ std::string DecodeUtf16(std::span<const std::uint8_t> bytes, bool bigEndian) {
                     bigEndian ? 0x80FF80FF80FF80FFULL : 0xFF80FF80FF80FF80ULL;
                 constexpr std::uint64_t kLaneOnes = 0x0001000100010001ULL;
                 constexpr std::uint64_t kLaneHigh = 0x8000800080008000ULL;
-                const std::size_t at = bigEndian ? 1 : 0;
                 while (i + 8 <= bytes.size()) {
                     std::uint64_t w;
                     std::memcpy(&w, &bytes[i], 8);
                     if ((w & notAscii) != 0 || ((w - kLaneOnes) & ~w & kLaneHigh) != 0)
                         break;
-                    for (std::size_t k = 0; k < 4; ++k)
-                        *o++ = static_cast<char>(bytes[i + 2 * k + at]);
+                    // The four low bytes side by side.
+                    std::uint64_t x = (bigEndian ? w >> 8 : w) & 0x00FF00FF00FF00FFULL;
+                    x = (x | x >> 8) & 0x0000FFFF0000FFFFULL;
+                    x = (x | x >> 16) & 0xFFFFFFFFULL;
+                    std::memcpy(o, &x, 4);
+                    o += 4;
                     valueStart = false;
                     i += 8;
                 }
@@ -82,8 +89,7 @@ std::string DecodeUtf16(std::span<const std::uint8_t> bytes, bool bigEndian) {
     }
     if (high != 0)
         o = PutUtf8(o, kReplacement);
-    out.resize(static_cast<std::size_t>(o - out.data()));
-    return out;
+    return std::string(start, o);
 }
 
 std::string DecodeUtf8(std::span<const std::uint8_t> bytes) {

@@ -1,4 +1,5 @@
 // One read of a file's tags: the kind, the ID3v1 trailer and the ID3v2 text values together.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/cp932.h"
@@ -14,6 +15,10 @@ constexpr std::size_t kTrailer = 128;
 constexpr std::uint64_t kNoTrailerUpTo = 255;
 
 std::string FieldText(const std::uint8_t* trailer, std::size_t offset, std::size_t length) {
+    // The padding at a field's end goes before decoding, so that a short text never needs
+    // the heap: in code page 932 neither NUL nor blank is ever part of a two-byte character.
+    while (length > 0 && (trailer[offset + length - 1] == 0 || trailer[offset + length - 1] == ' '))
+        --length;
     // Each field is decoded on its own, as the trailer's fields are independent texts.
     return CleanFieldText(DecodeCp932(std::span<const std::uint8_t>(trailer + offset, length)));
 }
@@ -120,10 +125,9 @@ std::string CleanFieldText(std::string text) {
     // In place: this runs for every field of every file in a batch.
     text.erase(end);
     text.erase(0, first);
-    for (char& c : text) {
-        if (c == '\0')
-            c = ' ';
-    }
+    // A NUL within is rare: looked for at memchr's pace first.
+    if (std::memchr(text.data(), '\0', text.size()) != nullptr)
+        std::replace(text.begin(), text.end(), '\0', ' ');
     return text;
 }
 

@@ -47,6 +47,19 @@ bool TagCache::Put(const FileIdentity& listed, const TagSnapshot& tags, std::int
     Entry e;
     e.stamp = stamp;
     e.kind = tags.kind;
+    // One allocation for all the texts.
+    std::size_t total = 0;
+    if (tags.id3v1) {
+        for (const auto member : kId3v1Fields)
+            total += ((*tags.id3v1).*member).size();
+    }
+    if (tags.id3v2) {
+        for (const auto member : kId3v2Fields) {
+            if (const std::optional<std::string>& value = (*tags.id3v2).*member)
+                total += value->size();
+        }
+    }
+    e.text.reserve(total);
     std::size_t field = 0;
     const auto add = [&](const std::string& text) {
         e.text += text;
@@ -77,7 +90,6 @@ bool TagCache::Put(const FileIdentity& listed, const TagSnapshot& tags, std::int
     // Rare huge texts are read again rather than making every entry's offsets wider.
     if (e.text.size() > std::numeric_limits<std::uint16_t>::max())
         return false;
-    e.text.shrink_to_fit();
     std::unique_lock lock(m_mutex);
     m_entries.insert_or_assign(listed, std::move(e));
     return true;
