@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,23 @@ TEST(JsonLine, WritesEachStringAsTheSerializerDoes) {
         line.Begin().Text(s, s).BeginArray("a").ArrayText(s).EndArray();
         EXPECT_EQ(line.End(), "{" + expected + ":" + expected + ",\"a\":[" + expected + "]}\n");
     }
+}
+
+// A text row is one line, its cells apart by tabs, whatever the names hold.
+TEST(RowPrinter, TextRowStaysOneLine) {
+    std::ostringstream out;
+    RowStream stream(out, false);
+    RowPrinter printer(stream, false);
+    ListStore::Row row;
+    row[ListStore::kFileName] = "tab\there.mp3";
+    row[ListStore::kNewName] = "line\nbreak\r\n.mp3";
+    row[ListStore::kPath] = "/plain/path";
+    printer.Row(row);
+    const std::string text = out.str();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\t'), ListStore::kColumnCount - 1);
+    EXPECT_NE(text.find("tab here.mp3"), std::string::npos);
+    EXPECT_NE(text.find("line break  .mp3"), std::string::npos);
 }
 
 }  // namespace
