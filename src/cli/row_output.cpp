@@ -1,5 +1,8 @@
 #include "cli/row_output.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "platform/utf8.h"
 
 namespace tagwright::cli {
@@ -66,13 +69,23 @@ namespace {
 
 // A name with a tab or line break must not break the table's lines: those become blanks.
 void AppendOneLine(std::string& out, std::string_view text) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
     const std::size_t from = out.size();
     out.append(text);
-    for (std::size_t i = from; i < out.size(); ++i) {
-        // All three are below 0x0E, which names hardly ever hold.
-        if (static_cast<unsigned char>(out[i]) < 0x0E &&
-            (out[i] == '\t' || out[i] == '\n' || out[i] == '\r'))
+    for (std::size_t i = from; i < out.size();) {
+        // All three are below 0x0E, which names hardly ever hold: eight bytes at a time while
+        // none is.
+        if (i + 8 <= out.size()) {
+            std::uint64_t w;
+            std::memcpy(&w, out.data() + i, 8);
+            if (((w - kOnes * 0x0E) & ~w & (kOnes * 0x80)) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        if (out[i] == '\t' || out[i] == '\n' || out[i] == '\r')
             out[i] = ' ';
+        ++i;
     }
 }
 

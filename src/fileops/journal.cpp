@@ -376,7 +376,11 @@ Result<void> BatchJournal::Write(std::string_view record, Sync sync) {
 
 Result<void> BatchJournal::Try(const std::string& from, const std::string& to,
                                const FileIdentity& id) {
-    return Write(Change("try", from, to, id), Sync::kNever);
+    m_try = Change("try", from, to, id);
+    m_tryFrom = from;
+    m_tryTo = to;
+    m_tryId = id;
+    return Write(m_try, Sync::kNever);
 }
 
 Result<void> BatchJournal::Temporary(const std::string& from, const std::string& temporary) {
@@ -410,7 +414,17 @@ Result<void> BatchJournal::Step(const std::string& from, const std::string& to,
                                 const FileIdentity& id) {
     // A move done has placed its copy and removed its source: its temporaries are gone.
     std::erase_if(m_loose, [&](const JournalTemporary& t) { return t.from == from; });
-    const std::string& line = Change("step", from, to, id);
+    // Escaped paths hold no bare quote, so the try's one "rec" field is the one found.
+    constexpr std::string_view kTryRec = ",\"rec\":\"try\",";
+    const std::size_t rec = m_try.find(kTryRec);
+    if (rec != std::string::npos && from == m_tryFrom && to == m_tryTo && id == m_tryId) {
+        m_try.replace(rec, kTryRec.size(), ",\"rec\":\"step\",");
+    } else {
+        m_try = Change("step", from, to, id);
+    }
+    m_tryFrom.clear();
+    m_tryTo.clear();
+    const std::string& line = m_try;
     // At most one step waits: a kill must cost no more than the one the disk can tell.
     if (!m_held.empty())
         return Write(line, Sync::kSoon);

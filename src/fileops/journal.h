@@ -151,6 +151,11 @@ class BatchJournal {
     std::unique_ptr<DurableLog> m_log;
     std::unique_ptr<JsonLine> m_line;  // each record is written into its buffer
     std::string m_held;                // a step record not yet written, with its break
+    // The last try record and what it was for: its step differs only in "rec", and the paths
+    // of a batch are long enough that writing them out once more shows.
+    std::string m_try;
+    std::string m_tryFrom, m_tryTo;
+    FileIdentity m_tryId;
     // Temporaries and sources set aside announced here and not known to be gone since.
     std::vector<JournalTemporary> m_loose;
     bool m_clean = true;  // nothing before this writer was left half-way

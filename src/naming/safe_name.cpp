@@ -1,5 +1,6 @@
 #include "naming/safe_name.h"
 
+#include <algorithm>
 #include <array>
 
 #include "platform/cp932.h"
@@ -26,13 +27,16 @@ bool IsPlainAscii(char c) {
 
 // Control characters (DEL too) go, separators inside a level become "_", and the other characters
 // no Windows name may hold take their full-width forms, so a name made here is portable.
-std::string Sanitize(std::string_view level) {
+// Stops once the text passes `enough` bytes: what follows would be cut off anyway.
+std::string Sanitize(std::string_view level, std::size_t enough = std::string::npos) {
     std::string out;
-    out.reserve(level.size());
-    for (std::size_t pos = 0; pos < level.size();) {
+    out.reserve(std::min(level.size(), enough));
+    for (std::size_t pos = 0; pos < level.size() && out.size() <= enough;) {
         // A run that stays as it is goes in at once: a name is mostly such runs.
+        const std::size_t room = enough - out.size();
+        const std::size_t stop = room >= level.size() - pos ? level.size() : pos + room + 1;
         std::size_t run = pos;
-        while (run < level.size() && IsPlainAscii(level[run]))
+        while (run < stop && IsPlainAscii(level[run]))
             ++run;
         out.append(level, pos, run - pos);
         pos = run;
@@ -163,9 +167,12 @@ std::size_t UnitsOf(std::string_view text, NameLimit::Unit unit) {
 }  // namespace
 
 std::string SafeBaseName(std::string_view base, const NameLimit& limit) {
-    std::string s = Sanitize(base);
     const std::size_t reserve = UnitsOf(kLongestNumberedEnding, limit.unit);
     const std::size_t budget = limit.max > reserve ? limit.max - reserve : 0;
+    // The cut below needs the text only a character past the budget; a character takes at most
+    // 3 UTF-8 bytes per UTF-16 unit.
+    std::string s =
+        Sanitize(base, limit.unit == NameLimit::Unit::kUtf8Bytes ? budget + 4 : 3 * (budget + 2));
     CutToFit(s, budget, limit.unit);
     // Marked after the cut, which can make a device name of a longer text: "PRN", blanks, "x"
     // cut within the blanks reads as "PRN .mp3". The stem is short, so cutting the "_"'s
