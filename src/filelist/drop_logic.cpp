@@ -90,6 +90,8 @@ FileAddReport DropPaths(FileSystem& fs, ListStore& store, GetSearchMP3Module& se
                         const std::vector<std::string>& paths, const FileAddHooks& hooks) {
     FileAddReport report;
     const TagProbe probe(fs, search.Cache());
+    if (search.Cache() != nullptr)
+        search.Cache()->Reserve(paths.size());
     const auto read = [&](std::size_t i) {
         // A relative path means the current folder at the time it is asked, which only the
         // list's thread may rely on (on Windows, each drive has its own).

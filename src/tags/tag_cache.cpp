@@ -143,6 +143,11 @@ void TagCache::Clear() {
     m_entries.clear();
 }
 
+void TagCache::Reserve(std::size_t more) {
+    std::unique_lock lock(m_mutex);
+    m_entries.reserve(m_entries.size() + more);
+}
+
 std::size_t TagCache::Count() const {
     std::shared_lock lock(m_mutex);
     return m_entries.size();

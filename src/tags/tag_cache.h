@@ -44,6 +44,9 @@ class TagCache {
 
     void Clear();
     std::size_t Count() const;
+    /// Makes room for `more` entries beyond those kept, for a listing that knows its size:
+    /// growing a step at a time moves every entry again at each step.
+    void Reserve(std::size_t more);
 
   private:
     // The texts of one file back to back, with where each ends: one allocation per file.
