@@ -91,7 +91,7 @@ std::optional<std::string> DestinationFolder(const TagFields& fields, const Sett
 
 FileOutcome MoveMP3File(FileSystem& fs, const std::string& p, const FileIdentity& id,
                         const TagFields& fields, const Settings& settings, bool skipOnBlank,
-                        bool askBeforeCreate, const FolderQuestion& ask) {
+                        bool askBeforeCreate, const FolderQuestion& ask, std::string* standing) {
     const auto dest = DestinationFolder(fields, settings, skipOnBlank);
     if (!dest)
         return {FileOutcome::Status::kBlankEscape, std::string(kBlankEscapeFailure), {}};
@@ -99,8 +99,13 @@ FileOutcome MoveMP3File(FileSystem& fs, const std::string& p, const FileIdentity
         return FileOutcome::Refused(
             Error{"move", p, "No storage folder is set", 0, ErrorKind::kNotFound});
     }
-    if (auto refused = MakeFolders(fs, *dest, askBeforeCreate, ask))
-        return *refused;
+    const bool known = standing != nullptr && *standing == *dest;
+    if (!known) {
+        if (auto refused = MakeFolders(fs, *dest, askBeforeCreate, ask))
+            return *refused;
+        if (standing != nullptr)
+            *standing = *dest;
+    }
 
     const std::string own = path::FileName(p);
     const std::string base = path::BaseName(p);
@@ -116,6 +121,15 @@ FileOutcome MoveMP3File(FileSystem& fs, const std::string& p, const FileIdentity
         return NumberedName(base, i - 1);
     };
     Result<std::string> moved = fs.MoveFile(p, id, *dest, names);
+    if (!moved.ok() && known && moved.error().kind == ErrorKind::kNotFound) {
+        // The folder taken as standing may have gone since the last file: made sure of, the
+        // move is tried once more, and a file that has gone itself is refused as before.
+        standing->clear();
+        if (auto refused = MakeFolders(fs, *dest, askBeforeCreate, ask))
+            return *refused;
+        *standing = *dest;
+        moved = fs.MoveFile(p, id, *dest, names);
+    }
     if (!moved.ok())
         return FileOutcome::Refused(moved.error());
     return FileOutcome::DoneWith(path::Join(*dest, *moved));
@@ -142,15 +156,17 @@ void RunMoveBatch(ListStore& store, const Settings& settings, FileSystem& fs,
         answers[prompt] = answer;
         return answer;
     };
+    std::string standing;
     ForEachFileRowRead(
         store, callbacks, fs, "move", TagR::kModeFolder, settings,
         [&](int i, const std::string& path, RowRead& read) {
             const FileIdentity id = store.Identity(i);
             std::optional<TagFields>& fields = read.fields;
             Error& readError = read.error;
-            const FileOutcome out = fields ? TagR::MoveMP3File(fs, path, id, *fields, settings,
-                                                               skipOnBlank, askBeforeCreate, ask)
-                                           : FileOutcome::Refused(std::move(readError));
+            const FileOutcome out =
+                fields ? TagR::MoveMP3File(fs, path, id, *fields, settings, skipOnBlank,
+                                           askBeforeCreate, ask, &standing)
+                       : FileOutcome::Refused(std::move(readError));
             if (out.Done()) {
                 store.RecordMove(i, out.text);
                 // A copy across devices is a new file of the same content.

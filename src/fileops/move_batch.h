@@ -31,9 +31,14 @@ std::optional<std::string> DestinationFolder(const TagFields& fields, const Sett
 ///
 /// `id` is the file the row listed: the move acts only while `path` names it (kRefused with
 /// kFileChanged otherwise). Unknown, nothing is checked.
+///
+/// `standing`, when given, is the destination folder the last move found standing: a batch
+/// files the songs of an album one after another, so that folder is not asked for again. It is
+/// updated, and when the folder has gone meanwhile the move finds out and makes it again.
 FileOutcome MoveMP3File(FileSystem& fs, const std::string& path, const FileIdentity& id,
                         const TagFields& fields, const Settings& settings, bool skipOnBlank,
-                        bool askBeforeCreate, const FolderQuestion& ask);
+                        bool askBeforeCreate, const FolderQuestion& ask,
+                        std::string* standing = nullptr);
 
 }  // namespace TagR
 

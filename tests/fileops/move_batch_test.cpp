@@ -244,6 +244,33 @@ TEST_F(MoveFixture, NameTakenAtTheLastMomentIsNeverOverwritten) {
     EXPECT_EQ(ReadAll(dest + "a.mp3"), B("intruder"));
 }
 
+// The songs of an album go into the folder the first one found standing; one taken away
+// meanwhile is made again (the batch's answer for that folder holds), and no file is lost.
+struct FolderThiefFileSystem : ForwardingFileSystem {
+    std::string stash;
+    int moves = 0;
+    Result<std::string> MoveFile(const std::string& p, const FileIdentity& id, const std::string& d,
+                                 const NameCandidates& n) override {
+        if (++moves == 2)
+            std::filesystem::rename(U8Path(d), U8Path(stash));
+        return ForwardingFileSystem::MoveFile(p, id, d, n);
+    }
+};
+
+TEST_F(MoveFixture, AnAlbumFolderTakenAwayBetweenSongsIsMadeAgain) {
+    settings.FolderYN = true;
+    ListFiles(store, {Put("a.mp3", {"T", "A", "B", 1, 1}), Put("b.mp3", {"T", "A", "B", 1, 2})});
+    FolderThiefFileSystem fs;
+    fs.stash = dir / "stash";
+    Run(fs);
+    const std::string dest = Under("A" + kSep + "B" + kSep);
+    EXPECT_EQ(prompts.size(), 1u);
+    EXPECT_EQ(store.Cell(2, kM), ListStore::kDone);
+    EXPECT_EQ(store.Cell(2, kPath), dest + "b.mp3");
+    EXPECT_TRUE(RealFileSystem().FileExists(dest + "b.mp3"));
+    EXPECT_TRUE(RealFileSystem().FileExists(path::Join(fs.stash, "a.mp3")));
+}
+
 TEST_F(MoveFixture, FolderWalkSkipsTheRootOfTheStorageFolder) {
     settings.MP3SaveFolderTxt = kSep;
     ListFiles(store, {Put("a.mp3", {"T", "A", "B", 1, 1})});
