@@ -136,18 +136,23 @@ Result<void> DryRunFileSystem::RenameFile(const std::string& p, const std::strin
 
 Result<std::string> DryRunFileSystem::MoveFile(const std::string& p, const FileIdentity& expected,
                                                const std::string& destFolder,
-                                               const NameCandidates& names) {
+                                               const NameCandidates& names, FileIdentity* movedAs) {
     if (auto changed = CheckListedFile(*this, "move", p, expected))
         return *changed;
     if (!FolderExists(destFolder))
         return MakeSystemError("move", p, ENOENT);
-    return PlaceUnderFirstFreeName(
+    Result<std::string> placed = PlaceUnderFirstFreeName(
         names,
         [&](const std::string& name) {
             return Relocate("move", p, path::Join(destFolder, name), Action::Kind::kMove,
                             expected.Known());
         },
         MakeSystemError("move", p, EEXIST));
+    if (placed.ok() && movedAs != nullptr) {
+        if (auto id = IdentifyFile(path::Join(destFolder, *placed)); id.ok())
+            *movedAs = *id;
+    }
+    return placed;
 }
 
 Result<void> DryRunFileSystem::CreateFolder(const std::string& p) {

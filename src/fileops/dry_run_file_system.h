@@ -47,8 +47,8 @@ class DryRunFileSystem final : public FileSystem {
     Result<void> RenameFile(const std::string& path, const std::string& newName,
                             const FileIdentity& expected) override;
     Result<std::string> MoveFile(const std::string& path, const FileIdentity& expected,
-                                 const std::string& destFolder,
-                                 const NameCandidates& names) override;
+                                 const std::string& destFolder, const NameCandidates& names,
+                                 FileIdentity* movedAs = nullptr) override;
     Result<void> CreateFolder(const std::string& path) override;
     /// Refused: a dry run writes nothing.
     Result<void> WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) override;

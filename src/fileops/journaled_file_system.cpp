@@ -59,7 +59,8 @@ Result<void> JournaledFileSystem::JournaledRename(const std::string& p, const st
 Result<std::string> JournaledFileSystem::MoveFile(const std::string& p,
                                                   const FileIdentity& expected,
                                                   const std::string& destFolder,
-                                                  const NameCandidates& names) {
+                                                  const NameCandidates& names,
+                                                  FileIdentity* movedAs) {
     if (m_failure)
         return Refusal("move", p);
     const FileIdentity id = IdentityFor(p, expected);
@@ -78,7 +79,8 @@ Result<std::string> JournaledFileSystem::MoveFile(const std::string& p,
             Recorded(written);
             return written;
         });
-    Result<std::string> moved = m_inner.MoveFile(p, expected, destFolder, announced);
+    FileIdentity placed;
+    Result<std::string> moved = m_inner.MoveFile(p, expected, destFolder, announced, &placed);
     m_inner.SetTemporaryNotice({});
     if (!moved.ok()) {
         // A refused move has removed its copy again; said so, a later start takes no file that
@@ -90,10 +92,14 @@ Result<std::string> JournaledFileSystem::MoveFile(const std::string& p,
     const std::string to = path::Join(destFolder, *moved);
     // A copy across devices is a new file; a rename keeps the file it moved.
     FileIdentity now = id;
-    if (copying) {
+    if (placed.Known()) {
+        now = placed;
+    } else if (copying) {
         if (auto copied = m_inner.IdentifyFile(to); copied.ok())
             now = *copied;
     }
+    if (movedAs != nullptr)
+        *movedAs = now;
     Recorded(m_journal.Step(p, to, now));
     return moved;
 }

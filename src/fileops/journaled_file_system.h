@@ -32,8 +32,8 @@ class JournaledFileSystem final : public ForwardingFileSystem {
     Result<void> RenameCheckedFile(const std::string& path, const std::string& newName,
                                    const FileIdentity& expected) override;
     Result<std::string> MoveFile(const std::string& path, const FileIdentity& expected,
-                                 const std::string& destFolder,
-                                 const NameCandidates& names) override;
+                                 const std::string& destFolder, const NameCandidates& names,
+                                 FileIdentity* movedAs = nullptr) override;
     Result<void> CreateFolder(const std::string& path) override;
     /// Sends out the step the journal holds back.
     void SettleRecords() override;

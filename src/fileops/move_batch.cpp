@@ -91,7 +91,8 @@ std::optional<std::string> DestinationFolder(const TagFields& fields, const Sett
 
 FileOutcome MoveMP3File(FileSystem& fs, const std::string& p, const FileIdentity& id,
                         const TagFields& fields, const Settings& settings, bool skipOnBlank,
-                        bool askBeforeCreate, const FolderQuestion& ask, std::string* standing) {
+                        bool askBeforeCreate, const FolderQuestion& ask, std::string* standing,
+                        FileIdentity* movedAs) {
     const auto dest = DestinationFolder(fields, settings, skipOnBlank);
     if (!dest)
         return {FileOutcome::Status::kBlankEscape, std::string(kBlankEscapeFailure), {}};
@@ -120,7 +121,7 @@ FileOutcome MoveMP3File(FileSystem& fs, const std::string& p, const FileIdentity
             return std::nullopt;
         return NumberedName(base, i - 1);
     };
-    Result<std::string> moved = fs.MoveFile(p, id, *dest, names);
+    Result<std::string> moved = fs.MoveFile(p, id, *dest, names, movedAs);
     if (!moved.ok() && known && moved.error().kind == ErrorKind::kNotFound) {
         // The folder taken as standing may have gone since the last file: made sure of, the
         // move is tried once more, and a file that has gone itself is refused as before.
@@ -128,7 +129,7 @@ FileOutcome MoveMP3File(FileSystem& fs, const std::string& p, const FileIdentity
         if (auto refused = MakeFolders(fs, *dest, askBeforeCreate, ask))
             return *refused;
         *standing = *dest;
-        moved = fs.MoveFile(p, id, *dest, names);
+        moved = fs.MoveFile(p, id, *dest, names, movedAs);
     }
     if (!moved.ok())
         return FileOutcome::Refused(moved.error());
@@ -157,28 +158,34 @@ void RunMoveBatch(ListStore& store, const Settings& settings, FileSystem& fs,
         return answer;
     };
     std::string standing;
-    ForEachFileRowRead(
-        store, callbacks, fs, "move", TagR::kModeFolder, settings,
-        [&](int i, const std::string& path, RowRead& read) {
-            const FileIdentity id = store.Identity(i);
-            std::optional<TagFields>& fields = read.fields;
-            Error& readError = read.error;
-            const FileOutcome out =
-                fields ? TagR::MoveMP3File(fs, path, id, *fields, settings, skipOnBlank,
-                                           askBeforeCreate, ask, &standing)
-                       : FileOutcome::Refused(std::move(readError));
-            if (out.Done()) {
-                store.RecordMove(i, out.text);
-                // A copy across devices is a new file of the same content.
-                if (auto now = fs.IdentifyFile(out.text); now.ok() && id.Known() && *now != id)
-                    store.SetIdentity(i, *now);
-                return;
-            }
-            const Error refusal = RefusalOf(out, "move", path);
-            store.RecordMove(i, refusal);
-            if (callbacks.rowRefused)
-                callbacks.rowRefused(i, refusal);
-        });
+    ForEachFileRowRead(store, callbacks, fs, "move", TagR::kModeFolder, settings,
+                       [&](int i, const std::string& path, RowRead& read) {
+                           const FileIdentity id = store.Identity(i);
+                           std::optional<TagFields>& fields = read.fields;
+                           Error& readError = read.error;
+                           FileIdentity movedAs;
+                           const FileOutcome out =
+                               fields
+                                   ? TagR::MoveMP3File(fs, path, id, *fields, settings, skipOnBlank,
+                                                       askBeforeCreate, ask, &standing, &movedAs)
+                                   : FileOutcome::Refused(std::move(readError));
+                           if (out.Done()) {
+                               store.RecordMove(i, out.text);
+                               // A file system that cannot tell is asked where the file went.
+                               if (!movedAs.Known() && out.text != path) {
+                                   if (auto now = fs.IdentifyFile(out.text); now.ok())
+                                       movedAs = *now;
+                               }
+                               // A copy across devices is a new file of the same content.
+                               if (movedAs.Known() && id.Known() && movedAs != id)
+                                   store.SetIdentity(i, movedAs);
+                               return;
+                           }
+                           const Error refusal = RefusalOf(out, "move", path);
+                           store.RecordMove(i, refusal);
+                           if (callbacks.rowRefused)
+                               callbacks.rowRefused(i, refusal);
+                       });
 }
 
 }  // namespace tagwright

@@ -35,10 +35,12 @@ std::optional<std::string> DestinationFolder(const TagFields& fields, const Sett
 /// `standing`, when given, is the destination folder the last move found standing: a batch
 /// files the songs of an album one after another, so that folder is not asked for again. It is
 /// updated, and when the folder has gone meanwhile the move finds out and makes it again.
+/// `movedAs`, when given, receives the identity of the file moved, as FileSystem::MoveFile
+/// gives it (left as it was when the file stays or is refused).
 FileOutcome MoveMP3File(FileSystem& fs, const std::string& path, const FileIdentity& id,
                         const TagFields& fields, const Settings& settings, bool skipOnBlank,
                         bool askBeforeCreate, const FolderQuestion& ask,
-                        std::string* standing = nullptr);
+                        std::string* standing = nullptr, FileIdentity* movedAs = nullptr);
 
 }  // namespace TagR
 

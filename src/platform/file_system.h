@@ -158,10 +158,12 @@ class FileSystem {
     /// is taken). `expected` as for RenameFile. Across devices the file is copied once under a
     /// temporary name, and the source is removed only after the copy has its final name and
     /// the entry removed is checked to be the file that was copied. A link is moved as a link
-    /// that points where it pointed before.
+    /// that points where it pointed before. `movedAs`, when given, receives the identity of the
+    /// file at its new place: the entry's own after a rename, a new one for a copy or a link
+    /// made anew (left as it was when the move is refused).
     virtual Result<std::string> MoveFile(const std::string& path, const FileIdentity& expected,
-                                         const std::string& destFolder,
-                                         const NameCandidates& names) = 0;
+                                         const std::string& destFolder, const NameCandidates& names,
+                                         FileIdentity* movedAs = nullptr) = 0;
     /// Creates one folder whose parent exists.
     virtual Result<void> CreateFolder(const std::string& path) = 0;
     /// Creates the file, or replaces an existing one, with exactly these bytes.

@@ -467,8 +467,8 @@ class PosixFileSystem final : public FileSystem {
     }
 
     Result<std::string> MoveFile(const std::string& p, const FileIdentity& expected,
-                                 const std::string& destFolder,
-                                 const NameCandidates& names) override {
+                                 const std::string& destFolder, const NameCandidates& names,
+                                 FileIdentity* movedAs = nullptr) override {
         struct stat st {};
         if (::lstat(p.c_str(), &st) != 0)
             return Errno("move", p);
@@ -478,17 +478,21 @@ class PosixFileSystem final : public FileSystem {
         if (S_ISDIR(st.st_mode))
             return MakeSystemError("move", p, EISDIR);
         if (S_ISLNK(st.st_mode))
-            return MoveLink(p, id, destFolder, names);
+            return MoveLink(p, id, destFolder, names, movedAs);
         for (int i = 0;; ++i) {
             const auto name = names(i);
             if (!name)
                 return MakeSystemError("move", p, EEXIST);
             // The lstat above is the first try's check; a later try follows a refusal.
             const int err = CheckedRename(p, path::Join(destFolder, *name), id, i == 0);
-            if (err == 0)
+            if (err == 0) {
+                // The rename's own check found the file itself at the new name.
+                if (movedAs != nullptr)
+                    *movedAs = id;
                 return *name;
+            }
             if (err == EXDEV)
-                return MoveAcrossDevices(p, id, destFolder, names, i);
+                return MoveAcrossDevices(p, id, destFolder, names, i, movedAs);
             if (err != EEXIST)
                 return ErrorOf("move", p, err);
         }
@@ -630,7 +634,8 @@ class PosixFileSystem final : public FileSystem {
     // carries a final name and each taken name costs a rename, not a copy.
     Result<std::string> MoveAcrossDevices(const std::string& from, const FileIdentity& id,
                                           const std::string& destFolder,
-                                          const NameCandidates& names, int first) {
+                                          const NameCandidates& names, int first,
+                                          FileIdentity* movedAs) {
         // O_NONBLOCK: a FIFO swapped in after listing must not hang the open; O_NOFOLLOW: a
         // link swapped in is not the listed file.
         const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
@@ -661,13 +666,17 @@ class PosixFileSystem final : public FileSystem {
         auto placed = PlaceTemporary(from, tmp, destFolder, names, first);
         if (!placed.ok())
             return placed;
-        return FinishMove(from, id, path::Join(destFolder, *placed), copied, *placed);
+        auto finished = FinishMove(from, id, path::Join(destFolder, *placed), copied, *placed);
+        if (finished.ok() && movedAs != nullptr)
+            *movedAs = copied;
+        return finished;
     }
 
     // A link moves as a link that points where it pointed: a relative target is made absolute
     // from the folder it was written for. Same device or not, nothing is copied.
     Result<std::string> MoveLink(const std::string& from, const FileIdentity& id,
-                                 const std::string& destFolder, const NameCandidates& names) const {
+                                 const std::string& destFolder, const NameCandidates& names,
+                                 FileIdentity* movedAs) const {
         std::string target(4096, '\0');
         const ssize_t len = ::readlink(from.c_str(), target.data(), target.size());
         if (len < 0 || static_cast<std::size_t>(len) >= target.size())
@@ -693,7 +702,10 @@ class PosixFileSystem final : public FileSystem {
             struct stat st {};
             if (::lstat(placed.c_str(), &st) != 0)
                 return Errno("move", from);
-            return FinishMove(from, id, placed, IdentityOf(st), *name);
+            auto finished = FinishMove(from, id, placed, IdentityOf(st), *name);
+            if (finished.ok() && movedAs != nullptr)
+                *movedAs = IdentityOf(st);
+            return finished;
         }
     }
 };

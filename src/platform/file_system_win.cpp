@@ -399,8 +399,8 @@ class WinFileSystem final : public FileSystem {
     }
 
     Result<std::string> MoveFile(const std::string& p, const FileIdentity& expected,
-                                 const std::string& destFolder,
-                                 const NameCandidates& names) override {
+                                 const std::string& destFolder, const NameCandidates& names,
+                                 FileIdentity* movedAs = nullptr) override {
         FileIdentity id;
         bool folder = false;
         if (const DWORD err = EntryIdentity(p, &id, &folder); err != ERROR_SUCCESS)
@@ -414,10 +414,14 @@ class WinFileSystem final : public FileSystem {
             if (!name)
                 return WinError("move", p, ERROR_FILE_EXISTS);
             const DWORD err = CheckedMove(p, path::Join(destFolder, *name), id);
-            if (err == ERROR_SUCCESS)
+            if (err == ERROR_SUCCESS) {
+                // The move's own check found the file itself at the new name.
+                if (movedAs != nullptr)
+                    *movedAs = id;
                 return *name;
+            }
             if (err == ERROR_NOT_SAME_DEVICE)
-                return MoveAcrossVolumes(p, id, destFolder, names, i);
+                return MoveAcrossVolumes(p, id, destFolder, names, i, movedAs);
             if (!Taken(err))
                 return ErrorOf("move", p, err);
         }
@@ -603,7 +607,8 @@ class WinFileSystem final : public FileSystem {
     // removed is the file that was copied and that it is really gone.
     Result<std::string> MoveAcrossVolumes(const std::string& from, const FileIdentity& id,
                                           const std::string& destFolder,
-                                          const NameCandidates& names, int first) {
+                                          const NameCandidates& names, int first,
+                                          FileIdentity* movedAs) {
         std::string tmp;
         FileIdentity copied;
         DWORD attributes = 0;
@@ -668,6 +673,8 @@ class WinFileSystem final : public FileSystem {
         }
         if (keep != 0)
             ::SetFileAttributesW(Native(target).c_str(), keep);
+        if (movedAs != nullptr)
+            *movedAs = copied;
         return placed;
     }
 };

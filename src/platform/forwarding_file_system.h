@@ -33,8 +33,9 @@ class ForwardingFileSystem : public FileSystem {
         return m_inner.RenameFile(p, n, id);
     }
     Result<std::string> MoveFile(const std::string& p, const FileIdentity& id, const std::string& d,
-                                 const NameCandidates& n) override {
-        return m_inner.MoveFile(p, id, d, n);
+                                 const NameCandidates& n,
+                                 FileIdentity* movedAs = nullptr) override {
+        return m_inner.MoveFile(p, id, d, n, movedAs);
     }
     Result<void> CreateFolder(const std::string& p) override { return m_inner.CreateFolder(p); }
     Result<void> WriteFile(const std::string& p, std::span<const std::uint8_t> b) override {

@@ -146,7 +146,7 @@ struct RecordingFileSystem : ForwardingFileSystem {
         return {};
     }
     Result<std::string> MoveFile(const std::string&, const FileIdentity&, const std::string&,
-                                 const NameCandidates& n) override {
+                                 const NameCandidates& n, FileIdentity* = nullptr) override {
         return *n(0);
     }
 };

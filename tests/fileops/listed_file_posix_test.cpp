@@ -191,6 +191,8 @@ TEST_F(AcrossDevices, ALinkMovesAsALinkThatStillPointsAtItsFile) {
         const std::string moved = rows.Cell(1, ListStore::kPath);
         EXPECT_EQ(moved, storage + "/A/B/l.mp3");
         EXPECT_TRUE(fs::is_symlink(moved));
+        // The link is made anew: the row lists the new one.
+        EXPECT_EQ(rows.Identity(1), *RealFileSystem().IdentifyFile(moved));
         EXPECT_EQ(ReadAll(moved), bytes);
         EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
         EXPECT_EQ(ReadAll(real), bytes);

@@ -28,6 +28,8 @@ TEST(MoveAcrossDevices, CopiesFlushesAndRemovesTheSourceLeavingNoTemporary) {
     EXPECT_EQ(store.Cell(1, ListStore::kM), ListStore::kDone);
     EXPECT_EQ(store.Cell(1, ListStore::kPath), moved);
     EXPECT_FALSE(RealFileSystem().FileExists(a));
+    // The row lists the copy: a later batch over it finds the file it names.
+    EXPECT_EQ(store.Identity(1), *RealFileSystem().IdentifyFile(moved));
     const auto there = Snapshot(other);
     std::filesystem::remove_all(other);
     EXPECT_EQ(there.size(), 1u);

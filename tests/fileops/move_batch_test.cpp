@@ -226,12 +226,13 @@ TEST_F(MoveFixture, HostileTagsNeverLeadOutOfTheStorageFolder) {
 struct IntruderFileSystem : ForwardingFileSystem {
     bool armed = true;
     Result<std::string> MoveFile(const std::string& p, const FileIdentity& id, const std::string& d,
-                                 const NameCandidates& n) override {
+                                 const NameCandidates& n,
+                                 FileIdentity* movedAs = nullptr) override {
         if (armed) {
             armed = false;
             ForwardingFileSystem::WriteFile(path::Join(d, *n(0)), B("intruder")).ThrowIfError();
         }
-        return ForwardingFileSystem::MoveFile(p, id, d, n);
+        return ForwardingFileSystem::MoveFile(p, id, d, n, movedAs);
     }
 };
 
@@ -250,10 +251,11 @@ struct FolderThiefFileSystem : ForwardingFileSystem {
     std::string stash;
     int moves = 0;
     Result<std::string> MoveFile(const std::string& p, const FileIdentity& id, const std::string& d,
-                                 const NameCandidates& n) override {
+                                 const NameCandidates& n,
+                                 FileIdentity* movedAs = nullptr) override {
         if (++moves == 2)
             std::filesystem::rename(U8Path(d), U8Path(stash));
-        return ForwardingFileSystem::MoveFile(p, id, d, n);
+        return ForwardingFileSystem::MoveFile(p, id, d, n, movedAs);
     }
 };
 

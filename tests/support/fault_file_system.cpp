@@ -170,14 +170,14 @@ Result<void> FaultFileSystem::RenameFile(const std::string& path, const std::str
 
 Result<std::string> FaultFileSystem::MoveFile(const std::string& path, const FileIdentity& expected,
                                               const std::string& destFolder,
-                                              const NameCandidates& names) {
+                                              const NameCandidates& names, FileIdentity* movedAs) {
     if (const Error* e = Check(FsOp::kMoveFile, path))
         return *e;
     if (const Error* e = CheckReadOnly("move", path::ParentFolder(path), path))
         return *e;
     if (const Error* e = CheckReadOnly("move", destFolder, path))
         return *e;
-    return m_inner.MoveFile(path, expected, destFolder, names);
+    return m_inner.MoveFile(path, expected, destFolder, names, movedAs);
 }
 
 Result<void> FaultFileSystem::CreateFolder(const std::string& path) {

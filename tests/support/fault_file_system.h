@@ -81,8 +81,8 @@ class FaultFileSystem final : public FileSystem {
                             const FileIdentity& expected) override;
     /// One call (and one rule check) for all the names tried.
     Result<std::string> MoveFile(const std::string& path, const FileIdentity& expected,
-                                 const std::string& destFolder,
-                                 const NameCandidates& names) override;
+                                 const std::string& destFolder, const NameCandidates& names,
+                                 FileIdentity* movedAs = nullptr) override;
     Result<void> CreateFolder(const std::string& path) override;
     Result<void> WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
     Result<std::unique_ptr<ByteReader>> OpenRead(const std::string& path) override;

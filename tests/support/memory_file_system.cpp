@@ -138,12 +138,17 @@ Result<void> MemoryFileSystem::RenameFile(const std::string& p, const std::strin
 
 Result<std::string> MemoryFileSystem::MoveFile(const std::string& p, const FileIdentity& expected,
                                                const std::string& destFolder,
-                                               const NameCandidates& names) {
+                                               const NameCandidates& names, FileIdentity* movedAs) {
     if (auto changed = CheckListedFile(*this, "move", p, expected))
         return *changed;
-    return PlaceUnderFirstFreeName(
+    Result<std::string> placed = PlaceUnderFirstFreeName(
         names, [&](const std::string& name) { return Place("move", p, destFolder, name); },
         MakeSystemError("move", p, EEXIST));
+    if (placed.ok() && movedAs != nullptr) {
+        if (auto id = IdentifyFile(JoinSlash(Trimmed(destFolder), *placed)); id.ok())
+            *movedAs = *id;
+    }
+    return placed;
 }
 
 Result<void> MemoryFileSystem::CreateFolder(const std::string& p) {
