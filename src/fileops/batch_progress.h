@@ -67,6 +67,8 @@ void ForEachFileRow(ListStore& store, const BatchCallbacks& callbacks, DoRow&& d
 struct RowRead {
     std::optional<TagFields> fields;
     Error error;
+    // The check before the read found the listed file itself, and no link.
+    bool checkedFile = false;
 };
 
 // ForEachFileRow with each row's fields read first: `doRow(row, path, read)`. The reads of
@@ -91,11 +93,13 @@ void ForEachFileRowRead(ListStore& store, const BatchCallbacks& callbacks, FileS
     const auto read = [&](std::size_t k) {
         RowRead r;
         FileStatus found;
-        if (auto changed = CheckListedFile(fs, op, rows[k].path, rows[k].id, &found))
+        if (auto changed = CheckListedFile(fs, op, rows[k].path, rows[k].id, &found)) {
             r.error = *changed;
-        else
+        } else {
+            r.checkedFile = rows[k].id.Known() && !found.link;
             r.fields = ReadFieldsForRow(fs, rows[k].path, mode, settings, &r.error,
                                         callbacks.tagCache, found);
+        }
         return r;
     };
     const int jobs = fs.ConcurrentReads() ? callbacks.readJobs : 1;

@@ -61,6 +61,22 @@ Result<std::string> JournaledFileSystem::MoveFile(const std::string& p,
                                                   const std::string& destFolder,
                                                   const NameCandidates& names,
                                                   FileIdentity* movedAs) {
+    return JournaledMove(p, expected, destFolder, names, movedAs, false);
+}
+
+Result<std::string> JournaledFileSystem::MoveCheckedFile(const std::string& p,
+                                                         const FileIdentity& expected,
+                                                         const std::string& destFolder,
+                                                         const NameCandidates& names,
+                                                         FileIdentity* movedAs) {
+    return JournaledMove(p, expected, destFolder, names, movedAs, true);
+}
+
+Result<std::string> JournaledFileSystem::JournaledMove(const std::string& p,
+                                                       const FileIdentity& expected,
+                                                       const std::string& destFolder,
+                                                       const NameCandidates& names,
+                                                       FileIdentity* movedAs, bool checked) {
     if (m_failure)
         return Refusal("move", p);
     const FileIdentity id = IdentityFor(p, expected);
@@ -80,7 +96,9 @@ Result<std::string> JournaledFileSystem::MoveFile(const std::string& p,
             return written;
         });
     FileIdentity placed;
-    Result<std::string> moved = m_inner.MoveFile(p, expected, destFolder, announced, &placed);
+    Result<std::string> moved =
+        checked ? m_inner.MoveCheckedFile(p, expected, destFolder, announced, &placed)
+                : m_inner.MoveFile(p, expected, destFolder, announced, &placed);
     m_inner.SetTemporaryNotice({});
     if (!moved.ok()) {
         // A refused move has removed its copy again; said so, a later start takes no file that

@@ -34,6 +34,9 @@ class JournaledFileSystem final : public ForwardingFileSystem {
     Result<std::string> MoveFile(const std::string& path, const FileIdentity& expected,
                                  const std::string& destFolder, const NameCandidates& names,
                                  FileIdentity* movedAs = nullptr) override;
+    Result<std::string> MoveCheckedFile(const std::string& path, const FileIdentity& expected,
+                                        const std::string& destFolder, const NameCandidates& names,
+                                        FileIdentity* movedAs = nullptr) override;
     Result<void> CreateFolder(const std::string& path) override;
     /// Sends out the step the journal holds back.
     void SettleRecords() override;
@@ -47,6 +50,9 @@ class JournaledFileSystem final : public ForwardingFileSystem {
     FileIdentity IdentityFor(const std::string& path, const FileIdentity& expected);
     Result<void> JournaledRename(const std::string& path, const std::string& newName,
                                  const FileIdentity& expected, bool checked);
+    Result<std::string> JournaledMove(const std::string& path, const FileIdentity& expected,
+                                      const std::string& destFolder, const NameCandidates& names,
+                                      FileIdentity* movedAs, bool checked);
 
     BatchJournal& m_journal;
     std::optional<Error> m_failure;

@@ -69,6 +69,13 @@ bool IsSameEntry(FileSystem& fs, const std::string& p, const std::string& target
     return here.ok() && *here == *there;
 }
 
+Result<std::string> Move(FileSystem& fs, const std::string& p, const FileIdentity& id,
+                         const std::string& dest, const NameCandidates& names,
+                         FileIdentity* movedAs, bool checked) {
+    return checked ? fs.MoveCheckedFile(p, id, dest, names, movedAs)
+                   : fs.MoveFile(p, id, dest, names, movedAs);
+}
+
 }  // namespace
 
 std::optional<std::string> DestinationFolder(const TagFields& fields, const Settings& settings,
@@ -92,7 +99,7 @@ std::optional<std::string> DestinationFolder(const TagFields& fields, const Sett
 FileOutcome MoveMP3File(FileSystem& fs, const std::string& p, const FileIdentity& id,
                         const TagFields& fields, const Settings& settings, bool skipOnBlank,
                         bool askBeforeCreate, const FolderQuestion& ask, std::string* standing,
-                        FileIdentity* movedAs) {
+                        FileIdentity* movedAs, bool checked) {
     const auto dest = DestinationFolder(fields, settings, skipOnBlank);
     if (!dest)
         return {FileOutcome::Status::kBlankEscape, std::string(kBlankEscapeFailure), {}};
@@ -121,7 +128,7 @@ FileOutcome MoveMP3File(FileSystem& fs, const std::string& p, const FileIdentity
             return std::nullopt;
         return NumberedName(base, i - 1);
     };
-    Result<std::string> moved = fs.MoveFile(p, id, *dest, names, movedAs);
+    Result<std::string> moved = Move(fs, p, id, *dest, names, movedAs, checked);
     if (!moved.ok() && known && moved.error().kind == ErrorKind::kNotFound) {
         // The folder taken as standing may have gone since the last file: made sure of, the
         // move is tried once more, and a file that has gone itself is refused as before.
@@ -129,7 +136,7 @@ FileOutcome MoveMP3File(FileSystem& fs, const std::string& p, const FileIdentity
         if (auto refused = MakeFolders(fs, *dest, askBeforeCreate, ask))
             return *refused;
         *standing = *dest;
-        moved = fs.MoveFile(p, id, *dest, names, movedAs);
+        moved = Move(fs, p, id, *dest, names, movedAs, checked);
     }
     if (!moved.ok())
         return FileOutcome::Refused(moved.error());
@@ -165,10 +172,10 @@ void RunMoveBatch(ListStore& store, const Settings& settings, FileSystem& fs,
                            Error& readError = read.error;
                            FileIdentity movedAs;
                            const FileOutcome out =
-                               fields
-                                   ? TagR::MoveMP3File(fs, path, id, *fields, settings, skipOnBlank,
-                                                       askBeforeCreate, ask, &standing, &movedAs)
-                                   : FileOutcome::Refused(std::move(readError));
+                               fields ? TagR::MoveMP3File(fs, path, id, *fields, settings,
+                                                          skipOnBlank, askBeforeCreate, ask,
+                                                          &standing, &movedAs, read.checkedFile)
+                                      : FileOutcome::Refused(std::move(readError));
                            if (out.Done()) {
                                store.RecordMove(i, out.text);
                                // A file system that cannot tell is asked where the file went.

@@ -36,11 +36,13 @@ std::optional<std::string> DestinationFolder(const TagFields& fields, const Sett
 /// files the songs of an album one after another, so that folder is not asked for again. It is
 /// updated, and when the folder has gone meanwhile the move finds out and makes it again.
 /// `movedAs`, when given, receives the identity of the file moved, as FileSystem::MoveFile
-/// gives it (left as it was when the file stays or is refused).
+/// gives it (left as it was when the file stays or is refused). `checked`: the caller has just
+/// found `path` to be `id` and no link (FileSystem::MoveCheckedFile).
 FileOutcome MoveMP3File(FileSystem& fs, const std::string& path, const FileIdentity& id,
                         const TagFields& fields, const Settings& settings, bool skipOnBlank,
                         bool askBeforeCreate, const FolderQuestion& ask,
-                        std::string* standing = nullptr, FileIdentity* movedAs = nullptr);
+                        std::string* standing = nullptr, FileIdentity* movedAs = nullptr,
+                        bool checked = false);
 
 }  // namespace TagR
 

@@ -43,6 +43,9 @@ struct FileStamp {
 struct FileStatus {
     FileIdentity id;
     FileStamp stamp;
+    /// The entry is a link (a symbolic link, a reparse point), as StatFile sees the entry
+    /// itself; a status taken through an open file is never one.
+    bool link = false;
 };
 
 /// The names a move tries in turn: index 0, 1, ... until it returns nullopt.
@@ -164,6 +167,15 @@ class FileSystem {
     virtual Result<std::string> MoveFile(const std::string& path, const FileIdentity& expected,
                                          const std::string& destFolder, const NameCandidates& names,
                                          FileIdentity* movedAs = nullptr) = 0;
+    /// MoveFile of a file the caller has just found to be `expected` (known) and no link, as
+    /// RenameCheckedFile is to RenameFile.
+    virtual Result<std::string> MoveCheckedFile(const std::string& path,
+                                                const FileIdentity& expected,
+                                                const std::string& destFolder,
+                                                const NameCandidates& names,
+                                                FileIdentity* movedAs = nullptr) {
+        return MoveFile(path, expected, destFolder, names, movedAs);
+    }
     /// Creates one folder whose parent exists.
     virtual Result<void> CreateFolder(const std::string& path) = 0;
     /// Creates the file, or replaces an existing one, with exactly these bytes.

@@ -424,7 +424,7 @@ class PosixFileSystem final : public FileSystem {
             return Errno("identify", p);
         if (S_ISDIR(st.st_mode))
             return MakeSystemError("identify", p, EISDIR);
-        return FileStatus{IdentityOf(st), StampOf(st)};
+        return FileStatus{IdentityOf(st), StampOf(st), S_ISLNK(st.st_mode)};
     }
 
     Result<void> RenameFile(const std::string& p, const std::string& newName,
@@ -479,11 +479,27 @@ class PosixFileSystem final : public FileSystem {
             return MakeSystemError("move", p, EISDIR);
         if (S_ISLNK(st.st_mode))
             return MoveLink(p, id, destFolder, names, movedAs);
+        // The lstat above is the first try's check.
+        return MoveChecked(p, id, destFolder, names, movedAs);
+    }
+
+    Result<std::string> MoveCheckedFile(const std::string& p, const FileIdentity& expected,
+                                        const std::string& destFolder, const NameCandidates& names,
+                                        FileIdentity* movedAs = nullptr) override {
+        if (!expected.Known())
+            return MoveFile(p, expected, destFolder, names, movedAs);
+        return MoveChecked(p, expected, destFolder, names, movedAs);
+    }
+
+    // The move of a file `id`, no link, checked just before: the first rename checks only after
+    // itself (and undoes a swap made in between); a later try follows a refusal.
+    Result<std::string> MoveChecked(const std::string& p, const FileIdentity& id,
+                                    const std::string& destFolder, const NameCandidates& names,
+                                    FileIdentity* movedAs) {
         for (int i = 0;; ++i) {
             const auto name = names(i);
             if (!name)
                 return MakeSystemError("move", p, EEXIST);
-            // The lstat above is the first try's check; a later try follows a refusal.
             const int err = CheckedRename(p, path::Join(destFolder, *name), id, i == 0);
             if (err == 0) {
                 // The rename's own check found the file itself at the new name.

@@ -225,6 +225,53 @@ TEST_F(ListedFile, AFileSwappedInAfterListingIsLeftAlone) {
     }
 }
 
+// Swaps another file in under the listed name just before the checked rename or move, after
+// the batch's own check: the file system's check after its step must undo it.
+struct SwapBeforeStep : ForwardingFileSystem {
+    std::function<void()> swap;
+    Result<void> RenameCheckedFile(const std::string& p, const std::string& n,
+                                   const FileIdentity& id) override {
+        swap();
+        return RealFileSystem().RenameCheckedFile(p, n, id);
+    }
+    Result<std::string> MoveCheckedFile(const std::string& p, const FileIdentity& id,
+                                        const std::string& d, const NameCandidates& n,
+                                        FileIdentity* movedAs = nullptr) override {
+        swap();
+        return RealFileSystem().MoveCheckedFile(p, id, d, n, movedAs);
+    }
+};
+
+TEST_F(ListedFile, AFileSwappedInAfterTheBatchsCheckIsPutBack) {
+    for (const bool rename : {true, false}) {
+        SCOPED_TRACE(rename ? "rename" : "move");
+        const std::string a = dir.Write("in/a.mp3", SongBytes({"T", "A", "B", 1, 1}));
+        const Bytes mine = ReadAll(a);
+        const Bytes theirs = SongBytes({"U", "C", "D", 1, 2});
+        ListStore rows;
+        ListFiles(rows, {a});
+        SwapBeforeStep swapper;
+        swapper.swap = [&] {
+            fs::rename(a, dir / "in/z.mp3");
+            dir.Write("in/a.mp3", theirs);
+        };
+        refusals.clear();
+        const Settings settings = TestSettings(dir / "Music/");
+        if (rename) {
+            RunRenameBatch(rows, settings, swapper, cb);
+        } else {
+            RunMoveBatch(rows, settings, swapper, cb);
+        }
+        EXPECT_EQ(rows.Cell(1, rename ? ListStore::kR : ListStore::kM), ListStore::kRefused);
+        EXPECT_EQ(refusals[1].kind, ErrorKind::kFileChanged);
+        EXPECT_EQ(ReadAll(a), theirs);
+        EXPECT_EQ(ReadAll(dir / "in/z.mp3"), mine);
+        EXPECT_EQ(Snapshot(dir / "in").size(), 2u);
+        EXPECT_TRUE(!fs::exists(dir / "Music") || Snapshot(dir / "Music").empty());
+        fs::remove_all(dir / "in");
+    }
+}
+
 // A rename whose target is another link to the file itself goes through a temporary name.
 // Another file takes the old name meanwhile: the put-back fails, and the row says where the
 // file is now, while the other file is never renamed.
