@@ -3,6 +3,14 @@
 //   baseline_batch rename FILE...        renames each file in its folder to "<n> x.mp3"
 //   baseline_batch move DEST FILE...     moves each file to DEST/<its artist>/<its album>/, the
 //                                        two folders named after the file's own two parents
+//   baseline_batch rename|move --checked JOURNAL ...
+//                                        the same with the checks tagwright makes on each file
+//                                        and nothing else: a look at the entry before the read
+//                                        (link or folder?), another just before the step (still
+//                                        the listed file?), a record written to JOURNAL before
+//                                        it, and a look at the new name after it (the file itself,
+//                                        not one swapped in?); a move also looks whether the
+//                                        file already lies at its target
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,17 +50,32 @@ std::string Leaf(const std::string& p) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || (std::strcmp(argv[1], "move") == 0 && argc < 3)) {
-        std::fprintf(stderr, "usage: baseline_batch rename FILE... | move DEST FILE...\n");
+    if (argc < 2) {
+        std::fprintf(stderr,
+                     "usage: baseline_batch rename|move [--checked JOURNAL] [DEST] FILE...\n");
         return 2;
     }
     const bool move = std::strcmp(argv[1], "move") == 0;
-    const std::string dest = move ? argv[2] : "";
+    int a = 2;
+    int journal = -1;
+    if (argc > 3 && std::strcmp(argv[2], "--checked") == 0) {
+        journal = ::open(argv[3], O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+        a = 4;
+    }
+    if (move && a >= argc) {
+        std::fprintf(stderr, "usage: baseline_batch move [--checked JOURNAL] DEST FILE...\n");
+        return 2;
+    }
+    const std::string dest = move ? argv[a++] : "";
     std::vector<unsigned char> tag;
     std::set<std::string> made;
+    const std::string record(500, 'r');
+    struct stat st {};
     long bytes = 0, done = 0;
-    for (int a = move ? 3 : 2; a < argc; ++a) {
+    for (; a < argc; ++a) {
         const std::string from = argv[a];
+        if (journal >= 0)
+            ::lstat(from.c_str(), &st);
         bytes += PlainReadTags(argv[a], tag);
         std::string to;
         if (move) {
@@ -67,7 +90,16 @@ int main(int argc, char** argv) {
         } else {
             to = Parent(from) + "/" + std::to_string(a) + " x.mp3";
         }
-        done += RenameNoReplace(from, to) ? 1 : 0;
+        if (journal >= 0) {
+            ::lstat(from.c_str(), &st);
+            if (move)
+                ::lstat(to.c_str(), &st);
+            (void)!::write(journal, record.data(), record.size());
+        }
+        const bool renamed = RenameNoReplace(from, to);
+        if (journal >= 0)
+            ::lstat(to.c_str(), &st);
+        done += renamed ? 1 : 0;
     }
     std::printf("%ld files, %ld bytes read\n", done, bytes);
     return 0;
