@@ -137,6 +137,7 @@ DWORD StatusOf(HANDLE h, FileStatus* status, bool* folder = nullptr) {
     status->stamp.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     status->stamp.modifiedNs = Nanoseconds(basic.LastWriteTime.QuadPart);
     status->stamp.changedNs = Nanoseconds(basic.ChangeTime.QuadPart);
+    status->link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     if (folder != nullptr)
         *folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     return ERROR_SUCCESS;
