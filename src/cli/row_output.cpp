@@ -1,8 +1,6 @@
 #include "cli/row_output.h"
 
-#include <cstdint>
-#include <cstring>
-
+#include "platform/byte_words.h"
 #include "platform/utf8.h"
 
 namespace tagwright::cli {
@@ -69,19 +67,14 @@ namespace {
 
 // A name with a tab or line break must not break the table's lines: those become blanks.
 void AppendOneLine(std::string& out, std::string_view text) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
     const std::size_t from = out.size();
     out.append(text);
     for (std::size_t i = from; i < out.size();) {
         // All three are below 0x0E, which names hardly ever hold: eight bytes at a time while
         // none is.
-        if (i + 8 <= out.size()) {
-            std::uint64_t w;
-            std::memcpy(&w, out.data() + i, 8);
-            if (((w - kOnes * 0x0E) & ~w & (kOnes * 0x80)) == 0) {
-                i += 8;
-                continue;
-            }
+        if (i + 8 <= out.size() && !bytewords::AnyBelow(bytewords::At(out, i), 0x0E)) {
+            i += 8;
+            continue;
         }
         if (out[i] == '\t' || out[i] == '\n' || out[i] == '\r')
             out[i] = ' ';

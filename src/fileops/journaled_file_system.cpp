@@ -109,13 +109,7 @@ Result<std::string> JournaledFileSystem::JournaledMove(const std::string& p,
     }
     const std::string to = path::Join(destFolder, *moved);
     // A copy across devices is a new file; a rename keeps the file it moved.
-    FileIdentity now = id;
-    if (placed.Known()) {
-        now = placed;
-    } else if (copying) {
-        if (auto copied = m_inner.IdentifyFile(to); copied.ok())
-            now = *copied;
-    }
+    const FileIdentity now = placed.Known() ? placed : id;
     if (movedAs != nullptr)
         *movedAs = now;
     Recorded(m_journal.Step(p, to, now));

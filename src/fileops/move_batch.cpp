@@ -178,11 +178,6 @@ void RunMoveBatch(ListStore& store, const Settings& settings, FileSystem& fs,
                                       : FileOutcome::Refused(std::move(readError));
                            if (out.Done()) {
                                store.RecordMove(i, out.text);
-                               // A file system that cannot tell is asked where the file went.
-                               if (!movedAs.Known() && out.text != path) {
-                                   if (auto now = fs.IdentifyFile(out.text); now.ok())
-                                       movedAs = *now;
-                               }
                                // A copy across devices is a new file of the same content.
                                if (movedAs.Known() && id.Known() && movedAs != id)
                                    store.SetIdentity(i, movedAs);

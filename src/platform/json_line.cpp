@@ -1,7 +1,6 @@
 #include "platform/json_line.h"
 
-#include <cstring>
-
+#include "platform/byte_words.h"
 #include "platform/utf8.h"
 
 namespace tagwright {
@@ -19,15 +18,10 @@ JsonLine& JsonLine::Begin() {
 
 namespace {
 
-// Whether any of the 8 bytes in `w` is a control character, '"' or '\\', the bytes the
-// serializer escapes. Exact for the word as a whole, which is all that is asked.
+// Whether any of the 8 bytes in `w` is one the serializer escapes: a control character, '"'
+// or '\\'.
 bool Escapes(std::uint64_t w) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
-    const auto below = [](std::uint64_t x, std::uint64_t n) {
-        return (x - kOnes * n) & ~x & kHigh;
-    };
-    return (below(w, 0x20) | below(w ^ (kOnes * '"'), 1) | below(w ^ (kOnes * '\\'), 1)) != 0;
+    return bytewords::AnyBelow(w, 0x20) || bytewords::Any(w, '"') || bytewords::Any(w, '\\');
 }
 
 enum class Form { kAsItIs, kEscaped, kNotUtf8 };
@@ -40,8 +34,7 @@ Form FormOf(std::string_view text) {
     std::size_t i = 0;
     // Eight bytes at a time: a tag's text can run to hundreds of bytes.
     for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, text.data() + i, 8);
+        const std::uint64_t w = bytewords::At(text, i);
         if (Escapes(w))
             return utf8::IsValid(text) ? Form::kEscaped : Form::kNotUtf8;
         high |= w;
@@ -52,8 +45,7 @@ Form FormOf(std::string_view text) {
             return utf8::IsValid(text) ? Form::kEscaped : Form::kNotUtf8;
         high |= b;
     }
-    return (high & 0x8080808080808080ULL) == 0 || utf8::IsValid(text) ? Form::kAsItIs
-                                                                      : Form::kNotUtf8;
+    return !bytewords::AnyHigh(high) || utf8::IsValid(text) ? Form::kAsItIs : Form::kNotUtf8;
 }
 
 }  // namespace

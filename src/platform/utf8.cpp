@@ -1,7 +1,6 @@
 #include "platform/utf8.h"
 
-#include <cstdint>
-#include <cstring>
+#include "platform/byte_words.h"
 
 namespace tagwright::utf8 {
 
@@ -49,13 +48,9 @@ bool IsValid(std::string_view text) {
     for (std::size_t pos = 0; pos < text.size();) {
         // Most of a file's names and tags is ASCII, which needs no decoding: eight bytes at a
         // time while no byte has its high bit.
-        if (pos + 8 <= text.size()) {
-            std::uint64_t w;
-            std::memcpy(&w, text.data() + pos, 8);
-            if ((w & 0x8080808080808080ULL) == 0) {
-                pos += 8;
-                continue;
-            }
+        if (pos + 8 <= text.size() && !bytewords::AnyHigh(bytewords::At(text, pos))) {
+            pos += 8;
+            continue;
         }
         if (static_cast<unsigned char>(text[pos]) < 0x80) {
             ++pos;
