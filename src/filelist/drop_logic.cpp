@@ -49,11 +49,40 @@ Result<FileIdentity> ListedIdentity(FileSystem& fs, const std::string& p, const 
     return Error{"read", p, "the file changed while it was read", 0, ErrorKind::kFileChanged};
 }
 
+// The row of a file read as `read` and listed as `id`.
+Dropped Listed(FileSystem& fs, const TagProbe& probe, const std::string& p,
+               const TagProbe::Read& read, const FileIdentity& id) {
+    // Every cell is known before the row is written, so a refusal here leaves no half-filled
+    // row behind.
+    std::string full = p;
+    if (!path::IsAbsoluteAndClean(p)) {
+        auto normal = fs.GetFilePath(p);
+        if (!normal)
+            return Refused(normal.error());
+        full = std::move(*normal);
+    }
+    probe.Keep(id, read);
+    Dropped d(Dropped::Kind::kFile);
+    d.row.fileName = path::FileName(full);
+    d.row.path = std::move(full);
+    d.row.tagKinds = read.tags->kind;
+    d.row.id = id;
+    return d;
+}
+
 Dropped Examine(FileSystem& fs, const TagProbe& probe, const std::string& p) {
     if (!EndsInMp3(p))
         return Dropped(fs.FolderExists(p) ? Dropped::Kind::kFolder : Dropped::Kind::kIgnored);
-    // One question about the entry itself tells a folder, even one named "x.mp3", which is
-    // searched, and gives the identity; a link to a folder shows when its read fails.
+    // Nearly every path dropped is a plain file: opened as the entry itself, its read gives
+    // the entry's identity too, one question fewer per file. The rest go the long way.
+    // A folder, even one named "x.mp3", is searched.
+    bool folder = false;
+    if (const std::optional<TagProbe::Read> read = probe.ReadEntry(p, folder))
+        return Listed(fs, probe, p, *read, read->tags->file.id);
+    if (folder)
+        return Dropped(Dropped::Kind::kFolder);
+    // One question about the entry itself gives the identity; a link to a folder shows when
+    // its read fails.
     Result<FileIdentity> entry = fs.IdentifyFile(p);
     if (!entry && entry.error().kind == ErrorKind::kIsFolder)
         return Dropped(Dropped::Kind::kFolder);
@@ -66,22 +95,7 @@ Dropped Examine(FileSystem& fs, const TagProbe& probe, const std::string& p) {
     Result<FileIdentity> id = ListedIdentity(fs, p, *entry, read.tags->file.id);
     if (!id)
         return Refused(id.error());
-    // Every cell is known before the row is written, so a refusal here leaves no half-filled
-    // row behind.
-    std::string full = p;
-    if (!path::IsAbsoluteAndClean(p)) {
-        auto normal = fs.GetFilePath(p);
-        if (!normal)
-            return Refused(normal.error());
-        full = std::move(*normal);
-    }
-    probe.Keep(*id, read);
-    Dropped d(Dropped::Kind::kFile);
-    d.row.fileName = path::FileName(full);
-    d.row.path = std::move(full);
-    d.row.tagKinds = read.tags->kind;
-    d.row.id = *id;
-    return d;
+    return Listed(fs, probe, p, read, *id);
 }
 
 }  // namespace

@@ -81,6 +81,25 @@ TagProbe::Read TagProbe::ReadFile(const std::string& path) const {
     return read;
 }
 
+std::optional<TagProbe::Read> TagProbe::ReadEntry(const std::string& path, bool& folder) const {
+    const std::int64_t started = m_cache != nullptr ? m_cache->Now() : 0;
+    FileStatus status;
+    Result<std::unique_ptr<ByteReader>> opened = m_fs.OpenFileEntry(path, status);
+    if (!opened) {
+        folder = opened.error().kind == ErrorKind::kIsFolder;
+        return std::nullopt;
+    }
+    if (m_cache != nullptr) {
+        Read read{ReadTagsFrom(**opened, path, TagParts::kAll, &status), started, true};
+        if (read.tags)
+            return read;
+    }
+    Read read{ReadTagsFrom(**opened, path, TagParts::kKindAndId3v1, &status)};
+    if (!read.tags)
+        return std::nullopt;
+    return read;
+}
+
 void TagProbe::Keep(const FileIdentity& listed, const Read& read) const {
     if (m_cache != nullptr && read.whole && read.tags)
         m_cache->Put(listed, *read.tags, read.started);

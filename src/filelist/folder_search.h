@@ -66,6 +66,11 @@ class TagProbe {
         bool whole = false;        ///< all the tags were read, not just the kind
     };
     Read ReadFile(const std::string& path) const;
+    /// ReadFile of a plain file opened as the entry itself (FileSystem::OpenFileEntry), so
+    /// that the read's identity is the entry's. nullopt for a link or anything but a plain
+    /// file, and when the read is refused: the caller then takes the long way. `folder` tells
+    /// when the entry is a folder.
+    std::optional<Read> ReadEntry(const std::string& path, bool& folder) const;
     /// Puts a read into the cache, when there is one, for the file listed as `listed`.
     void Keep(const FileIdentity& listed, const Read& read) const;
 

@@ -183,6 +183,12 @@ class FileSystem {
                                    std::span<const std::uint8_t> bytes) = 0;
     /// Opens a file for positioned reads.
     virtual Result<std::unique_ptr<ByteReader>> OpenRead(const std::string& path) = 0;
+    /// Opens the plain file that the entry `path` itself is, and gives its Status as taken
+    /// before any read: for a caller that would otherwise ask IdentifyFile first. A link (not
+    /// followed), a folder (kIsFolder) or any other kind of entry is refused, as is an entry
+    /// replaced while it was opened; such a caller then takes the long way.
+    virtual Result<std::unique_ptr<ByteReader>> OpenFileEntry(const std::string& path,
+                                                              FileStatus& status);
 
     /// The user's special folder by its shell name: "Desktop" or "mydocuments".
     virtual Result<std::string> SpecialFolder(const std::string& name) = 0;

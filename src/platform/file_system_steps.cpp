@@ -47,6 +47,29 @@ Result<FileStatus> FileSystem::StatFile(const std::string& path) {
     return FileStatus{*id, {}};
 }
 
+Result<std::unique_ptr<ByteReader>> FileSystem::OpenFileEntry(const std::string& path,
+                                                              FileStatus& status) {
+    const auto notPlain = [&] {
+        return Error{"open", path, "Not a plain file", 0, ErrorKind::kNotRegularFile};
+    };
+    Result<FileStatus> entry = StatFile(path);
+    if (!entry)
+        return entry.error();
+    if (entry->link)
+        return notPlain();
+    Result<std::unique_ptr<ByteReader>> opened = OpenRead(path);
+    if (!opened)
+        return opened.error();
+    Result<FileStatus> now = (*opened)->Status();
+    if (!now)
+        return now.error();
+    // Read through a link this file system does not report, or replaced in between.
+    if (!(now->id == entry->id))
+        return notPlain();
+    status = *now;
+    return opened;
+}
+
 Result<void> FileSystem::RemoveEmptyFolder(const std::string& path) {
     return Error{"remove folder", path, "Not supported here", 0, ErrorKind::kNotSupported};
 }

@@ -44,6 +44,10 @@ class ForwardingFileSystem : public FileSystem {
     Result<std::unique_ptr<ByteReader>> OpenRead(const std::string& p) override {
         return m_inner.OpenRead(p);
     }
+    Result<std::unique_ptr<ByteReader>> OpenFileEntry(const std::string& p,
+                                                      FileStatus& status) override {
+        return m_inner.OpenFileEntry(p, status);
+    }
     Result<std::string> SpecialFolder(const std::string& n) override {
         return m_inner.SpecialFolder(n);
     }

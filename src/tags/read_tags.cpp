@@ -132,19 +132,25 @@ std::string CleanFieldText(std::string text) {
 }
 
 Result<TagSnapshot> ReadTags(FileSystem& fs, const std::string& path, TagParts parts) {
-    const bool wantKind = (static_cast<unsigned>(parts) & 1U) != 0;
-    const bool wantId3v2 = (static_cast<unsigned>(parts) & 2U) != 0;
     Result<std::unique_ptr<ByteReader>> opened = fs.OpenRead(path);
     if (!opened)
         return opened.error();
-    ByteReader& reader = **opened;
+    return ReadTagsFrom(**opened, path, parts);
+}
+
+Result<TagSnapshot> ReadTagsFrom(ByteReader& reader, const std::string& path, TagParts parts,
+                                 const FileStatus* status) {
+    const bool wantKind = (static_cast<unsigned>(parts) & 1U) != 0;
+    const bool wantId3v2 = (static_cast<unsigned>(parts) & 2U) != 0;
     TagSnapshot snap;
-    if (wantKind) {
-        // Before the bytes: a write during the read then leaves a stamp that no longer holds.
-        Result<FileStatus> status = reader.Status();
-        if (!status)
-            return status.error();
+    if (wantKind && status != nullptr) {
         snap.file = *status;
+    } else if (wantKind) {
+        // Before the bytes: a write during the read then leaves a stamp that no longer holds.
+        Result<FileStatus> now = reader.Status();
+        if (!now)
+            return now.error();
+        snap.file = *now;
     }
 
     // Only the ID3v2 tag needs more than the first 3 bytes; bytes past the end stay 0.

@@ -71,6 +71,10 @@ enum class TagParts : std::uint8_t {
 /// Any refusal of the file system (open, measure, read) is the result's error.
 Result<TagSnapshot> ReadTags(FileSystem& fs, const std::string& path,
                              TagParts parts = TagParts::kAll);
+/// ReadTags of a file open already as `reader`, of the path `path`. `status`, when given, is
+/// the reader's Status taken before any read, and is not asked again.
+Result<TagSnapshot> ReadTagsFrom(ByteReader& reader, const std::string& path, TagParts parts,
+                                 const FileStatus* status = nullptr);
 
 /// NUL characters made blanks, then blanks (U+0020 only) trimmed at both ends.
 std::string CleanFieldText(std::string text);

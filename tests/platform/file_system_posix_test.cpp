@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "platform/folder_listing_posix.h"
 #include "platform/special_folders.h"
@@ -186,6 +187,45 @@ TEST(RealFileSystem, FifoNamedMp3DoesNotHang) {
     auto reader = RealFileSystem().OpenRead(fifo);
     ASSERT_TRUE(reader.ok());
     EXPECT_FALSE((*reader)->Size().ok());
+}
+
+// Opening an entry as itself: a plain file opens with the status its entry has; a link is not
+// followed, and a folder, a FIFO or a missing file is refused. The file system's own way and
+// the general one (a look at the entry, then an open) agree on each.
+TEST(RealFileSystem, OpenFileEntryOpensOnlyAPlainFileAsItself) {
+    TempDir dir;
+    const std::string plain = dir.Write("a.mp3", test::Audio(300));
+    std::filesystem::create_symlink(plain, dir / "alias.mp3");
+    dir.MakeFolder("Disc.mp3");
+    ASSERT_EQ(::mkfifo((dir / "pipe.mp3").c_str(), 0600), 0);
+    const struct {
+        const char* name;
+        std::optional<ErrorKind> refused;
+    } cases[] = {
+        {"a.mp3", std::nullopt},
+        {"alias.mp3", ErrorKind::kNotRegularFile},
+        {"Disc.mp3", ErrorKind::kIsFolder},
+        {"pipe.mp3", ErrorKind::kOther},
+        {"none.mp3", ErrorKind::kNotFound},
+    };
+    FaultFileSystem general;  // no override: the general way over the real file system
+    for (FileSystem* fs : {&RealFileSystem(), static_cast<FileSystem*>(&general)}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (fs == &general ? " (general)" : ""));
+            FileStatus status;
+            auto opened = fs->OpenFileEntry(dir / c.name, status);
+            if (c.refused) {
+                ASSERT_FALSE(opened.ok());
+                EXPECT_EQ(opened.error().kind, *c.refused);
+                continue;
+            }
+            ASSERT_TRUE(opened.ok()) << opened.error().Message();
+            EXPECT_EQ(status.id, fs->StatFile(plain)->id);
+            EXPECT_EQ(status.stamp, fs->StatFile(plain)->stamp);
+            std::uint8_t head[3] = {};
+            EXPECT_EQ(*(*opened)->ReadAt(0, head), 3u);
+        }
+    }
 }
 
 TEST(SpecialFolders, MountPointsAreUnescaped) {
