@@ -5,12 +5,11 @@
 //                                        two folders named after the file's own two parents
 //   baseline_batch rename|move --checked JOURNAL ...
 //                                        the same with the checks tagwright makes on each file
-//                                        and nothing else: a look at the entry before the read
-//                                        (link or folder?), another just before the step (still
-//                                        the listed file?), a record written to JOURNAL before
-//                                        it, and a look at the new name after it (the file itself,
-//                                        not one swapped in?); a move also looks whether the
-//                                        file already lies at its target
+//                                        and nothing else: a look at the entry just before the
+//                                        step (still the listed file?), a record written to
+//                                        JOURNAL before it, and a look at the new name after it
+//                                        (the file itself, not one swapped in?); a move also
+//                                        looks whether the file already lies at its target
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -74,8 +73,6 @@ int main(int argc, char** argv) {
     long bytes = 0, done = 0;
     for (; a < argc; ++a) {
         const std::string from = argv[a];
-        if (journal >= 0)
-            ::lstat(from.c_str(), &st);
         bytes += PlainReadTags(argv[a], tag);
         std::string to;
         if (move) {
