@@ -1,5 +1,7 @@
 #include "platform/json_line.h"
 
+#include <charconv>
+
 #include "platform/byte_words.h"
 #include "platform/utf8.h"
 
@@ -48,6 +50,13 @@ Form FormOf(std::string_view text) {
     return !bytewords::AnyHigh(high) || utf8::IsValid(text) ? Form::kAsItIs : Form::kNotUtf8;
 }
 
+// Straight into the line, with no string of its own: every journal record carries two numbers.
+template <class Integer>
+void AppendDecimal(std::string& line, Integer value) {
+    char digits[24];
+    line.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
 }  // namespace
 
 void JsonLine::Escaped(std::string_view text) {
@@ -91,13 +100,13 @@ bool JsonLine::TextIfUtf8(std::string_view key, std::string_view value) {
 
 JsonLine& JsonLine::Number(std::string_view key, long long value) {
     Key(key);
-    m_line += std::to_string(value);
+    AppendDecimal(m_line, value);
     return *this;
 }
 
 JsonLine& JsonLine::Unsigned(std::string_view key, std::uint64_t value) {
     Key(key);
-    m_line += std::to_string(value);
+    AppendDecimal(m_line, value);
     return *this;
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -40,6 +42,21 @@ TEST(JsonLine, WritesEachStringAsTheSerializerDoes) {
             nlohmann::json(s).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
         line.Begin().Text(s, s).BeginArray("a").ArrayText(s).EndArray();
         EXPECT_EQ(line.End(), "{" + expected + ":" + expected + ",\"a\":[" + expected + "]}\n");
+    }
+}
+
+// Numbers at the ends of their ranges are written as the serializer writes them.
+TEST(JsonLine, WritesNumbersAsTheSerializerDoes) {
+    JsonLine line;
+    for (const long long n : {0LL, -1LL, 42LL, std::numeric_limits<long long>::min(),
+                              std::numeric_limits<long long>::max()}) {
+        line.Begin().Number("n", n);
+        EXPECT_EQ(line.End(), "{\"n\":" + nlohmann::json(n).dump() + "}\n");
+    }
+    for (const std::uint64_t n :
+         {std::uint64_t{0}, std::uint64_t{65024}, std::numeric_limits<std::uint64_t>::max()}) {
+        line.Begin().Unsigned("n", n);
+        EXPECT_EQ(line.End(), "{\"n\":" + nlohmann::json(n).dump() + "}\n");
     }
 }
 
