@@ -10,7 +10,6 @@
 namespace tagwright::test {
 namespace {
 
-const std::string kSep(1, path::kSeparator);
 using Outcome = PlanLine::Outcome;
 constexpr Outcome kDo = Outcome::kWouldDo;
 

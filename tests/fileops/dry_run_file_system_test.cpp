@@ -9,8 +9,6 @@
 namespace tagwright::test {
 namespace {
 
-const std::string kSep(1, path::kSeparator);
-
 // The same tree twice: the dry run over one must tell exactly what the real run does to the other.
 struct Tree {
     TempDir dir;

@@ -19,6 +19,12 @@
 
 namespace tagwright::test {
 
+/// The path separator as text, for building expected paths.
+inline const std::string kSep(1, path::kSeparator);
+/// The list's columns by their short names.
+inline constexpr int kR = ListStore::kR, kM = ListStore::kM, kName = ListStore::kFileName,
+                     kNew = ListStore::kNewName, kPath = ListStore::kPath;
+
 /// The tags of a test file; `id` makes its content unique.
 struct Song {
     std::string title, artist, album;

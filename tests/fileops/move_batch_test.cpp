@@ -10,10 +10,6 @@
 namespace tagwright::test {
 namespace {
 
-constexpr int kM = ListStore::kM, kName = ListStore::kFileName, kNew = ListStore::kNewName,
-              kPath = ListStore::kPath;
-const std::string kSep(1, path::kSeparator);
-
 struct MoveFixture : ::testing::Test {
     TempDir dir;
     std::string storage = dir.MakeFolder("Music") + kSep;

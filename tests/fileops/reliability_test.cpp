@@ -14,8 +14,6 @@
 namespace tagwright::test {
 namespace {
 
-const std::string kSep(1, path::kSeparator);
-
 int ListCount() {
     // CI runs the default; a longer soak sets TAGWRIGHT_RELIABILITY_LISTS.
     if (const char* n = std::getenv("TAGWRIGHT_RELIABILITY_LISTS"))

@@ -8,9 +8,6 @@
 namespace tagwright::test {
 namespace {
 
-constexpr int kR = ListStore::kR, kName = ListStore::kFileName, kNew = ListStore::kNewName,
-              kPath = ListStore::kPath;
-
 struct RenameFixture : ::testing::Test {
     TempDir dir;
     Settings settings = TestSettings();
@@ -189,7 +186,7 @@ TEST_F(RenameFixture, UnreadableFileIsRefusedWhateverTheTagSource) {
 }
 
 // The target appears between any check and the rename: the no-replace answer decides.
-struct IntruderFileSystem : ForwardingFileSystem {
+struct NameIntruderFileSystem : ForwardingFileSystem {
     std::string intruder;
     Result<void> RenameFile(const std::string& p, const std::string& n,
                             const FileIdentity& id) override {
@@ -205,7 +202,7 @@ struct IntruderFileSystem : ForwardingFileSystem {
 TEST_F(RenameFixture, NameTakenAtTheLastMomentIsNeverOverwritten) {
     const std::string a = Put("a.mp3", {"B", "x", "y", 1, 1});
     ListFiles(store, {a});
-    IntruderFileSystem fs;
+    NameIntruderFileSystem fs;
     fs.intruder = "yes";
     Run(fs);
     EXPECT_EQ(store.Cell(1, kNew), "B(0).mp3");
