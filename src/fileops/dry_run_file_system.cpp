@@ -61,6 +61,14 @@ bool DryRunFileSystem::IsSameFile(const std::string& a, const std::string& b) {
     return !ra.empty() && !rb.empty() && m_inner.IsSameFile(ra, rb);
 }
 
+bool DryRunFileSystem::SameEntry(const std::string& a, const std::string& b) {
+    // The entries themselves, as the disk's rename meets them: a link that names the file is
+    // an entry of its own and keeps its name from the file.
+    const Result<FileIdentity> ia = IdentifyFile(a);
+    const Result<FileIdentity> ib = IdentifyFile(b);
+    return ia.ok() && ib.ok() && *ia == *ib;
+}
+
 Result<FolderListing> DryRunFileSystem::ListFolder(const std::string& folder) {
     return m_inner.ListFolder(folder);
 }
@@ -79,7 +87,7 @@ Result<void> DryRunFileSystem::Relocate(const char* op, const std::string& from,
     const bool taken =
         to == from || (Occupied(to) &&
                        // A case-only rename meets the file itself, and goes through as on disk.
-                       !(kind == Action::Kind::kRename && IsSameFile(from, to)));
+                       !(kind == Action::Kind::kRename && SameEntry(from, to)));
     if (taken) {
         ++m_takenNames;
         return MakeSystemError(op, from, EEXIST);

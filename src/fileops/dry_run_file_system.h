@@ -65,6 +65,8 @@ class DryRunFileSystem final : public FileSystem {
     std::string RealPathOf(const std::string& path);
     // True when a file or folder is at the path, pretended or real.
     bool Occupied(const std::string& path);
+    // True when both paths name one entry, a link taken as itself.
+    bool SameEntry(const std::string& a, const std::string& b);
     // `fromChecked`: a file was found at `from` a moment ago, so the disk need not be asked.
     Result<void> Relocate(const char* op, const std::string& from, const std::string& to,
                           Action::Kind kind, bool fromChecked);

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <map>
 
+#include "fileops/batch_plan.h"
 #include "fileops/move_batch.h"
 #include "fileops/rename_batch.h"
 #include "fileops_fixture.h"
@@ -198,6 +199,24 @@ TEST_F(AcrossDevices, ALinkMovesAsALinkThatStillPointsAtItsFile) {
         EXPECT_EQ(ReadAll(real), bytes);
         fs::remove_all(storage + "/A");
     }
+}
+
+// A link and the file it names, with the same tags: the link takes the name as an entry of its
+// own, so the file is numbered. The preview must say so, not give both the one name.
+TEST(PlanPosix, ALinkAndItsFileAreNamedAsTheRenameNamesThem) {
+    TempDir dir;
+    const std::string file = dir.Write("f.mp3", SongBytes({"s", "A", "Al", 1, 1}));
+    ASSERT_EQ(::symlink("f.mp3", (dir / "l.mp3").c_str()), 0);
+    ListStore store;
+    ListFiles(store, {dir / "l.mp3", file});
+    const Settings settings = TestSettings();
+    const BatchPlan plan = PlanRename(store, settings, RealFileSystem());
+    RunRenameBatch(store, settings, RealFileSystem(), {});
+    ASSERT_EQ(plan.lines.size(), 2u);
+    EXPECT_EQ(plan.lines[0].newPath, dir / "s.mp3");
+    EXPECT_EQ(plan.lines[1].newPath, dir / "s(0).mp3");
+    for (int row = 1; row <= 2; ++row)
+        EXPECT_EQ(plan.lines[row - 1].newPath, store.Cell(row, ListStore::kPath));
 }
 
 // After listing, the name is given to another file: neither batch touches that file or the
