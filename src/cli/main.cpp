@@ -3,6 +3,7 @@
 // 3 this system cannot decode the tag texts.
 #include <CLI/CLI.hpp>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -332,6 +333,21 @@ std::shared_ptr<const Error> StepRefusal(const ListStore& store, int row, bool m
 
 // Paths enter the list as a drop does; then the batch runs over it, or with dryRun only its
 // plan is made, so the rows show what would become of each file and the disk stays as it was.
+// A drop passes over a path that is neither an MP3 file nor a folder, as the window does with
+// a picture dropped beside the songs. A path that names nothing at all is a mistyped argument:
+// the run must not end as if it had done what was asked. An MP3 path that is missing is
+// reported by the drop itself.
+void ReportMissing(FileSystem& fs, const std::vector<std::string>& paths, FileAddReport& report) {
+    for (const std::string& p : paths) {
+        if (EndsInMp3(p))
+            continue;
+        const Result<FileIdentity> entry = fs.IdentifyFile(p);
+        if (!entry && entry.error().kind == ErrorKind::kNotFound)
+            report.skipped.push_back(
+                Error{"open", p, "No such file or folder", ENOENT, ErrorKind::kNotFound});
+    }
+}
+
 int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& settings,
              bool dryRun, bool json, CreateFolders create, int jobs) {
     FileSystem& real = RealFileSystem();
@@ -349,7 +365,8 @@ int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& s
     GetSearchMP3Module search(fs, store);
     search.SetReadJobs(jobs);
     search.SetTagCache(&tags);
-    const FileAddReport report = DropPaths(fs, store, search, Absolute(paths));
+    FileAddReport report = DropPaths(fs, store, search, Absolute(paths));
+    ReportMissing(fs, paths, report);
     if (create == CreateFolders::kDefault) {
         create = StandardInputIsTerminal() ? CreateFolders::kAsk : CreateFolders::kYes;
     }

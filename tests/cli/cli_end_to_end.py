@@ -136,6 +136,21 @@ def _(root):
     assert missing in err, err
 
 
+@check("a batch over a path that names nothing says so and exits 1; a non-MP3 passes quietly")
+def _(root):
+    before = snapshot(root)
+    typo = os.path.join(root, "Musci")
+    for dry in (["--dry-run"], []):
+        code, out, err = run("rename", *dry, typo, os.path.join(root, "a.mp3"))
+        assert code == 1 and typo in err, (code, err)
+        assert "a.mp3" in out, out
+    # The files listed beside the typo were still done.
+    os.rename(os.path.join(root, "夜に駆ける.mp3"), os.path.join(root, "a.mp3"))
+    code, out, err = run("rename", "--dry-run", os.path.join(root, "tagged.wav"))
+    assert code == 0 and err == "", (code, err)
+    assert snapshot(root) == before
+
+
 @check("search by extension and by tag, with and without sub-folders")
 def _(root):
     code, out, _ = run("search", "--json", root)
