@@ -1,6 +1,7 @@
 #include "platform/json_line.h"
 
 #include <charconv>
+#include <cstring>
 
 #include "platform/byte_words.h"
 #include "platform/utf8.h"
@@ -41,11 +42,14 @@ Form FormOf(std::string_view text) {
             return utf8::IsValid(text) ? Form::kEscaped : Form::kNotUtf8;
         high |= w;
     }
-    for (; i < text.size(); ++i) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        if (b < 0x20 || b == '"' || b == '\\')
+    if (i < text.size()) {
+        // The last few bytes (all of most keys) as one word, filled out with a letter, which
+        // needs no escape and is ASCII.
+        std::uint64_t w = 0x4141414141414141ULL;
+        std::memcpy(&w, text.data() + i, text.size() - i);
+        if (Escapes(w))
             return utf8::IsValid(text) ? Form::kEscaped : Form::kNotUtf8;
-        high |= b;
+        high |= w;
     }
     return !bytewords::AnyHigh(high) || utf8::IsValid(text) ? Form::kAsItIs : Form::kNotUtf8;
 }

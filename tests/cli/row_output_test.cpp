@@ -32,8 +32,10 @@ TEST(JsonLine, WritesEachStringAsTheSerializerDoes) {
     // Plain text is judged several bytes at a time: each kind of byte that needs a look, at
     // every place within those bytes.
     for (const std::string odd : {"\"", "\\", "\t", "\x1f", "\x7f", "曲", "\xff"}) {
-        for (std::size_t before = 0; before < 10; ++before)
+        for (std::size_t before = 0; before < 10; ++before) {
             all.push_back(std::string(before, 'a') + odd + "bcdefghijk");
+            all.push_back(std::string(before, 'a') + odd);  // in the short end of the text
+        }
     }
     JsonLine line;
     for (const std::string& s : all) {
