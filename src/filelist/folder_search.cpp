@@ -1,6 +1,14 @@
 #include "filelist/folder_search.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <unordered_map>
 #include <utility>
 
 #include "platform/read_ahead.h"
@@ -105,18 +113,118 @@ void TagProbe::Keep(const FileIdentity& listed, const Read& read) const {
         m_cache->Put(listed, *read.tags, read.started);
 }
 
+namespace {
+
+// A listing that took longer than this waited on a device: a warm listing of a folder of a few
+// dozen entries costs some tens of microseconds, one on a cold disk a hundred or more, and one
+// over a network a millisecond or more.
+constexpr std::chrono::microseconds kListingWait = kDeviceWait;
+// Listings judged together before the walk decides to list ahead.
+constexpr int kListingsJudgedTogether = 8;
+
+// Folder listings made ahead of the walk on other threads. Each listing made hands its
+// sub-folders on to be listed in turn, so a whole tree is listed several folders at a time
+// while the walk takes the listings in its own order. On a cold disk or a network share, where
+// each listing waits on the device, the walk then waits for few of them.
+class ListingsAhead {
+  public:
+    ListingsAhead(FileSystem& fs, int jobs, const std::vector<std::string>& asked) : m_fs(fs) {
+        m_queue.assign(asked.rbegin(), asked.rend());
+        for (int i = 0; i < jobs; ++i)
+            m_threads.emplace_back([this] { Work(); });
+    }
+    ~ListingsAhead() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_more.notify_all();
+        for (std::thread& t : m_threads)
+            t.join();
+    }
+    ListingsAhead(const ListingsAhead&) = delete;
+    ListingsAhead& operator=(const ListingsAhead&) = delete;
+
+    // The listing of `folder`, which was asked for or is a sub-folder of a listing made here.
+    Result<FolderListing> Take(const std::string& folder) {
+        std::unique_lock lock(m_mutex);
+        m_done.wait(lock, [&] { return m_made.count(folder) != 0; });
+        auto made = m_made.extract(folder);
+        return std::move(made.mapped());
+    }
+
+  private:
+    void Work() {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_more.wait(lock, [&] { return m_stop || !m_queue.empty(); });
+            if (m_stop)
+                return;
+            std::string folder = std::move(m_queue.front());
+            m_queue.pop_front();
+            lock.unlock();
+            Result<FolderListing> listed = List(folder);
+            lock.lock();
+            if (listed.ok()) {
+                for (const DirEntry& sub : listed->folders)
+                    m_queue.push_back(sub.path);
+                m_more.notify_all();
+            }
+            m_made.emplace(std::move(folder), std::move(listed));
+            m_done.notify_all();
+        }
+    }
+
+    Result<FolderListing> List(const std::string& folder) {
+        try {
+            Result<FolderListing> listed = m_fs.ListFolder(folder);
+            if (listed.ok())
+                SortByName(*listed);
+            return listed;
+        } catch (const std::exception& e) {
+            // Told as the walk tells a folder it cannot list, never lost on this thread.
+            return Error{"list folder", folder, e.what(), 0, ErrorKind::kOther};
+        }
+    }
+
+    FileSystem& m_fs;
+    std::mutex m_mutex;
+    std::condition_variable m_more;
+    std::condition_variable m_done;
+    std::deque<std::string> m_queue;
+    std::unordered_map<std::string, Result<FolderListing>> m_made;
+    bool m_stop = false;
+    std::vector<std::thread> m_threads;
+};
+
+}  // namespace
+
 void WalkFolders(FileSystem& fs, const std::string& start, bool includeSubfolders,
                  FileAddReport& report, std::vector<std::string>* folderList,
                  const std::function<void(FolderListing&)>& visit,
-                 const std::function<bool()>& stop) {
+                 const std::function<bool()>& stop, int jobs) {
     // Children are pushed in reverse so that they come off the stack in listing order, which
     // makes the visit order parent first, then each child's whole branch in turn.
     std::vector<std::string> stack{start};
     bool first = true;
+    const bool mayListAhead = includeSubfolders && jobs > 1 && fs.ConcurrentReads();
+    std::optional<ListingsAhead> ahead;
+    int judged = 0;
+    int waited = 0;
     while (!stack.empty() && !(stop && stop())) {
         std::string folder = std::move(stack.back());
         stack.pop_back();
-        auto listed = fs.ListFolder(folder);
+        Result<FolderListing> listed = FolderListing{};
+        if (ahead) {
+            listed = ahead->Take(folder);
+        } else {
+            const auto started = std::chrono::steady_clock::now();
+            listed = fs.ListFolder(folder);
+            if (listed.ok())
+                SortByName(*listed);
+            if (mayListAhead && std::chrono::steady_clock::now() - started > kListingWait)
+                ++waited;
+        }
         if (folderList != nullptr)
             folderList->push_back(std::move(folder));
         if (!listed.ok()) {
@@ -128,7 +236,6 @@ void WalkFolders(FileSystem& fs, const std::string& start, bool includeSubfolder
         }
         first = false;
         FolderListing& listing = listed.value();
-        SortByName(listing);
         for (Error& e : listing.skipped)
             report.skipped.push_back(std::move(e));
         for (DirEntry& link : listing.links)
@@ -138,6 +245,14 @@ void WalkFolders(FileSystem& fs, const std::string& start, bool includeSubfolder
                 stack.push_back(std::move(it->path));
         }
         visit(listing);
+        // Counted, not summed, as reads are: a busy machine makes a few listings slow, a cold
+        // disk nearly all.
+        if (!ahead && mayListAhead && ++judged == kListingsJudgedTogether) {
+            if (waited * 2 > judged && !stack.empty())
+                ahead.emplace(fs, jobs, stack);
+            judged = 0;
+            waited = 0;
+        }
     }
 }
 
@@ -179,7 +294,8 @@ FileAddReport GetSearchMP3Module::SearchMP3Files(const std::string& folder,
             candidates.push_back(Candidate{std::move(file), mp3, report.skipped.size()});
         }
     };
-    WalkFolders(m_fs, folder, includeSubfolders, report, &m_folders, collect, hooks.stop);
+    WalkFolders(m_fs, folder, includeSubfolders, report, &m_folders, collect, hooks.stop,
+                m_readJobs);
 
     std::vector<Error> walkSkipped = std::move(report.skipped);
     report.skipped.clear();
@@ -255,7 +371,8 @@ bool GetSearchMP3Module::CollectSubfolders(const std::string& folder,
                                            FileAddReport* report) {
     FileAddReport local;
     std::vector<std::string> found;
-    WalkFolders(m_fs, folder, true, local, &found, [](FolderListing&) {});
+    WalkFolders(
+        m_fs, folder, true, local, &found, [](FolderListing&) {}, {}, m_readJobs);
     // found[0] is the folder itself; the list takes only what lies below it.
     for (std::size_t i = 1; i < found.size(); ++i)
         folderList.push_back(std::move(found[i]));

@@ -87,11 +87,13 @@ class TagProbe {
 /// its branch skipped. Every folder met, listed or not, is appended to `folderList` when given.
 /// Entries a listing could not tell the kind of are noted in `report` too. `visit` receives
 /// each listed folder's listing, its entries in name order, which it may take apart. A `stop`
-/// that turns true ends the walk before the next folder.
+/// that turns true ends the walk before the next folder. Once listings wait on a device (a
+/// cold disk, a network share), up to `jobs` folders are listed ahead on other threads when
+/// the file system allows it; the visits stay in the same order, on the calling thread.
 void WalkFolders(FileSystem& fs, const std::string& start, bool includeSubfolders,
                  FileAddReport& report, std::vector<std::string>* folderList,
                  const std::function<void(FolderListing&)>& visit,
-                 const std::function<bool()>& stop = {});
+                 const std::function<bool()>& stop = {}, int jobs = 1);
 
 /// The folder search. Holds the folder list of the last search, which each search rewrites
 /// from entry 0 (the start folder exactly as given).

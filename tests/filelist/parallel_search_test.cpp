@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <mutex>
+#include <set>
+#include <thread>
+
 #include "filelist/folder_search.h"
+#include "platform/forwarding_file_system.h"
 #include "support/fault_file_system.h"
 #include "support/mp3_bytes.h"
 #include "support/temp_dir.h"
@@ -53,6 +59,70 @@ TEST(ParallelSearch, RowsAndRefusalsAsOneAtATime) {
         const SearchResult parallel = Search(dir.path(), jobs);
         EXPECT_EQ(parallel.rows, serial.rows);
         EXPECT_EQ(parallel.skipped, serial.skipped);
+    }
+}
+
+// Every listing waits as one on a cold disk does, so the walk lists ahead on other threads.
+struct SlowListings : ForwardingFileSystem {
+    using ForwardingFileSystem::ForwardingFileSystem;
+    bool ConcurrentReads() const override { return true; }
+    Result<FolderListing> ListFolder(const std::string& folder) override {
+        std::this_thread::sleep_for(std::chrono::microseconds(300));
+        {
+            std::lock_guard lock(mutex);
+            threads.insert(std::this_thread::get_id());
+        }
+        return ForwardingFileSystem::ListFolder(folder);
+    }
+    std::mutex mutex;
+    std::set<std::thread::id> threads;
+};
+
+struct Walked {
+    std::vector<std::string> folders, files, skipped;
+    bool ranToEnd = false;
+    bool operator==(const Walked&) const = default;
+};
+
+Walked Walk(FileSystem& fs, const std::string& root, int jobs, std::size_t stopAfter) {
+    Walked w;
+    FileAddReport report;
+    std::size_t visited = 0;
+    WalkFolders(
+        fs, root, true, report, &w.folders,
+        [&](FolderListing& listing) {
+            ++visited;
+            for (const DirEntry& f : listing.files)
+                w.files.push_back(f.path);
+        },
+        [&] { return visited >= stopAfter; }, jobs);
+    for (const Error& e : report.skipped)
+        w.skipped.push_back(e.Message());
+    w.ranToEnd = report.ranToEnd;
+    return w;
+}
+
+// Folders listed ahead are walked in just the order of a walk that lists them one by one,
+// refusals included, and a walk stopped midway has met the same folders.
+TEST(ParallelSearch, FoldersListedAheadAreWalkedInOrder) {
+    test::TempDir dir;
+    for (int a = 0; a < 6; ++a) {
+        for (const char* album : {"b", "A", "c locked", "B"}) {
+            const std::string folder = "Artist " + std::to_string(a) + "/" + album + "/";
+            dir.Write(folder + "t.mp3", test::Audio(300));
+            dir.Write(folder + "deeper/u.mp3", test::Audio(300));
+        }
+    }
+    test::FaultFileSystem fault;
+    fault.Refuse(test::FsOp::kListFolder, "locked", EACCES);
+    for (const std::size_t stopAfter : {std::size_t{1000}, std::size_t{12}}) {
+        SCOPED_TRACE(stopAfter);
+        SlowListings serialFs(fault);
+        const Walked serial = Walk(serialFs, dir.path(), 1, stopAfter);
+        SlowListings aheadFs(fault);
+        const Walked ahead = Walk(aheadFs, dir.path(), 8, stopAfter);
+        EXPECT_EQ(ahead, serial);
+        EXPECT_GT(aheadFs.threads.size(), 1u);
     }
 }
 
