@@ -331,8 +331,6 @@ std::shared_ptr<const Error> StepRefusal(const ListStore& store, int row, bool m
     return step.outcome == FileRow::Outcome::kRefused ? step.refusal : nullptr;
 }
 
-// Paths enter the list as a drop does; then the batch runs over it, or with dryRun only its
-// plan is made, so the rows show what would become of each file and the disk stays as it was.
 // A drop passes over a path that is neither an MP3 file nor a folder, as the window does with
 // a picture dropped beside the songs. A path that names nothing at all is a mistyped argument:
 // the run must not end as if it had done what was asked. An MP3 path that is missing is
@@ -348,6 +346,8 @@ void ReportMissing(FileSystem& fs, const std::vector<std::string>& paths, FileAd
     }
 }
 
+// Paths enter the list as a drop does; then the batch runs over it, or with dryRun only its
+// plan is made, so the rows show what would become of each file and the disk stays as it was.
 int RunBatch(bool move, const std::vector<std::string>& paths, const Settings& settings,
              bool dryRun, bool json, CreateFolders create, int jobs) {
     FileSystem& real = RealFileSystem();

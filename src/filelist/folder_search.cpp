@@ -115,6 +115,14 @@ void TagProbe::Keep(const FileIdentity& listed, const Read& read) const {
 
 namespace {
 
+// A folder's listing, its entries in name order.
+Result<FolderListing> ListSorted(FileSystem& fs, const std::string& folder) {
+    Result<FolderListing> listed = fs.ListFolder(folder);
+    if (listed.ok())
+        SortByName(*listed);
+    return listed;
+}
+
 // A listing that took longer than this waited on a device: a warm listing of a folder of a few
 // dozen entries costs some tens of microseconds, one on a cold disk a hundred or more, and one
 // over a network a millisecond or more.
@@ -177,10 +185,7 @@ class ListingsAhead {
 
     Result<FolderListing> List(const std::string& folder) {
         try {
-            Result<FolderListing> listed = m_fs.ListFolder(folder);
-            if (listed.ok())
-                SortByName(*listed);
-            return listed;
+            return ListSorted(m_fs, folder);
         } catch (const std::exception& e) {
             // Told as the walk tells a folder it cannot list, never lost on this thread.
             return Error{"list folder", folder, e.what(), 0, ErrorKind::kOther};
@@ -214,17 +219,10 @@ void WalkFolders(FileSystem& fs, const std::string& start, bool includeSubfolder
     while (!stack.empty() && !(stop && stop())) {
         std::string folder = std::move(stack.back());
         stack.pop_back();
-        Result<FolderListing> listed = FolderListing{};
-        if (ahead) {
-            listed = ahead->Take(folder);
-        } else {
-            const auto started = std::chrono::steady_clock::now();
-            listed = fs.ListFolder(folder);
-            if (listed.ok())
-                SortByName(*listed);
-            if (mayListAhead && std::chrono::steady_clock::now() - started > kListingWait)
-                ++waited;
-        }
+        const auto started = std::chrono::steady_clock::now();
+        Result<FolderListing> listed = ahead ? ahead->Take(folder) : ListSorted(fs, folder);
+        if (!ahead && mayListAhead && std::chrono::steady_clock::now() - started > kListingWait)
+            ++waited;
         if (folderList != nullptr)
             folderList->push_back(std::move(folder));
         if (!listed.ok()) {
